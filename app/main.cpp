@@ -1,0 +1,176 @@
+// The whole life of the show's process: start-up (window, GL 4.1 core context, GLEW, audio,
+// music, the show object and its resources), the frame loop that is the show's clock, and an
+// orderly shut-down. Every start-up failure is reported on standard error as one line.
+#include <GL/glew.h>
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "engine/SceneDispatch.h"
+#include "engine/ShowClock.h"
+#include "show/MyDemo.h"
+
+namespace {
+
+const char* const kMusicPath = "data/ywsf.mp3";
+
+void report(const char* what, const char* reason)
+{
+    std::fprintf(stderr, "sovane05: %s: %s\n", what, reason);
+}
+
+// SDL falls back to a driver that shows nothing when there is no display; the show would then
+// play to an invisible window. Such a driver is accepted only when asked for by name.
+bool hasVisibleDisplay()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr)
+        return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)
+        return true;
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    return requested != nullptr && std::strcmp(requested, driver) == 0;
+}
+
+// Under EGL (no GLX display) GLEW 2.2 reports GLEW_ERROR_NO_GLX_DISPLAY although it has
+// loaded every GL entry point; only the GLX extensions are missing, and the show needs none.
+bool glewLoaded(GLenum result)
+{
+    if (result == GLEW_OK)
+        return true;
+#ifdef GLEW_ERROR_NO_GLX_DISPLAY
+    if (result == GLEW_ERROR_NO_GLX_DISPLAY)
+        return GLEW_VERSION_4_1;
+#endif
+    return false;
+}
+
+void shutDown(SDL_Window* window, Mix_Music* music)
+{
+    SDL_ShowCursor(SDL_ENABLE);
+    if (window != nullptr)
+        SDL_DestroyWindow(window);
+    Mix_FreeMusic(music);
+    Mix_Quit();
+    SDL_Quit();
+}
+
+// Runs until Escape or the end of the music. The frame in which either happens is still drawn
+// and presented, because the done flag is tested only after the swap.
+void runFrames(SDL_Window* window, cg_engine::Demo& demo, double startTick)
+{
+    bool done = false;
+    for (;;) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
+                done = true;
+        }
+        if (Mix_PlayingMusic() == 0)
+            done = true;
+        cg_engine::renderActiveScenes(demo, cg_engine::showTime(SDL_GetTicks(), startTick));
+        SDL_GL_SwapWindow(window);
+        if (done)
+            return;
+    }
+}
+
+}  // namespace
+
+int SDL_main(int, char*[])
+{
+    // Standard output carries the shader reports; a closed reader must not kill the show.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
+        report("cannot initialise SDL", SDL_GetError());
+        return 1;
+    }
+    if (!hasVisibleDisplay()) {
+        report("no display to show on", "set DISPLAY or WAYLAND_DISPLAY to a running graphical session");
+        shutDown(nullptr, nullptr);
+        return 1;
+    }
+
+    SDL_Window* window = SDL_CreateWindow("Sovane05", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                          0, 0, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+    if (window == nullptr) {
+        report("cannot create the window", SDL_GetError());
+        shutDown(nullptr, nullptr);
+        return 1;
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+
+    // Only these three: the frame buffer's format stays SDL's default.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    if (SDL_GL_CreateContext(window) == nullptr) {
+        report("cannot create an OpenGL 4.1 core context", SDL_GetError());
+        shutDown(window, nullptr);
+        return 1;
+    }
+
+    glewExperimental = GL_TRUE;
+    GLenum glewResult = glewInit();
+    if (!glewLoaded(glewResult)) {
+        report("cannot load the OpenGL entry points",
+               reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
+        shutDown(window, nullptr);
+        return 1;
+    }
+
+    // Without sound the show still draws one frame and ends in order, but as a failure.
+    bool audioOpen = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) == 0;
+    if (!audioOpen)
+        report("cannot open the audio device", Mix_GetError());
+    Mix_Music* music = Mix_LoadMUS(kMusicPath);
+    if (music == nullptr && audioOpen) {
+        std::fprintf(stderr, "sovane05: %s: cannot load the music: %s\n", kMusicPath, Mix_GetError());
+    }
+
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    cg_engine::Demo* demo = new MyDemo(width, height);
+
+    // Set once for the whole show; the viewport and the depth function stay GL's defaults.
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    try {
+        demo->initialise();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "sovane05: %s\n", error.what());
+        shutDown(window, music);
+        return 1;
+    } catch (...) {
+        std::fprintf(stderr, "sovane05: the show could not be built\n");
+        shutDown(window, music);
+        return 1;
+    }
+
+    Mix_PlayMusic(music, 1);
+    double startTick = SDL_GetTicks();
+
+    runFrames(window, *demo, startTick);
+
+    shutDown(window, music);
+    return audioOpen && music != nullptr ? 0 : 1;
+}
+
+#if !defined(SDL_MAIN_NEEDED) && !defined(SDL_MAIN_AVAILABLE)
+// Where SDL2main supplies no process entry (Linux, BSD), this is it.
+int main(int argc, char* argv[])
+{
+    return SDL_main(argc, argv);
+}
+#endif

@@ -1,0 +1,21 @@
+// Per-frame dispatch over the show's scene list.
+#include "engine/SceneDispatch.h"
+
+#include <cstddef>
+
+#include "engine/Demo.h"
+#include "engine/Scene.h"
+#include "engine/ShowClock.h"
+
+namespace cg_engine {
+
+void renderActiveScenes(Demo& demo, double time)
+{
+    for (std::size_t i = 0; i < demo.scenes.size(); ++i) {
+        Scene* scene = demo.scenes[i];
+        if (isActiveAt(scene->startTime, scene->endTime, time))
+            scene->render(time);
+    }
+}
+
+}  // namespace cg_engine

@@ -1,0 +1,6 @@
+// Assembly of the show.
+#include "show/MyDemo.h"
+
+void MyDemo::initialise()
+{
+}

@@ -1,0 +1,148 @@
+// The shared GL context of the GL tests.
+#include "tests/support/GlTest.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct SharedContext {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    std::string failure;
+};
+
+SharedContext createContext()
+{
+    SharedContext shared;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        shared.failure = std::string("SDL_Init: ") + SDL_GetError();
+        return shared;
+    }
+    shared.window = SDL_CreateWindow("gl-tests", 0, 0, GlTest::kWidth, GlTest::kHeight, SDL_WINDOW_OPENGL);
+    if (shared.window == nullptr) {
+        shared.failure = std::string("SDL_CreateWindow: ") + SDL_GetError();
+        return shared;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    shared.context = SDL_GL_CreateContext(shared.window);
+    if (shared.context == nullptr) {
+        shared.failure = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
+        return shared;
+    }
+    glewExperimental = GL_TRUE;
+    glewInit();  // Under EGL it reports the missing GLX display; the GL entry points load.
+    if (!GLEW_VERSION_4_1)
+        shared.failure = "GLEW did not load OpenGL 4.1";
+    return shared;
+}
+
+const SharedContext& sharedContext()
+{
+    static const SharedContext shared = createContext();
+    return shared;
+}
+
+}  // namespace
+
+void GlTest::SetUp()
+{
+    const SharedContext& shared = sharedContext();
+    ASSERT_EQ(shared.failure, "") << "no OpenGL 4.1 core context";
+
+    // The show's global state, as the main routine sets it.
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, kWidth, kHeight);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+void GlTest::TearDown()
+{
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "the test left a GL error behind";
+}
+
+Image GlTest::readFramebuffer() const
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    return readPixels(kWidth, kHeight);
+}
+
+Image readPixels(int width, int height)
+{
+    Image image(width, height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    image.flipRows();  // GL's rows run bottom to top.
+    return image;
+}
+
+RenderTarget::RenderTarget(int width, int height) : width(width), height(height)
+{
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(1, &colour);
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    bind();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+RenderTarget::~RenderTarget()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, GlTest::kWidth, GlTest::kHeight);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteRenderbuffers(1, &depth);
+}
+
+void RenderTarget::bind() const
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, width, height);
+}
+
+Image RenderTarget::read() const
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return readPixels(width, height);
+}
+
+Image readTexture(GLuint texture)
+{
+    GLint width = 0;
+    GLint height = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    Image image(width, height);
+    if (width > 0 && height > 0) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    }
+    return image;
+}

@@ -1,0 +1,50 @@
+// Running other programs from tests: a child process with its own environment and working
+// folder, standard output and error captured, and a timeout after which it is killed.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+    int exitStatus = -1;  // when the process exited
+    int signal = 0;       // when a signal ended it
+    bool timedOut = false;
+    double seconds = 0.0;  // from start to end
+    std::string out;
+    std::string err;
+};
+
+class Process {
+public:
+    // `environment` entries "NAME=value" set a variable and "NAME" removes it; the rest of the
+    // test's environment is inherited.
+    Process(const std::vector<std::string>& command, const std::vector<std::string>& environment = {},
+            const std::filesystem::path& workingFolder = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool running();
+    // Waits for the end, killing the process after `timeoutSeconds`.
+    ProcessResult wait(double timeoutSeconds);
+    // Standard output captured so far.
+    std::string outputSoFar() const;
+    void terminate();
+
+private:
+    pid_t pid = -1;
+    bool reaped = false;
+    int status = 0;
+    double started = 0.0;
+    std::filesystem::path outPath;
+    std::filesystem::path errPath;
+};
+
+ProcessResult runProcess(const std::vector<std::string>& command, const std::vector<std::string>& environment = {},
+                         const std::filesystem::path& workingFolder = {}, double timeoutSeconds = 30.0);
+
+// Seconds on a monotonic clock.
+double monotonicSeconds();

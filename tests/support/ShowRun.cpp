@@ -1,0 +1,108 @@
+// The end-to-end harness: virtual display, show folders and show runs.
+#include "tests/support/ShowRun.h"
+
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "tests/support/TestMusic.h"
+
+namespace {
+
+void pause(double seconds)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+struct DisplayServer {
+    std::unique_ptr<Process> xvfb;
+    std::unique_ptr<Process> windowManager;
+    std::string name;
+
+    DisplayServer()
+    {
+        // -displayfd 1 picks a free display number and writes it to standard output.
+        xvfb = std::make_unique<Process>(std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0",
+                                                                  "1920x1080x24", "-nolisten", "tcp"});
+        double deadline = monotonicSeconds() + 20.0;
+        while (name.empty() || name.back() != '\n') {
+            if (monotonicSeconds() > deadline || !xvfb->running())
+                throw std::runtime_error("Xvfb did not start");
+            pause(0.02);
+            name = xvfb->outputSoFar();
+        }
+        name = ":" + name.substr(0, name.size() - 1);
+
+        windowManager = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                                  std::vector<std::string>{"DISPLAY=" + name});
+        auto managed = [this] {
+            ProcessResult check = runProcess({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, {"DISPLAY=" + name});
+            return check.out.find("window id") != std::string::npos;
+        };
+        while (!managed()) {
+            if (monotonicSeconds() > deadline || !windowManager->running())
+                throw std::runtime_error("openbox did not start on " + name);
+            pause(0.05);
+        }
+    }
+};
+
+}  // namespace
+
+const std::string& virtualDisplay()
+{
+    static DisplayServer server;
+    return server.name;
+}
+
+ProcessResult xClient(const std::vector<std::string>& command, double timeoutSeconds)
+{
+    return runProcess(command, {"DISPLAY=" + virtualDisplay()}, {}, timeoutSeconds);
+}
+
+ShowFolder::ShowFolder(double musicSeconds)
+{
+    std::filesystem::create_directories(folder / "data");
+    std::filesystem::copy_file(testMusic(musicSeconds), folder / "data/ywsf.mp3");
+    writeFile(folder / "data/config.txt", "");
+}
+
+ShowRun::ShowRun(const std::filesystem::path& folder, const ShowOptions& options)
+{
+    std::vector<std::string> command;
+    if (options.trace)
+        command = {"apitrace", "trace", "--output", (folder / "show.trace").string()};
+    command.push_back(SOVANE05_BINARY);
+    command.insert(command.end(), options.arguments.begin(), options.arguments.end());
+
+    std::vector<std::string> environment = {
+        "DISPLAY=" + virtualDisplay(),
+        "SDL_VIDEODRIVER",
+        "SDL_AUDIODRIVER=dummy",
+        // The show keeps every object to the end by design; apitrace preloads its own library.
+        "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0",
+    };
+    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+    process = std::make_unique<Process>(command, environment, folder);
+}
+
+std::string ShowRun::waitForWindow(double timeoutSeconds)
+{
+    double deadline = monotonicSeconds() + timeoutSeconds;
+    while (monotonicSeconds() < deadline && process->running()) {
+        std::string found = xdotool({"search", "--onlyvisible", "--name", "^Sovane05$"}).out;
+        if (!found.empty())
+            return found.substr(0, found.find('\n'));
+        pause(0.05);
+    }
+    return "";
+}
+
+std::string dumpTrace(const std::filesystem::path& trace)
+{
+    ProcessResult dump = runProcess({"apitrace", "dump", "--color=never", trace.string()}, {}, {}, 120.0);
+    if (dump.exitStatus != 0)
+        throw std::runtime_error("apitrace dump failed: " + dump.err);
+    return dump.out;
+}

@@ -1,0 +1,66 @@
+// End-to-end runs of the real sovane05 binary: a virtual display with a window manager (Xvfb
+// and openbox, started once per test process), a show folder with its own data/, and a
+// running show that tests can send keys and window requests to.
+//
+//   ShowFolder folder;                         // data/ with a 1.5 s track and an empty config
+//   ShowRun show(folder.path());
+//   std::string window = show.waitForWindow();
+//   xdotool({"key", "--window", window, "Escape"});
+//   ProcessResult result = show.finish();
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+// The X display name (":N") of this test process's virtual display, 1920×1080, with openbox
+// managing it: without a window manager SDL's full-screen window stays 1×1.
+const std::string& virtualDisplay();
+
+// Runs an X client (xdotool, wmctrl, xprop, import) against the virtual display.
+ProcessResult xClient(const std::vector<std::string>& command, double timeoutSeconds = 10.0);
+inline ProcessResult xdotool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "xdotool");
+    return xClient(arguments);
+}
+
+// A temporary show folder: data/ywsf.mp3 of the given length and an empty data/config.txt.
+// Tests add or remove files under it.
+class ShowFolder {
+public:
+    explicit ShowFolder(double musicSeconds = 1.5);
+    const std::filesystem::path& path() const { return folder.path(); }
+    std::filesystem::path operator/(std::string_view relative) const { return folder / relative; }
+
+private:
+    TempDir folder;
+};
+
+struct ShowOptions {
+    std::vector<std::string> arguments;
+    // Changes to the show's environment ("NAME=value", or "NAME" to remove).
+    std::vector<std::string> environment;
+    // Records every GL call into <folder>/show.trace with apitrace.
+    bool trace = false;
+};
+
+class ShowRun {
+public:
+    explicit ShowRun(const std::filesystem::path& folder, const ShowOptions& options = {});
+
+    // The X window id of the window titled exactly "Sovane05", or "" after the timeout.
+    std::string waitForWindow(double timeoutSeconds = 20.0);
+    bool running() { return process->running(); }
+    ProcessResult finish(double timeoutSeconds = 60.0) { return process->wait(timeoutSeconds); }
+
+private:
+    std::unique_ptr<Process> process;
+};
+
+// The text of `apitrace dump` of a trace: one call per line.
+std::string dumpTrace(const std::filesystem::path& trace);

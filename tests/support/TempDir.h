@@ -1,0 +1,24 @@
+// A temporary folder that lives as long as the object, and small file helpers for fixtures.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return root; }
+    std::filesystem::path operator/(std::string_view relative) const { return root / relative; }
+
+private:
+    std::filesystem::path root;
+};
+
+// Writes `content` byte for byte, creating the parent folders.
+void writeFile(const std::filesystem::path& path, std::string_view content);
+std::string readFile(const std::filesystem::path& path);
