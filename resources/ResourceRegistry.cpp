@@ -1,0 +1,86 @@
+// The resource registry: reading the configuration and dispatching each line to its loader.
+#include "resources/ResourceRegistry.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "resources/ConfigLine.h"
+
+namespace {
+
+const char* const kConfigPath = "data/config.txt";
+
+const char* fieldsNeeded(ResourceKind kind)
+{
+    switch (kind) {
+    case ResourceKind::Texture:
+        return "a Texture line needs a name and an image path";
+    case ResourceKind::Shader:
+        return "a Shader line needs a name, a fragment shader path and a vertex shader path";
+    case ResourceKind::Mesh:
+        return "a Mesh line needs a name and a mesh file path";
+    case ResourceKind::File:
+        break;
+    }
+    return "a File line needs a name and a path";
+}
+
+}  // namespace
+
+ResourceRegistry::ResourceRegistry()
+{
+    std::ifstream file(kConfigPath, std::ios::binary);
+    if (!file)
+        return;
+    std::ostringstream content;
+    content << file.rdbuf();
+    std::string text = content.str();
+
+    size_t lineNumber = 0;
+    for (std::string_view lineText : configLines(text)) {
+        ++lineNumber;
+        ConfigLine line = parseConfigLine(lineText);
+        const ConfigEntry& entry = line.entry;
+        if (line.outcome == ConfigLine::Outcome::Ignored)
+            continue;
+        // An entry without its fields names nothing to load; the line is skipped, and a later
+        // lookup of the name it meant fails with its own message.
+        if (line.outcome == ConfigLine::Outcome::Incomplete) {
+            std::fprintf(stderr, "sovane05: %s:%zu: %s\n", kConfigPath, lineNumber,
+                         fieldsNeeded(entry.kind));
+            continue;
+        }
+        switch (entry.kind) {
+        case ResourceKind::Texture:
+            textures[entry.name] = loadTexture(entry.path.c_str());
+            break;
+        case ResourceKind::Shader:
+            shaders[entry.name] = loadShaderProgram(entry.path.c_str(), entry.vertexPath.c_str());
+            break;
+        case ResourceKind::Mesh:
+            meshes[entry.name] = new Mesh(entry.path.c_str());
+            break;
+        case ResourceKind::File:
+            files[entry.name] = entry.path;
+            break;
+        }
+    }
+}
+
+ShaderProgram* ResourceRegistry::getShader(const std::string& name) const
+{
+    auto found = shaders.find(name);
+    if (found == shaders.end())
+        throw std::out_of_range(std::string(kConfigPath) + ": no shader program named \"" + name + "\"");
+    return found->second;
+}
+
+TextureName ResourceRegistry::getTexture(const std::string& name) const
+{
+    auto found = textures.find(name);
+    if (found == textures.end())
+        throw std::out_of_range(std::string(kConfigPath) + ": no texture named \"" + name + "\"");
+    return found->second;
+}

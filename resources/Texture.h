@@ -1,0 +1,13 @@
+// Loading an image file into a GL 2D texture with stb_image.
+#pragma once
+
+#include <cstdint>
+
+// The name of a GL texture object.
+using TextureName = uint32_t;
+
+// Decodes the image at `path` (relative to the working directory) into a new RGBA texture
+// with linear filtering, repeat wrapping and level 0 only, and returns its name. The name is
+// reserved before the file is touched, so a file that cannot be decoded still yields a fresh
+// name, one with no image; the reason goes to standard error.
+TextureName loadTexture(const char* path);
