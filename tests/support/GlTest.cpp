@@ -17,6 +17,9 @@ struct SharedContext {
 SharedContext createContext()
 {
     SharedContext shared;
+    // Mesa skips compiling a source it has cached from an earlier run, even one compiled as
+    // another stage, and reports success; tests must see every compile.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         shared.failure = std::string("SDL_Init: ") + SDL_GetError();

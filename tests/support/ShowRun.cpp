@@ -80,6 +80,8 @@ ShowRun::ShowRun(const std::filesystem::path& folder, const ShowOptions& options
         "DISPLAY=" + virtualDisplay(),
         "SDL_VIDEODRIVER",
         "SDL_AUDIODRIVER=dummy",
+        // Every run compiles its shaders afresh, so their reports do not depend on earlier runs.
+        "MESA_SHADER_CACHE_DISABLE=true",
         // The show keeps every object to the end by design; apitrace preloads its own library.
         "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0",
     };

@@ -23,6 +23,17 @@ TempDir::~TempDir()
     std::filesystem::remove_all(root, ignored);
 }
 
+WorkingFolder::WorkingFolder(const std::filesystem::path& folder) : previous(std::filesystem::current_path())
+{
+    std::filesystem::current_path(folder);
+}
+
+WorkingFolder::~WorkingFolder()
+{
+    std::error_code ignored;
+    std::filesystem::current_path(previous, ignored);
+}
+
 void writeFile(const std::filesystem::path& path, std::string_view content)
 {
     if (path.has_parent_path())

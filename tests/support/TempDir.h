@@ -19,6 +19,19 @@ private:
     std::filesystem::path root;
 };
 
+// Makes `folder` the working folder for the object's lifetime, for code that reads "data/..."
+// relative to it.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::filesystem::path& folder);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous;
+};
+
 // Writes `content` byte for byte, creating the parent folders.
 void writeFile(const std::filesystem::path& path, std::string_view content);
 std::string readFile(const std::filesystem::path& path);
