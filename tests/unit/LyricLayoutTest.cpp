@@ -1,0 +1,190 @@
+// Where lyric entries go on screen and what the lyrics tool refuses: the header row that
+// carries the place, slots for rows shown together, entries inside their centred phrase,
+// and the schedule and overlap checks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/lyrics/LayoutHeader.h"
+#include "tools/lyrics/LyricFile.h"
+#include "tools/lyrics/LyricLayout.h"
+
+namespace {
+
+LyricSheet sheetOf(const char* text)
+{
+    LyricParse parse = parseLyrics(text, "s.txt", std::nullopt);
+    EXPECT_TRUE(parse.ok()) << (parse.errors.empty() ? "" : parse.errors.front());
+    return parse.sheet;
+}
+
+}  // namespace
+
+TEST(LayoutHeader, CarriesTheMarkerAndThePlaceInTheFirstRow)
+{
+    const TextPlacement placements[] = {{0, 0}, {1919, 1079}, {256, 255}, {255, 256}, {65535, 65535}, {730, 412}};
+    for (const TextPlacement& placement : placements) {
+        std::vector<uint8_t> image(5 * 3 * 4, 77);
+        ASSERT_TRUE(writeLayoutHeader(image.data(), 5, placement));
+        const std::vector<uint8_t> expectedRow = {83, 86, 1, 0,
+                                                  uint8_t(placement.left / 256), uint8_t(placement.left % 256),
+                                                  uint8_t(placement.top / 256), uint8_t(placement.top % 256),
+                                                  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        EXPECT_EQ(std::vector<uint8_t>(image.begin(), image.begin() + 20), expectedRow);
+        EXPECT_EQ(image[20], 77) << "the header wrote past its row";
+        EXPECT_EQ(readLayoutHeader(image.data(), 5, 3), placement);
+    }
+
+    std::vector<uint8_t> row(8 * 4, 0);
+    const TextPlacement refused[] = {{-1, 0}, {0, -1}, {65536, 0}, {0, 70000}};
+    for (const TextPlacement& placement : refused)
+        EXPECT_FALSE(writeLayoutHeader(row.data(), 8, placement)) << placement.left << "," << placement.top;
+    EXPECT_FALSE(writeLayoutHeader(row.data(), 1, {0, 0}));
+}
+
+TEST(LayoutHeader, ImagesWithoutTheMarkerHaveNoPlace)
+{
+    struct Case {
+        std::vector<uint8_t> firstTexels;
+        int width;
+        int height;
+        bool placed;
+    };
+    const Case cases[] = {
+        {{83, 86, 1, 0, 0, 10, 0, 20}, 2, 2, true},
+        {{255, 255, 255, 255, 0, 10, 0, 20}, 2, 2, false},   // a photo's opaque corner
+        {{83, 86, 2, 0, 0, 10, 0, 20}, 2, 2, false},         // another version
+        {{83, 86, 1, 255, 0, 10, 0, 20}, 2, 2, false},       // visible, so not a header
+        {{86, 83, 1, 0, 0, 10, 0, 20}, 2, 2, false},
+        {{83, 86, 1, 0, 0, 10, 0, 20}, 2, 1, false},         // no room for text
+        {{83, 86, 1, 0, 0, 10, 0, 20}, 1, 2, false},         // no room for the place
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> image = c.firstTexels;
+        image.resize(std::size_t(std::max(c.width, 2)) * std::max(c.height, 2) * 4, 0);
+        EXPECT_EQ(readLayoutHeader(image.data(), c.width, c.height).has_value(), c.placed)
+            << int(c.firstTexels[0]) << " " << int(c.firstTexels[1]) << " " << int(c.firstTexels[2]) << " "
+            << int(c.firstTexels[3]) << " " << c.width << "x" << c.height;
+    }
+}
+
+TEST(LyricLayout, RowsTakeTheLowestSlotFreeForTheirWholeTime)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> rows;
+        std::vector<int> slots;
+    };
+    const Case cases[] = {
+        {"one after another share a slot", {{0, 2}, {2, 4}, {4, 6}}, {0, 0, 0}},
+        {"overlapping rows alternate", {{0, 3}, {2, 5}, {4, 7}, {6, 9}}, {0, 1, 0, 1}},
+        {"a freed lower slot is taken again", {{0, 10}, {1, 3}, {2, 4}, {3.5, 5}}, {0, 1, 2, 1}},
+        {"file order does not matter, time does", {{4, 7}, {0, 5}}, {1, 0}},
+        {"three at once need three", {{0, 9}, {1, 9}, {2, 9}}, {0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        std::vector<LyricRow> rows;
+        for (auto [start, end] : c.rows) {
+            LyricRow row;
+            row.start = start;
+            row.end = end;
+            rows.push_back(row);
+        }
+        EXPECT_EQ(assignSlots(rows), c.slots) << c.name;
+    }
+}
+
+TEST(LyricLayout, EntriesSitWhereTheirWordsFallInTheCentredPhrase)
+{
+    // Two rows shown together: slots 0 and 1. Row 0 has two entries whose margins would meet.
+    LyricSheet sheet = sheetOf("[00:01.00-00:05.00] ab <00:02.00>cd\n[00:03.00-00:06.00] e\n");
+    RowMeasure first{0, 600, {{0, -50, 100, 10}, {120, -48, 600, 12}}};
+    RowMeasure second{-4, 196, {{-4, -40, 196, 0}}};
+    LayoutStyle style;
+    style.margin = 14;
+    style.ascent = 60;
+    style.descent = 15;
+    style.slotGap = 6;
+    style.centreY = 560;
+    std::vector<EntryPlacement> placements = placeEntries(sheet, {first, second}, style);
+    ASSERT_EQ(placements.size(), 3u);
+
+    const int pitch = 60 + 15 + 28 + 6;
+    const int blockTop = 560 - (2 * pitch - 6) / 2;
+    const int originX = (1920 - 600) / 2;
+    const int baseline0 = blockTop + 14 + 60;
+    EXPECT_EQ(placements[0].originX, originX);
+    EXPECT_EQ(placements[0].baselineY, baseline0);
+    // The ink gap is 20 px, the margins 28: they meet at the middle of the gap.
+    EXPECT_EQ(placements[0].rect, (PixelRect{originX - 14, baseline0 - 64, originX + 110, baseline0 + 24}));
+    EXPECT_EQ(placements[1].rect, (PixelRect{originX + 110, baseline0 - 62, originX + 614, baseline0 + 26}));
+    EXPECT_EQ(placements[2].slot, 1);
+    EXPECT_EQ(placements[2].baselineY, baseline0 + pitch);
+    EXPECT_EQ(placements[2].rect.left, (1920 - 200) / 2 - 14);
+    EXPECT_EQ(placements[2].rect.right, (1920 - 200) / 2 + 200 + 14);
+
+    EXPECT_EQ(checkPlacements(sheet, placements, "s.txt"), std::vector<std::string>{});
+    EXPECT_FALSE(placements[1].rect.overlaps(placements[2].rect));
+}
+
+TEST(LyricLayout, EntriesShownTogetherMustNotCoverEachOtherOrLeaveTheFrame)
+{
+    LyricSheet sheet = sheetOf("[00:01.00-00:03.00] a\n[00:02.00-00:04.00] b\n[00:03.00-00:05.00] c\n");
+    struct Case {
+        const char* name;
+        std::vector<PixelRect> rects;
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {"apart", {{0, 0, 10, 10}, {20, 0, 30, 10}, {0, 0, 10, 10}}, {}},
+        {"touching edges", {{0, 0, 10, 10}, {10, 0, 20, 10}, {20, 0, 30, 10}}, {}},
+        {"a covers b while both show",
+         {{0, 0, 10, 10}, {9, 9, 20, 20}, {30, 0, 40, 10}},
+         {"s.txt:2: 'b' covers 'a' of line 1 on screen from 2.000 s to 3.000 s"}},
+        {"a and c share a place but never a moment", {{0, 0, 10, 10}, {20, 0, 30, 10}, {0, 0, 10, 10}}, {}},
+        {"off the right edge",
+         {{0, 0, 10, 10}, {1915, 0, 1925, 10}, {30, 0, 40, 10}},
+         {"s.txt:2: 'b' does not fit on the 1920×1080 screen (1915,0 to 1925,10)"}},
+        {"above the top", {{0, -1, 10, 9}, {20, 0, 30, 10}, {30, 0, 40, 10}},
+         {"s.txt:1: 'a' does not fit on the 1920×1080 screen (0,-1 to 10,9)"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<EntryPlacement> placements(3);
+        for (int i = 0; i < 3; ++i)
+            placements[i].rect = c.rects[i];
+        EXPECT_EQ(checkPlacements(sheet, placements, "s.txt"), c.errors) << c.name;
+    }
+}
+
+TEST(LyricLayout, EveryEntryShowsLongEnoughInsideTheSceneAndNotTooManyAtOnce)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::string> errors;
+    };
+    std::string eleven = "[00:10.00-00:12.00] 1 <00:10.10>2 <00:10.20>3 <00:10.30>4 <00:10.40>5 <00:10.50>6\n"
+                         "[00:11.00-00:13.00] 7 <00:11.10>8 <00:11.20>9 <00:11.30>10 <00:11.40>11\n";
+    std::string ten = "[00:10.00-00:12.00] 1 <00:10.10>2 <00:10.20>3 <00:10.30>4 <00:10.40>5 <00:10.50>6\n"
+                      "[00:12.00-00:13.00] 7 <00:12.10>8 <00:12.20>9 <00:12.30>10 <00:12.40>11\n"
+                      "[00:11.00-00:12.00] 12 <00:11.10>13 <00:11.20>14 <00:11.30>15\n";
+    const Case cases[] = {
+        {"long enough", "[00:01.00-00:01.30] a\n[00:44.70-00:50.00] b\n", {}},
+        {"too short", "[00:01.00-00:01.25] a\n",
+         {"s.txt:1: 'a' shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+        {"a late word in a line", "[00:01.00-00:02.00] a <00:01.80>b\n",
+         {"s.txt:1: 'b' shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+        {"after the scene", "[00:44.80-00:47.00] a\n",
+         {"s.txt:1: 'a' shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+        {"before the scene", "[offset:+3000]\n[00:01.00-00:03.20] a\n",
+         {"s.txt:2: 'a' shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+        {"eleven at once", eleven,
+         {"s.txt:2: 11 entries show at once at 11.400 s when '11' appears; the show draws at most 10"}},
+        {"ten at once, one leaving as another comes", ten, {}},
+    };
+    for (const Case& c : cases) {
+        LyricSheet sheet = sheetOf(c.text.c_str());
+        EXPECT_EQ(checkSchedule(sheet, "s.txt"), c.errors) << c.name;
+    }
+}
