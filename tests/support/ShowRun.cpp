@@ -61,11 +61,10 @@ ProcessResult xClient(const std::vector<std::string>& command, double timeoutSec
     return runProcess(command, {"DISPLAY=" + virtualDisplay()}, {}, timeoutSeconds);
 }
 
-ShowFolder::ShowFolder(double musicSeconds)
+ShowFolder::ShowFolder(double musicSeconds, const FixtureShow& show)
 {
-    std::filesystem::create_directories(folder / "data");
+    writeFixtureShow(folder.path(), show);
     std::filesystem::copy_file(testMusic(musicSeconds), folder / "data/ywsf.mp3");
-    writeFile(folder / "data/config.txt", "");
 }
 
 ShowRun::ShowRun(const std::filesystem::path& folder, const ShowOptions& options)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FixtureShow.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
@@ -29,11 +30,11 @@ inline ProcessResult xdotool(std::vector<std::string> arguments)
     return xClient(arguments);
 }
 
-// A temporary show folder: data/ywsf.mp3 of the given length and an empty data/config.txt.
-// Tests add or remove files under it.
+// A temporary show folder: data/ywsf.mp3 of the given length and a complete fixture show
+// (tests/support/FixtureShow.h). Tests add, change or remove files under it.
 class ShowFolder {
 public:
-    explicit ShowFolder(double musicSeconds = 1.5);
+    explicit ShowFolder(double musicSeconds = 1.5, const FixtureShow& show = {});
     const std::filesystem::path& path() const { return folder.path(); }
     std::filesystem::path operator/(std::string_view relative) const { return folder / relative; }
 

@@ -42,6 +42,8 @@ void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uin
 void writeTestPng(const std::filesystem::path& path, int width, int height, int channels,
                   const std::vector<uint8_t>& samples)
 {
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
     if (!writePng(path.string(), width, height, channels, samples.data()))
         throw std::runtime_error("cannot write " + path.string());
 }
@@ -90,6 +92,8 @@ void writeTestPng16(const std::filesystem::path& path, int width, int height, in
     putChunk(png, "IHDR", header);
     putChunk(png, "IDAT", zlib);
     putChunk(png, "IEND", {});
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     if (!out)

@@ -1,0 +1,59 @@
+// Reading the lyric timing file.
+#include "show/TimingFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
+{
+    TimingRead read;
+    for (int i = 0; i < kLyricLineCount; ++i) {
+        int matched = std::fscanf(file, "%lf %lf\n", &lineStart[i], &lineEnd[i]);
+        if (matched == 2) {
+            ++read.pairsRead;
+        } else if (read.pairsRead == i) {
+            // A token that is not a number stays unread, so every later read stops there too.
+            read.stopReason = matched == EOF || std::feof(file) ? "end of file" : "not a number";
+        }
+    }
+    return read;
+}
+
+TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],
+                          double (&lineEnd)[kLyricLineCount])
+{
+    // fmemopen may refuse an empty buffer; an empty text reads like an empty file.
+    if (text.empty())
+        return {0, "end of file"};
+    std::string copy(text);
+    std::FILE* file = fmemopen(copy.data(), copy.size(), "r");
+    if (file == nullptr)
+        return {0, "end of file"};
+    TimingRead read = readTimingPairs(file, lineStart, lineEnd);
+    std::fclose(file);
+    return read;
+}
+
+TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
+{
+    std::FILE* file = std::fopen(path, "r");
+    if (file == nullptr) {
+        std::fprintf(stderr, "sovane05: %s: cannot open the lyric timing (%s); every lyric line stays hidden\n", path,
+                     std::strerror(errno));
+        return {0, "end of file"};
+    }
+    TimingRead read = readTimingPairs(file, lineStart, lineEnd);
+    std::fclose(file);
+    if (read.pairsRead < kLyricLineCount) {
+        std::fprintf(stderr, "sovane05: %s: reading stopped at pair %d of %d (%s); pairs %d to %d stay hidden\n", path,
+                     read.pairsRead + 1, kLyricLineCount, read.stopReason, read.pairsRead + 1, kLyricLineCount);
+    }
+    return read;
+}
+
+std::array<char, 4> lineTextureName(int line)
+{
+    int number = kLyricLineCount - 1 - line;
+    return {char('0' + number / 100), char('0' + number / 10 % 10), char('0' + number % 10), '\0'};
+}

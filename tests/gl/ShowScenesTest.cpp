@@ -1,0 +1,259 @@
+// The show's scenes on a real context: the screen quad, the lyrics and photo scenes and the
+// assembly, rendered from a fixture show and read back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "engine/SceneDispatch.h"
+#include "show/Lyrics.h"
+#include "show/MyDemo.h"
+#include "show/PhotoCompo.h"
+#include "show/ScreenQuad.h"
+#include "tests/support/FixtureShow.h"
+#include "tests/support/GlTest.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestImages.h"
+
+namespace {
+
+// Scenes render into a frame buffer of the fixture strips' size, one pixel per texel, where
+// linear filtering returns texels exactly: columns 0, 5 and 11 of 12.
+constexpr int kFrameWidth = 12;
+constexpr int kFrameHeight = 4;
+constexpr int kLeft = 0;
+constexpr int kMiddle = 5;
+constexpr int kRight = 11;
+constexpr int kRow = 1;
+
+struct Probe {
+    int x;
+    int y;
+    Rgba expected;
+};
+
+Rgba blend(Rgba source, Rgba destination)
+{
+    auto mix = [&](uint8_t s, uint8_t d) { return uint8_t(std::lround((s * source.a + d * (255 - source.a)) / 255.0)); };
+    return {mix(source.r, destination.r), mix(source.g, destination.g), mix(source.b, destination.b),
+            mix(source.a, destination.a)};
+}
+
+}  // namespace
+
+class ShowScenesTest : public GlTest {
+protected:
+    // Builds the show from a fixture written into a temporary folder.
+    MyDemo* build(const FixtureShow& show, std::string* err = nullptr)
+    {
+        writeFixtureShow(folder.path(), show);
+        WorkingFolder inside(folder.path());
+        MyDemo* demo = new MyDemo(kWidth, kHeight);
+        ::testing::internal::CaptureStderr();
+        demo->initialise();
+        std::string captured = ::testing::internal::GetCapturedStderr();
+        if (err != nullptr)
+            *err = captured;
+        return demo;
+    }
+
+    // Renders the frame at `time` as the frame loop does and checks the probes; on a mismatch
+    // the frame is saved for a person to look at.
+    void expectFrame(MyDemo& demo, double time, const std::vector<Probe>& probes, const std::string& name)
+    {
+        RenderTarget target(kFrameWidth, kFrameHeight);
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        cg_engine::renderActiveScenes(demo, time);
+        Image frame = target.read();
+        bool allNear = true;
+        for (const Probe& probe : probes) {
+            ::testing::AssertionResult near = colourNear(frame.at(probe.x, probe.y), probe.expected, 2);
+            EXPECT_TRUE(near) << name << " at t = " << time << ", pixel (" << probe.x << ", " << probe.y << ")";
+            allNear = allNear && near;
+        }
+        if (!allNear)
+            ADD_FAILURE() << "frame saved as " << saveTestImage(frame, "ShowScenes-" + name + "-actual");
+    }
+
+    TempDir folder;
+};
+
+TEST_F(ShowScenesTest, QuadShowsAnImageUprightOverTheWholeViewport)
+{
+    // 3×2, drawn into a 3×2 frame: every pixel shows one texel.
+    Image corners(3, 2);
+    const Rgba colours[] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255},
+                            {255, 255, 0, 255}, {0, 255, 255, 255}, {255, 255, 255, 255}};
+    for (int i = 0; i < 6; ++i)
+        corners.set(i % 3, i / 3, colours[i]);
+    writeTestPng(folder / "data/corners.png", 3, 2, 4, corners.pixels);
+    writeFixtureShow(folder.path());
+    WorkingFolder inside(folder.path());
+    ShaderProgram* program = loadShaderProgram("data/textlayout.frag", "data/layer.vert");
+    TextureName cornersTexture = loadTexture("data/corners.png");
+
+    ScreenQuad* first = createScreenQuad();
+    GLint bound = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &bound);
+    EXPECT_EQ(GLuint(bound), first->vertexArray) << "creation leaves the quad's vertex array bound";
+    EXPECT_EQ(first->texCoordBuffer, first->positionBuffer + 1) << "one request for two names";
+    ScreenQuad* second = createScreenQuad();
+    EXPECT_NE(second->vertexArray, first->vertexArray);
+    EXPECT_NE(second->positionBuffer, first->positionBuffer);
+
+    RenderTarget target(3, 2);
+    for (const ScreenQuad* quad : {first, second}) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBindVertexArray(0);
+        program->use();
+        glUniform1f(glGetUniformLocation(program->program, "zscore"), 0.0f);
+        program->bindTexture(cornersTexture);
+        drawScreenQuad(*quad);
+        EXPECT_TRUE(imagesMatch(target.read(), corners, 1, 0.0, "ScreenQuad-upright"));
+    }
+}
+
+TEST_F(ShowScenesTest, AssemblyBuildsLyricsThenPhotoSharingTheRegistrysRecords)
+{
+    FixtureShow show;
+    show.lines[0].start = 1.25;
+    show.lines[0].end = 3.8;
+    show.lines[86].start = 40.0;
+    show.lines[86].end = 41.0;
+    MyDemo* demo = build(show);
+    ASSERT_EQ(demo->scenes.size(), 2u);
+    auto* lyrics = dynamic_cast<Lyrics*>(demo->scenes[0]);
+    auto* photo = dynamic_cast<PhotoCompo*>(demo->scenes[1]);
+    ASSERT_NE(lyrics, nullptr);
+    ASSERT_NE(photo, nullptr);
+    EXPECT_EQ(lyrics->startTime, 0.0);
+    EXPECT_EQ(lyrics->endTime, 45.0);
+    EXPECT_EQ(photo->startTime, 45.0);
+    EXPECT_EQ(photo->endTime, 58.0);
+    EXPECT_EQ(lyrics->textProgram, photo->photoProgram);
+    EXPECT_EQ(lyrics->backgroundProgram, photo->backgroundProgram);
+    EXPECT_NE(lyrics->textProgram, lyrics->backgroundProgram);
+    EXPECT_NE(lyrics->quad, photo->quad) << "each scene owns its quad";
+
+    // The first pair times entry 0, which shows image "086"; the last pair goes with "000".
+    EXPECT_EQ(lyrics->lineStart[0], 1.25);
+    EXPECT_EQ(lyrics->lineEnd[0], 3.8);
+    EXPECT_EQ(lyrics->lineStart[86], 40.0);
+    EXPECT_EQ(readTexture(lyrics->lineTextures[0]).at(0, 0), show.lines[0].colour);
+    EXPECT_EQ(readTexture(lyrics->lineTextures[86]).at(0, 0), show.lines[86].colour);
+    EXPECT_EQ(readTexture(photo->photoTexture).at(0, 0), show.photo);
+}
+
+TEST_F(ShowScenesTest, ActiveLinesShowOverTheBackgroundLaterOnesOnTop)
+{
+    FixtureShow show;
+    show.lines[0] = {1.0, 5.0, {255, 0, 0, 255}, 0.0f, 2.0f / 3.0f};
+    show.lines[1] = {2.0, 6.0, {0, 255, 0, 255}, 1.0f / 3.0f, 1.0f};
+    show.lines[2] = {7.0, 8.0, {255, 255, 255, 128}, 0.0f, 1.0f};
+    show.lines[3] = {9.0, 9.0, {0, 0, 255, 255}, 0.0f, 1.0f};
+    show.lines[4] = {10.0, 9.5, {0, 0, 255, 255}, 0.0f, 1.0f};
+    show.lines[5] = {45.0, 50.0, {0, 0, 255, 255}, 0.0f, 1.0f};
+    MyDemo* demo = build(show);
+
+    const Rgba red = {255, 0, 0, 255};
+    const Rgba green = {0, 255, 0, 255};
+    auto background = fixtureBackground;
+    struct Case {
+        std::string name;
+        double time;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"before-first", 0.5, {{kLeft, kRow, background(0.5)}, {kRight, kRow, background(0.5)}}},
+        {"at-start", 1.0, {{kLeft, kRow, background(1.0)}, {kMiddle, kRow, background(1.0)}}},
+        {"one-line", 1.5, {{kLeft, kRow, red}, {kMiddle, kRow, red}, {kRight, kRow, background(1.5)}}},
+        {"overlap", 3.0, {{kLeft, kRow, red}, {kMiddle, kRow, green}, {kRight, kRow, green}}},
+        {"at-end", 5.0, {{kLeft, kRow, background(5.0)}, {kMiddle, kRow, green}}},
+        {"translucent", 7.5, {{kMiddle, kRow, blend({255, 255, 255, 128}, background(7.5))}}},
+        {"empty-and-inverted", 9.0, {{kMiddle, kRow, background(9.0)}}},
+        {"inverted", 9.7, {{kMiddle, kRow, background(9.7)}}},
+    };
+    for (const Case& c : cases)
+        expectFrame(*demo, c.time, c.probes, c.name);
+}
+
+TEST_F(ShowScenesTest, PhotoShowsOverItsBackgroundAndNothingDrawsOnTheBoundary)
+{
+    FixtureShow show;
+    show.lines[0] = {40.0, 50.0, {255, 0, 0, 255}, 0.0f, 1.0f};
+    MyDemo* demo = build(show);
+    const Rgba untouched = {255, 0, 255, 255};
+    expectFrame(*demo, 50.0, {{kLeft, kRow, show.photo}, {kRight, kRow, fixtureBackground(50.0)}}, "photo");
+    expectFrame(*demo, 45.0, {{kLeft, kRow, untouched}, {kRight, kRow, untouched}}, "boundary");
+    expectFrame(*demo, 58.0, {{kLeft, kRow, untouched}}, "after-the-show");
+    expectFrame(*demo, 44.9, {{kLeft, kRow, {255, 0, 0, 255}}}, "line-until-the-switch");
+}
+
+TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)
+{
+    FixtureShow visible;
+    for (FixtureLine& line : visible.lines) {
+        line.start = 1.0;
+        line.end = 2.0;
+    }
+    struct Case {
+        std::string name;
+        bool writeTiming;
+        std::string timingText;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"missing", false, "",
+         "sovane05: data/texttiming.txt: cannot open the lyric timing (No such file or directory); every lyric line "
+         "stays hidden\n"},
+        {"short", true, "0.5 3\nx 3\n0.5 3\n",
+         "sovane05: data/texttiming.txt: reading stopped at pair 2 of 87 (not a number); pairs 2 to 87 stay hidden\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(folder / "data/texttiming.txt");
+        visible.writeTiming = c.writeTiming;
+        visible.timingText = c.timingText;
+        std::string err;
+        MyDemo* demo = build(visible, &err);
+        EXPECT_EQ(err, c.message);
+        Rgba first = c.writeTiming ? visible.lines[0].colour : fixtureBackground(1.5);
+        expectFrame(*demo, 1.5, {{kLeft, kRow, first}}, "timing-" + c.name);
+    }
+}
+
+TEST_F(ShowScenesTest, MissingNamesEndTheAssemblyWithOutOfRange)
+{
+    writeFixtureShow(folder.path());
+    struct Case {
+        std::string config;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"", "data/config.txt: no texture named \"086\""},
+        {"Texture photo data/photo.png\n", "data/config.txt: no texture named \"086\""},
+    };
+    std::string full = readFile(folder / "data/config.txt");
+    std::string withoutWhite = full.substr(full.find('\n') + 1);
+    std::string withoutPhoto = full;
+    withoutPhoto.erase(withoutPhoto.find("Texture photo"), std::string("Texture photo data/photo.png\n").size());
+    const Case more[] = {
+        {withoutWhite, "data/config.txt: no shader program named \"white\""},
+        {withoutPhoto, "data/config.txt: no texture named \"photo\""},
+    };
+    for (const auto* group : {&cases, &more}) {
+        for (const Case& c : *group) {
+            writeFile(folder / "data/config.txt", c.config);
+            WorkingFolder inside(folder.path());
+            MyDemo demo(kWidth, kHeight);
+            try {
+                demo.initialise();
+                ADD_FAILURE() << "no error for config:\n" << c.config;
+            } catch (const std::out_of_range& error) {
+                EXPECT_EQ(error.what(), c.message);
+            }
+        }
+    }
+}
