@@ -1,0 +1,154 @@
+// The mix: levels, pans and sends per part, the master chain, and the fade at the end.
+#include "tools/compose/Mixdown.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "tools/compose/Dsp.h"
+#include "tools/compose/Effects.h"
+#include "tools/compose/Instruments.h"
+#include "tools/compose/LeadVoice.h"
+#include "tools/compose/Loudness.h"
+
+namespace compose {
+
+namespace {
+
+constexpr double kFadeSeconds = 2.0;
+
+// Adds `source` × `gain` to `target`; a mono source is placed with an equal-power pan and an
+// optional per-sample gain (the kick's duck).
+void addMono(StereoBuffer& target, const std::vector<float>& source, double gain, double pan,
+             const std::vector<float>* duck = nullptr)
+{
+    double angle = (pan + 1.0) * kPi / 4.0;
+    double left = gain * std::cos(angle) * std::sqrt(2.0);
+    double right = gain * std::sin(angle) * std::sqrt(2.0);
+    std::size_t frames = std::min(target.frames(), source.size());
+    for (std::size_t n = 0; n < frames; ++n) {
+        double value = source[n] * (duck != nullptr ? (*duck)[n] : 1.0f);
+        target.left[n] += float(value * left);
+        target.right[n] += float(value * right);
+    }
+}
+
+void addStereo(StereoBuffer& target, const StereoBuffer& source, double gain, const std::vector<float>* duck = nullptr)
+{
+    std::size_t frames = std::min(target.frames(), source.frames());
+    for (std::size_t n = 0; n < frames; ++n) {
+        double scale = gain * (duck != nullptr ? (*duck)[n] : 1.0f);
+        target.left[n] += float(source.left[n] * scale);
+        target.right[n] += float(source.right[n] * scale);
+    }
+}
+
+}  // namespace
+
+std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const std::function<bool()>& stopRequested)
+{
+    auto stop = [&] { return stopRequested && stopRequested(); };
+    std::size_t frames = sampleAt(score.seconds);
+
+    std::vector<float> kick(frames, 0.0f);
+    std::vector<float> clap(frames, 0.0f);
+    StereoBuffer hats(frames);
+    StereoBuffer cymbals(frames);
+    Noise drumNoise(0xD2D2D2);
+    for (const DrumHit& hit : score.drums) {
+        switch (hit.drum) {
+        case Drum::Kick: addKick(kick, hit.time, hit.velocity); break;
+        case Drum::Clap: addClap(clap, hit.time, hit.velocity, drumNoise); break;
+        case Drum::ClosedHat: addHat(hats, hit.time, hit.velocity, false, drumNoise); break;
+        case Drum::OpenHat: addHat(hats, hit.time, hit.velocity, true, drumNoise); break;
+        case Drum::Crash: addCrash(cymbals, hit.time, hit.velocity, drumNoise); break;
+        }
+    }
+    Noise riserNoise(0x51CE);
+    for (const Riser& riser : score.risers)
+        addRiser(cymbals, riser, riserNoise);
+    if (stop())
+        return std::nullopt;
+
+    std::vector<float> bass(frames, 0.0f);
+    for (const Note& note : score.bass)
+        addBass(bass, note);
+    StereoBuffer pad(frames);
+    for (const Note& note : score.pad)
+        addPad(pad, note);
+    StereoBuffer pluck(frames);
+    for (const Note& note : score.pluck)
+        addPluck(pluck, note);
+    if (stop())
+        return std::nullopt;
+
+    std::vector<float> lead(frames, 0.0f);
+    addVoice(lead, score.lead, {1.0, 1.0, 0x1EAD});
+    std::vector<float> harmony(frames, 0.0f);
+    addVoice(harmony, score.harmony, {0.92, 0.55, 0x4A4A});
+    if (stop())
+        return std::nullopt;
+
+    // Sustained parts breathe with the kick; the drums and the voice are left alone.
+    std::vector<float> deepDuck = kickDuck(score.drums, frames, 0.55, 0.11);
+    std::vector<float> lightDuck = kickDuck(score.drums, frames, 0.3, 0.09);
+
+    StereoBuffer reverbSend(frames);
+    addMono(reverbSend, clap, 0.3, 0.0);
+    addStereo(reverbSend, cymbals, 0.15);
+    addStereo(reverbSend, pad, 0.35, &deepDuck);
+    addStereo(reverbSend, pluck, 0.3, &lightDuck);
+    addMono(reverbSend, lead, 0.28, 0.0);
+    addMono(reverbSend, harmony, 0.35, -0.4);
+    StereoBuffer delaySend(frames);
+    addStereo(delaySend, pluck, 0.35);
+    addMono(delaySend, lead, 0.16, 0.0);
+    if (stop())
+        return std::nullopt;
+    StereoBuffer reverbReturn = reverb(reverbSend, {}, 0.0);
+    StereoBuffer delayReturn = pingPongDelay(delaySend, 3.0 * kSixteenthSeconds, 0.38);
+    if (stop())
+        return std::nullopt;
+
+    StereoBuffer mix(frames);
+    addMono(mix, kick, 0.55, 0.0);
+    addMono(mix, clap, 0.55, 0.0);
+    addStereo(mix, hats, 0.55);
+    addStereo(mix, cymbals, 0.45);
+    addMono(mix, bass, 1.0, 0.0, &lightDuck);
+    addStereo(mix, pad, 1.0, &deepDuck);
+    addStereo(mix, pluck, 0.75, &lightDuck);
+    addMono(mix, lead, 1.0, 0.0);
+    addMono(mix, harmony, 0.55, -0.35);
+    addStereo(mix, reverbReturn, 0.55, &lightDuck);
+    addStereo(mix, delayReturn, 0.45);
+
+    // Below 28 Hz there is nothing musical, only excursion that steals headroom.
+    Biquad rumbleLeft = Biquad::highPass(28.0, 0.7);
+    Biquad rumbleRight = Biquad::highPass(28.0, 0.7);
+    std::size_t fadeStart = frames - std::size_t(kFadeSeconds * kSampleRate);
+    for (std::size_t n = 0; n < frames; ++n) {
+        double fade = 1.0;
+        if (n >= fadeStart) {
+            double progress = double(n - fadeStart) / double(frames - fadeStart);
+            fade = 0.5 + 0.5 * std::cos(kPi * progress);
+        }
+        mix.left[n] = float(rumbleLeft.process(mix.left[n]) * fade);
+        mix.right[n] = float(rumbleRight.process(mix.right[n]) * fade);
+    }
+    if (stop())
+        return std::nullopt;
+
+    double makeUp = kTargetLufs - integratedLoudness(mix);
+    double gain = decibelsToGain(makeUp);
+    for (std::size_t n = 0; n < frames; ++n) {
+        mix.left[n] = float(mix.left[n] * gain);
+        mix.right[n] = float(mix.right[n] * gain);
+    }
+    double limiting = limitPeaks(mix, decibelsToGain(kCeilingDecibels), 0.005, 0.12);
+    if (report != nullptr)
+        *report = {makeUp, limiting};
+    return mix;
+}
+
+}  // namespace compose

@@ -1,0 +1,12 @@
+// A 16-bit PCM WAV image of a stereo render, for listening to a debug render directly.
+#pragma once
+
+#include <vector>
+
+#include "tools/compose/StereoBuffer.h"
+
+namespace compose {
+
+std::vector<unsigned char> encodeWav(const StereoBuffer& audio);
+
+}  // namespace compose

@@ -1,0 +1,182 @@
+// compose: renders the show's original music from the score and writes it as MP3 (and, on
+// request, WAV); can also list the sung melody's note onsets for timing the lyric file.
+#include <csignal>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/compose/Loudness.h"
+#include "tools/compose/Mixdown.h"
+#include "tools/compose/Mp3Encoder.h"
+#include "tools/compose/Notation.h"
+#include "tools/compose/OutputFile.h"
+#include "tools/compose/Score.h"
+#include "tools/compose/WavFile.h"
+
+namespace {
+
+constexpr const char* kDefaultOutput = "data/ywsf.mp3";
+
+constexpr const char* kHelp =
+    "usage: compose [--output PATH] [--wav PATH] [--onsets] [--report] [--help]\n"
+    "Renders the show's music, the same bytes on every run.\n"
+    "  --output PATH  write the MP3 (44.1 kHz stereo, 160 kb/s) to PATH\n"
+    "  --wav PATH     write the render as 16-bit WAV to PATH\n"
+    "  --onsets       print the sung melody's note onsets, one per line: seconds, note name\n"
+    "  --report       print length, peaks, loudness, file sizes and render time\n"
+    "  --help         print this text\n"
+    "With neither --output nor --wav, the MP3 goes to data/ywsf.mp3, unless --onsets is the\n"
+    "only request. Exit status: 0 done, 1 failed (reported on standard error), 2 usage error.\n";
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void requestStop(int signal)
+{
+    stopSignal = signal;
+}
+
+bool stopRequested()
+{
+    return stopSignal != 0;
+}
+
+void report(std::string_view path, std::string_view what)
+{
+    std::fprintf(stderr, "compose: %.*s: %.*s\n", int(path.size()), path.data(), int(what.size()), what.data());
+}
+
+struct Options {
+    std::optional<std::string> mp3Path;
+    std::optional<std::string> wavPath;
+    bool onsets = false;
+    bool report = false;
+    bool help = false;
+};
+
+// Returns nothing after reporting a usage error.
+std::optional<Options> parseOptions(int argc, char** argv)
+{
+    Options options;
+    std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view argument = arguments[i];
+        if (argument == "--help") {
+            options.help = true;
+        } else if (argument == "--onsets") {
+            options.onsets = true;
+        } else if (argument == "--report") {
+            options.report = true;
+        } else if (argument == "--output" || argument == "--wav") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                report(argument, "needs a path");
+                return std::nullopt;
+            }
+            (argument == "--output" ? options.mp3Path : options.wavPath) = std::string(arguments[++i]);
+        } else {
+            report(argument, "unknown option");
+            return std::nullopt;
+        }
+    }
+    if (!options.mp3Path && !options.wavPath && !options.onsets)
+        options.mp3Path = kDefaultOutput;
+    return options;
+}
+
+bool printOnsets(const compose::Score& score)
+{
+    for (const compose::Note& note : score.lead)
+        std::printf("%.4f %s\n", note.start, compose::noteName(note.pitch).c_str());
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
+
+int run(const Options& options)
+{
+    compose::Score score = compose::buildScore();
+    if (options.onsets && !printOnsets(score)) {
+        report("<standard output>", "cannot write the onsets");
+        return 1;
+    }
+    if (!options.mp3Path && !options.wavPath)
+        return 0;
+
+    const std::string& target = options.mp3Path ? *options.mp3Path : *options.wavPath;
+    auto started = std::chrono::steady_clock::now();
+    compose::MixReport mixReport;
+    std::optional<compose::StereoBuffer> audio = compose::mixdown(score, &mixReport, stopRequested);
+    if (!audio) {
+        report(target, "interrupted; nothing written");
+        return 1;
+    }
+    double renderSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    std::size_t mp3Bytes = 0;
+    if (options.mp3Path) {
+        std::optional<std::vector<unsigned char>> mp3 = compose::encodeMp3(*audio, {}, stopRequested);
+        if (!mp3 || stopRequested()) {
+            report(*options.mp3Path, "interrupted; nothing written");
+            return 1;
+        }
+        if (std::optional<std::string> error = compose::writeFileAtomically(*options.mp3Path, *mp3)) {
+            report(*options.mp3Path, *error);
+            return 1;
+        }
+        mp3Bytes = mp3->size();
+    }
+    if (options.wavPath) {
+        if (stopRequested()) {
+            report(*options.wavPath, "interrupted; nothing written");
+            return 1;
+        }
+        if (std::optional<std::string> error = compose::writeFileAtomically(*options.wavPath, compose::encodeWav(*audio))) {
+            report(*options.wavPath, *error);
+            return 1;
+        }
+    }
+    double totalSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    if (options.report) {
+        compose::LoudnessReport loudness = compose::measure(*audio);
+        std::printf("length %.3f s\n", audio->seconds());
+        std::printf("sample peak %.2f dBFS\n", loudness.samplePeakDecibels);
+        std::printf("true peak %.2f dBFS\n", loudness.truePeakDecibels);
+        std::printf("rms %.2f dBFS\n", loudness.rmsDecibels);
+        std::printf("loudness %.2f LUFS\n", loudness.integratedLufs);
+        std::printf("make-up gain %.2f dB, deepest limiting %.2f dB\n", mixReport.makeUpGainDecibels,
+                    mixReport.deepestLimitingDecibels);
+        if (options.mp3Path)
+            std::printf("mp3 %zu bytes, %.1f kb/s\n", mp3Bytes, mp3Bytes * 8.0 / audio->seconds() / 1000.0);
+        std::printf("render %.2f s, render and write %.2f s\n", renderSeconds, totalSeconds);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // A closed pipe must show up as a write error, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, requestStop);
+
+    std::optional<Options> options = parseOptions(argc, argv);
+    if (!options) {
+        std::fputs(kHelp, stderr);
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    try {
+        return run(*options);
+    } catch (const std::exception& error) {
+        report(options->mp3Path ? *options->mp3Path : "compose", error.what());
+        return 1;
+    }
+}
