@@ -10,12 +10,14 @@ TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount]
     TimingRead read;
     for (int i = 0; i < kLyricLineCount; ++i) {
         int matched = std::fscanf(file, "%lf %lf\n", &lineStart[i], &lineEnd[i]);
-        if (matched == 2) {
-            ++read.pairsRead;
-        } else if (read.pairsRead == i) {
-            // A token that is not a number stays unread, so every later read stops there too.
+        if (matched != 2) {
+            // Reading ends here. The C library consumes a token that only starts like a number
+            // ("." or "1e") before it fails, so a further read could resume behind it and show
+            // lines from a file already known to be broken.
             read.stopReason = matched == EOF || std::feof(file) ? "end of file" : "not a number";
+            break;
         }
+        ++read.pairsRead;
     }
     return read;
 }

@@ -77,6 +77,10 @@ TEST(TimingFile, ReadingStopsAtTheFirstPairItCannotReadAndLaterLinesStayHidden)
         {"empty", "", 0, "end of file", 0.0},
         {"bad first number", pairsText(4, "\n") + "x 2\n" + pairsText(10, "\n"), 4, "not a number", 0.0},
         {"bad second number", pairsText(4, "\n") + "7.5 oops\n" + pairsText(10, "\n"), 4, "not a number", 7.5},
+        // The C library consumes a lone "." before failing; later pairs must stay unread all the same.
+        {"token that starts like a number", pairsText(4, "\n") + "9.2 . 5 6\n" + pairsText(10, "\n"), 4,
+         "not a number", 9.2},
+        {"sign alone", pairsText(1, "\n") + "- 5 6 7\n", 1, "not a number", 0.0},
         {"start without end", pairsText(2, "\n") + "9", 2, "end of file", 9.0},
         {"more than 87", pairsText(90, "\n"), kLyricLineCount, "", 0.0},
     };
