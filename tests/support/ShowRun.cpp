@@ -41,8 +41,12 @@ struct DisplayServer {
             return check.out.find("window id") != std::string::npos;
         };
         while (!managed()) {
-            if (monotonicSeconds() > deadline || !windowManager->running())
-                throw std::runtime_error("openbox did not start on " + name);
+            if (monotonicSeconds() > deadline || !windowManager->running()) {
+                std::string why = windowManager->wait(0.0).err;
+                if (!xvfb->running())
+                    why += "(Xvfb had ended: " + xvfb->wait(0.0).err + ")";
+                throw std::runtime_error("openbox did not start on " + name + ": " + why);
+            }
             pause(0.05);
         }
     }
