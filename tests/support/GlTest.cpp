@@ -4,59 +4,45 @@
 #include <SDL.h>
 
 #include <cstdlib>
-#include <string>
 
-namespace {
-
-struct SharedContext {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    std::string failure;
-};
-
-SharedContext createContext()
+std::string createOffscreenContext(int width, int height)
 {
-    SharedContext shared;
     // Mesa skips compiling a source it has cached from an earlier run, even one compiled as
-    // another stage, and reports success; tests must see every compile.
+    // another stage, and reports success; tests must see every compile, and benchmarks
+    // measure the cold start.
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        shared.failure = std::string("SDL_Init: ") + SDL_GetError();
-        return shared;
-    }
-    shared.window = SDL_CreateWindow("gl-tests", 0, 0, GlTest::kWidth, GlTest::kHeight, SDL_WINDOW_OPENGL);
-    if (shared.window == nullptr) {
-        shared.failure = std::string("SDL_CreateWindow: ") + SDL_GetError();
-        return shared;
-    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return std::string("SDL_Init: ") + SDL_GetError();
+    SDL_Window* window = SDL_CreateWindow("gl-tests", 0, 0, width, height, SDL_WINDOW_OPENGL);
+    if (window == nullptr)
+        return std::string("SDL_CreateWindow: ") + SDL_GetError();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    shared.context = SDL_GL_CreateContext(shared.window);
-    if (shared.context == nullptr) {
-        shared.failure = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
-        return shared;
-    }
+    if (SDL_GL_CreateContext(window) == nullptr)
+        return std::string("SDL_GL_CreateContext: ") + SDL_GetError();
     glewExperimental = GL_TRUE;
     glewInit();  // Under EGL it reports the missing GLX display; the GL entry points load.
     if (!GLEW_VERSION_4_1)
-        shared.failure = "GLEW did not load OpenGL 4.1";
-    return shared;
+        return "GLEW did not load OpenGL 4.1";
+    return "";
 }
 
-const SharedContext& sharedContext()
+namespace {
+
+// Why the shared context could not be made, or "".
+const std::string& sharedContextFailure()
 {
-    static const SharedContext shared = createContext();
-    return shared;
+    static const std::string failure = createOffscreenContext(GlTest::kWidth, GlTest::kHeight);
+    return failure;
 }
 
 }  // namespace
 
 void GlTest::SetUp()
 {
-    const SharedContext& shared = sharedContext();
-    ASSERT_EQ(shared.failure, "") << "no OpenGL 4.1 core context";
+    ASSERT_EQ(sharedContextFailure(), "") << "no OpenGL 4.1 core context";
 
     // The show's global state, as the main routine sets it.
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -14,6 +14,8 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/support/Image.h"
 
 class GlTest : public ::testing::Test {
@@ -29,6 +31,10 @@ protected:
     // Reads the default frame buffer's back buffer, top row first, as RGBA.
     Image readFramebuffer() const;
 };
+
+// Makes an OpenGL 4.1 core context current on an offscreen window of the given size, with
+// GLEW loaded and Mesa's shader cache off. Once per process. Returns why it failed, or "".
+std::string createOffscreenContext(int width, int height);
 
 // Reads the currently bound read frame buffer's rectangle, top row first, as RGBA.
 Image readPixels(int width, int height);
