@@ -108,7 +108,8 @@ bool Parser::parseTags(std::string_view line, int number, std::size_t& position,
             return false;
         }
         std::string_view content = line.substr(position + 1, close - position - 1);
-        std::string shown = "[" + std::string(content) + "]";
+        std::string shown = "[";
+        shown.append(content).push_back(']');
         if (!content.empty() && isDigit(content.front())) {
             TimeTag tag;
             std::size_t dash = content.find('-');

@@ -1,0 +1,133 @@
+// The photo tool's picture: prints on transparency with soft shadows, the landscape inside
+// them, the same pixels every run, scaled by height and centred across, and never taken for a
+// lyric image by the layer shader.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "tests/support/Image.h"
+#include "tools/lyrics/LayoutHeader.h"
+#include "tools/photo/PhotoComposition.h"
+
+namespace {
+
+Rgba texel(const PhotoImage& image, int x, int y)
+{
+    const uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 4];
+    return {p[0], p[1], p[2], p[3]};
+}
+
+// The reference-frame point at (lx, ly) on the front print, as a pixel of a 480×270 image.
+std::pair<int, int> onFrontPrint(double lx, double ly)
+{
+    const double angle = -2.5 * std::numbers::pi / 180.0;
+    double x = 1070.0 + lx * std::cos(angle) - ly * std::sin(angle);
+    double y = 560.0 + lx * std::sin(angle) + ly * std::cos(angle);
+    return {int(x / 4.0), int(y / 4.0)};
+}
+
+}  // namespace
+
+TEST(PhotoComposition, PrintsSitOnTransparencyWithSoftShadows)
+{
+    const PhotoImage photo = composePhoto(480, 270);
+    ASSERT_EQ(photo.pixels.size(), std::size_t(480 * 270 * 4));
+
+    struct Probe {
+        const char* what;
+        std::pair<int, int> at;
+        int minimumAlpha;
+        int maximumAlpha;
+    };
+    const Probe probes[] = {
+        {"top-left corner", {0, 0}, 0, 0},
+        {"top-right corner", {479, 0}, 0, 0},
+        {"bottom-left corner", {0, 269}, 0, 0},
+        {"bottom-right corner", {479, 269}, 0, 0},
+        {"middle of the front print", onFrontPrint(0, 0), 255, 255},
+        {"paper below the front picture", onFrontPrint(0, 359), 255, 255},
+        {"shadow under the front print", onFrontPrint(0, 421), 40, 220},
+        {"back print beside the front one", {(540 - 250) / 4, 380 / 4}, 255, 255},
+    };
+    for (const Probe& probe : probes) {
+        Rgba colour = texel(photo, probe.at.first, probe.at.second);
+        EXPECT_GE(colour.a, probe.minimumAlpha) << probe.what << ": " << colour;
+        EXPECT_LE(colour.a, probe.maximumAlpha) << probe.what << ": " << colour;
+    }
+    // Transparent texels keep the shadow's dark colour, so no light fringe appears when scaled.
+    EXPECT_EQ(texel(photo, 0, 0), (Rgba{10, 8, 20, 0}));
+    Rgba shadow = texel(photo, onFrontPrint(0, 421).first, onFrontPrint(0, 421).second);
+    EXPECT_LT(shadow.r + shadow.g + shadow.b, 120) << shadow;
+    Rgba paper = texel(photo, onFrontPrint(0, 359).first, onFrontPrint(0, 359).second);
+    EXPECT_GT(std::min({paper.r, paper.g, paper.b}), 190) << paper;
+
+    // Inside the front picture: blue sky at the top, golden fields below.
+    Rgba sky = texel(photo, onFrontPrint(0, -42 - 333 + 20).first, onFrontPrint(0, -42 - 333 + 20).second);
+    EXPECT_GT(sky.b, sky.r + 40) << "sky " << sky;
+    Rgba field = texel(photo, onFrontPrint(250, 191).first, onFrontPrint(250, 191).second);
+    EXPECT_GT(field.r, field.b + 80) << "field " << field;
+}
+
+TEST(PhotoComposition, IsTheSameEveryRunAndNeverReadsAsALyricImage)
+{
+    const std::pair<int, int> sizes[] = {{2, 2}, {16, 9}, {240, 135}, {300, 100}};
+    for (auto [width, height] : sizes) {
+        PhotoImage first = composePhoto(width, height);
+        PhotoImage second = composePhoto(width, height);
+        EXPECT_EQ(first.width, width);
+        EXPECT_EQ(first.height, height);
+        EXPECT_TRUE(first.pixels == second.pixels) << width << "x" << height;
+        EXPECT_FALSE(readLayoutHeader(first.pixels.data(), width, height)) << width << "x" << height;
+    }
+}
+
+TEST(PhotoComposition, ScalesWithTheHeightAndCentresAcross)
+{
+    // A wider image of the same height holds the same picture, moved to its middle.
+    PhotoImage standard = composePhoto(480, 270);
+    PhotoImage wide = composePhoto(640, 270);
+    int differing = 0;
+    for (int y = 0; y < 270; ++y)
+        for (int x = 0; x < 480; ++x)
+            differing += !(texel(standard, x, y) == texel(wide, x + 80, y));
+    EXPECT_EQ(differing, 0);
+    for (int y = 0; y < 270; y += 30)
+        EXPECT_EQ(texel(wide, 10, y).a, 0) << "the band left of the picture is transparent at row " << y;
+
+    // Twice the height, twice the picture: the middle of the front print stays in the middle.
+    PhotoImage large = composePhoto(960, 540);
+    auto [x, y] = onFrontPrint(0, 0);
+    EXPECT_TRUE(colourNear(texel(large, 2 * x, 2 * y), texel(standard, x, y), 12));
+}
+
+TEST(Landscape, DuskDarkensTheSkyAndLightsTheWindows)
+{
+    auto colourAt = [](float dusk, float u, float v) {
+        float rgb[3];
+        landscapeColour(Landscape{dusk}, u, v, 0.001f, rgb);
+        return std::array<float, 3>{rgb[0], rgb[1], rgb[2]};
+    };
+    auto light = [](std::array<float, 3> rgb) { return rgb[0] + rgb[1] + rgb[2]; };
+
+    EXPECT_LT(light(colourAt(1.0f, 0.3f, 0.05f)), light(colourAt(0.0f, 0.3f, 0.05f)) - 0.3f) << "sky";
+    EXPECT_LT(light(colourAt(1.0f, 0.8f, 0.9f)), light(colourAt(0.0f, 0.8f, 0.9f)) - 0.3f) << "fields";
+    for (float dusk : {0.0f, 1.0f}) {
+        std::array<float, 3> window = colourAt(dusk, 0.21f, 0.0f);
+        // Find the window's row: the brightest yellow down the column through the left pane.
+        float best = 0.0f;
+        for (float v = 0.40f; v < 0.60f; v += 0.0005f) {
+            std::array<float, 3> rgb = colourAt(dusk, 0.212f, v);
+            float yellow = std::min(rgb[0], rgb[1]) - rgb[2];
+            if (yellow > best) {
+                best = yellow;
+                window = rgb;
+            }
+        }
+        EXPECT_GT(window[0], 0.85f) << "dusk " << dusk;
+        EXPECT_GT(window[1], 0.7f) << "dusk " << dusk;
+        EXPECT_LT(window[2], 0.6f) << "dusk " << dusk;
+    }
+}
