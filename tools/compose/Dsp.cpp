@@ -120,21 +120,6 @@ Biquad Biquad::lowPass(double hertz, double resonanceQ)
                             -2.0 * cosw / a0, (1.0 - alpha) / a0);
 }
 
-Biquad Biquad::highShelf(double hertz, double resonanceQ, double gainDecibels)
-{
-    double a = std::pow(10.0, gainDecibels / 40.0);
-    double w = 2.0 * kPi * hertz / kSampleRate;
-    double alpha = std::sin(w) / (2.0 * resonanceQ);
-    double cosw = std::cos(w);
-    double root = 2.0 * std::sqrt(a) * alpha;
-    double a0 = (a + 1.0) - (a - 1.0) * cosw + root;
-    return fromCoefficients(a * ((a + 1.0) + (a - 1.0) * cosw + root) / a0,
-                            -2.0 * a * ((a - 1.0) + (a + 1.0) * cosw) / a0,
-                            a * ((a + 1.0) + (a - 1.0) * cosw - root) / a0,
-                            2.0 * ((a - 1.0) - (a + 1.0) * cosw) / a0,
-                            ((a + 1.0) - (a - 1.0) * cosw - root) / a0);
-}
-
 double Biquad::process(double input)
 {
     double output = b0 * input + z1;

@@ -68,7 +68,6 @@ class Biquad {
 public:
     static Biquad highPass(double hertz, double resonanceQ);
     static Biquad lowPass(double hertz, double resonanceQ);
-    static Biquad highShelf(double hertz, double resonanceQ, double gainDecibels);
     static Biquad fromCoefficients(double b0, double b1, double b2, double a1, double a2);
     double process(double input);
 

@@ -17,6 +17,30 @@ double toDecibels(double gain)
     return gain > 0.0 ? 20.0 * std::log10(gain) : -200.0;
 }
 
+// K-weighting, stage one: a +4 dB shelf above ~1.7 kHz, the head's effect. The standard gives
+// coefficients for 48 kHz only; these are its analogue prototype, warped to our rate. The
+// cookbook shelf differs from it by a quarter of a dB at 1 kHz, where loudness is calibrated.
+Biquad kWeightingShelf()
+{
+    const double k = std::tan(kPi * 1681.974450955533 / kSampleRate);
+    const double q = 0.7071752369554196;
+    const double highGain = std::pow(10.0, 3.999843853973347 / 20.0);
+    const double bandGain = std::pow(highGain, 0.4996667741545416);
+    const double a0 = 1.0 + k / q + k * k;
+    return Biquad::fromCoefficients((highGain + bandGain * k / q + k * k) / a0, 2.0 * (k * k - highGain) / a0,
+                                    (highGain - bandGain * k / q + k * k) / a0, 2.0 * (k * k - 1.0) / a0,
+                                    (1.0 - k / q + k * k) / a0);
+}
+
+// Stage two: the "revised low-frequency B" high-pass at 38 Hz.
+Biquad kWeightingHighPass()
+{
+    const double k = std::tan(kPi * 38.13547087602444 / kSampleRate);
+    const double q = 0.5003270373238773;
+    const double a0 = 1.0 + k / q + k * k;
+    return Biquad::fromCoefficients(1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0);
+}
+
 }  // namespace
 
 double samplePeakDecibels(const StereoBuffer& audio)
@@ -69,11 +93,10 @@ double rmsDecibels(const StereoBuffer& audio)
 
 double integratedLoudness(const StereoBuffer& audio)
 {
-    // K-weighting: a +4 dB shelf above ~1.7 kHz (the head's effect) and a high-pass at 38 Hz.
     std::vector<double> weightedPower(audio.frames(), 0.0);
     for (const std::vector<float>* channel : {&audio.left, &audio.right}) {
-        Biquad shelf = Biquad::highShelf(1681.974450955533, 0.7071752369554196, 3.999843853973347);
-        Biquad highPass = Biquad::highPass(38.13547087602444, 0.5003270373238773);
+        Biquad shelf = kWeightingShelf();
+        Biquad highPass = kWeightingHighPass();
         for (std::size_t n = 0; n < audio.frames(); ++n) {
             double value = highPass.process(shelf.process((*channel)[n]));
             weightedPower[n] += value * value;

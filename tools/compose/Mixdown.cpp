@@ -49,6 +49,8 @@ std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const
 {
     auto stop = [&] { return stopRequested && stopRequested(); };
     std::size_t frames = sampleAt(score.seconds);
+    if (stop())
+        return std::nullopt;
 
     std::vector<float> kick(frames, 0.0f);
     std::vector<float> clap(frames, 0.0f);

@@ -254,8 +254,9 @@ void addMelody(Score& score)
             if (written.rest)
                 continue;
             bool chorus = gridStart >= barStart(kChorusBar);
+            // Both ends move to the hundredth, so a note never overlaps the next one's start.
             double start = roundToHundredth(gridStart);
-            Note note{start, gridEnd - start, written.pitch, chorus ? 0.95 : 0.85};
+            Note note{start, roundToHundredth(gridEnd) - start, written.pitch, chorus ? 0.95 : 0.85};
             score.lead.push_back(note);
             if (phrase.bar >= kHarmonyFromBar) {
                 Note harmony = note;
@@ -320,14 +321,14 @@ void addPadAndPluck(Score& score, const ChordSpan& span, std::vector<int>& padVo
     else if (section == "pre-chorus")
         padVelocity = 0.6 + 0.05 * (span.bar - 21);
     else if (section == "chorus" || section == "ending")
-        padVelocity = 0.8;
+        padVelocity = 0.9;
     int padLength = section == "ending" ? 32 : span.sixteenths;
     for (int pitch : padVoicing)
         score.pad.push_back({gridTime(span.bar, span.firstSixteenth), padLength * kSixteenthSeconds, pitch,
                              padVelocity});
     if (section == "chorus" || section == "ending")
         score.pad.push_back({gridTime(span.bar, span.firstSixteenth), padLength * kSixteenthSeconds,
-                             padVoicing.front() + 12 * 2, padVelocity * 0.6});
+                             padVoicing.front() + 12 * 2, padVelocity * 0.75});
 
     // The arpeggio walks up and down the chord with the root an octave above on top.
     std::vector<int> tones = pluckVoicing;
@@ -338,7 +339,7 @@ void addPadAndPluck(Score& score, const ChordSpan& span, std::vector<int>& padVo
         if (section == "intro")
             velocity = 0.3 + 0.5 * ((span.bar - 1) * 16 + step) / 64.0;
         else if (section == "verse 1")
-            velocity = step % 2 == 0 ? 0.45 : 0.0;
+            velocity = step % 2 == 0 ? 0.4 : 0.0;
         else if (section == "verse 2")
             velocity = step % 2 == 0 ? 0.5 : 0.3;
         else if (section == "pre-chorus")

@@ -1,0 +1,149 @@
+// The real compose binary: its options and exit codes, the MP3 it writes (decoded by ffmpeg),
+// byte-identical reruns that match the committed data/ywsf.mp3, and a clean stop on SIGTERM.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kCompose = SOVANE05_COMPOSE_BINARY;
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        result.push_back(line);
+    return result;
+}
+
+}  // namespace
+
+TEST(ComposeTool, OptionsAndUsageErrors)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string firstErrorLine;  // empty: nothing on standard error
+    };
+    const std::vector<Case> cases = {
+        {{"--help"}, 0, ""},
+        {{"--bogus"}, 2, "compose: --bogus: unknown option"},
+        {{"--output"}, 2, "compose: --output: needs a path"},
+        {{"--wav", ""}, 2, "compose: --wav: needs a path"},
+        {{"data/ywsf.mp3"}, 2, "compose: data/ywsf.mp3: unknown option"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> command = {kCompose};
+        command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+        TempDir folder;
+        ProcessResult result = runProcess(command, {}, folder.path(), 30.0);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << c.arguments[0] << ": " << result.err;
+        if (c.firstErrorLine.empty()) {
+            EXPECT_EQ(result.err, "");
+            EXPECT_NE(result.out.find("usage: compose"), std::string::npos);
+        } else {
+            ASSERT_FALSE(lines(result.err).empty());
+            EXPECT_EQ(lines(result.err)[0], c.firstErrorLine);
+            EXPECT_NE(result.err.find("usage: compose"), std::string::npos) << "usage errors show the help";
+            EXPECT_EQ(result.out, "");
+        }
+        // Nothing was written by a usage error or by --help.
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << c.arguments[0];
+    }
+}
+
+TEST(ComposeTool, OnsetsListTheSungNotes)
+{
+    ProcessResult result = runProcess({kCompose, "--onsets"}, {}, {}, 30.0);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    std::vector<std::string> onsets = lines(result.out);
+    ASSERT_GT(onsets.size(), 87u);
+    const std::regex format(R"((\d+\.\d{4}) [A-G]#?\d)");
+    double previous = -1.0;
+    bool chorusLands = false;
+    for (const std::string& line : onsets) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, format)) << line;
+        double seconds = std::stod(match[1]);
+        EXPECT_GT(seconds, previous) << line;
+        previous = seconds;
+        chorusLands = chorusLands || match[1] == "45.0000";
+    }
+    EXPECT_EQ(onsets.front().substr(0, 6), "7.5000");
+    EXPECT_TRUE(chorusLands);
+}
+
+TEST(ComposeTool, WritesTheSameMp3EveryRunAndItDecodesToTheTrackLength)
+{
+    TempDir folder;
+    std::filesystem::path first = folder / "first.mp3";
+    std::filesystem::path second = folder / "second.mp3";
+    for (const std::filesystem::path& output : {first, second}) {
+        ProcessResult result = runProcess({kCompose, "--output", output.string()}, {}, folder.path(), 170.0);
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out, "");
+    }
+    std::string bytes = readFile(first);
+    EXPECT_TRUE(bytes == readFile(second)) << "two runs wrote different files";
+    EXPECT_LT(bytes.size(), 1500u * 1024u);
+    // The committed track is what the score renders to today.
+    std::filesystem::path committed = std::filesystem::path(SOVANE05_SOURCE_DIR) / "data" / "ywsf.mp3";
+    EXPECT_TRUE(bytes == readFile(committed)) << "data/ywsf.mp3 is stale: regenerate it with compose";
+
+    // ffmpeg honours LAME's Info frame, so the decoded length is the rendered length.
+    std::filesystem::path decoded = folder / "decoded.f32";
+    ProcessResult ffmpeg = runProcess({"ffmpeg", "-v", "error", "-i", first.string(), "-f", "f32le", "-acodec",
+                                       "pcm_f32le", decoded.string()},
+                                      {}, folder.path(), 60.0);
+    ASSERT_EQ(ffmpeg.exitStatus, 0) << ffmpeg.err;
+    ProcessResult probe = runProcess({"ffprobe", "-v", "error", "-show_entries", "stream=sample_rate,channels",
+                                      "-of", "default=noprint_wrappers=1", first.string()},
+                                     {}, folder.path(), 30.0);
+    EXPECT_EQ(probe.out, "sample_rate=44100\nchannels=2\n");
+
+    std::string samples = readFile(decoded);
+    ASSERT_EQ(samples.size() % 8, 0u);
+    double seconds = double(samples.size()) / 8.0 / 44100.0;
+    EXPECT_GE(seconds, 58.5);
+    EXPECT_LE(seconds, 75.0);
+    EXPECT_NEAR(seconds, 64.0, 0.001);
+    float peak = 0.0f;
+    for (std::size_t i = 0; i < samples.size(); i += 4) {
+        float value;
+        std::memcpy(&value, samples.data() + i, 4);
+        peak = std::max(peak, std::fabs(value));
+    }
+    EXPECT_LT(20.0 * std::log10(peak), 0.0) << "the decoded track clips";
+    EXPECT_GT(20.0 * std::log10(peak), -6.0) << "the decoded track is far too quiet";
+}
+
+TEST(ComposeTool, FailuresAreOneLineAndLeaveNothingBehind)
+{
+    TempDir folder;
+    std::filesystem::path unwritable = folder / "missing-folder" / "track.mp3";
+    ProcessResult missing = runProcess({kCompose, "--wav", unwritable.string()}, {}, folder.path(), 170.0);
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_EQ(missing.err, "compose: " + unwritable.string() + ": cannot write: No such file or directory\n");
+
+    // SIGTERM mid-render: compose finishes on its own terms, reports it and writes nothing.
+    std::filesystem::path target = folder / "track.mp3";
+    ProcessResult stopped = runProcess({"timeout", "--preserve-status", "-s", "TERM", "0.5", kCompose, "--output",
+                                        target.string()},
+                                       {}, folder.path(), 170.0);
+    EXPECT_EQ(stopped.signal, 0);
+    EXPECT_EQ(stopped.exitStatus, 1) << stopped.err;
+    EXPECT_EQ(stopped.err, "compose: " + target.string() + ": interrupted; nothing written\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}

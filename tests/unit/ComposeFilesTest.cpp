@@ -1,0 +1,102 @@
+// The files compose writes: the WAV image, the MP3 frames with their Info header, and the
+// replace-in-one-step writer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+#include "tools/compose/Dsp.h"
+#include "tools/compose/Mp3Encoder.h"
+#include "tools/compose/OutputFile.h"
+#include "tools/compose/WavFile.h"
+
+namespace {
+
+uint32_t littleEndian(const std::vector<unsigned char>& bytes, std::size_t at, int count)
+{
+    uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = (value << 8) | bytes[at + std::size_t(i)];
+    return value;
+}
+
+compose::StereoBuffer tone(double seconds)
+{
+    compose::StereoBuffer audio(std::size_t(seconds * compose::kSampleRate));
+    for (std::size_t n = 0; n < audio.frames(); ++n) {
+        audio.left[n] = float(0.5 * std::sin(2.0 * compose::kPi * 440.0 * double(n) / compose::kSampleRate));
+        audio.right[n] = -audio.left[n];
+    }
+    return audio;
+}
+
+}  // namespace
+
+TEST(ComposeFiles, WavHeaderAndSamplesAreCanonical)
+{
+    compose::StereoBuffer audio(3);
+    audio.left = {0.0f, 1.0f, -2.0f};
+    audio.right = {0.5f, -1.0f, 2.0f};
+    std::vector<unsigned char> wav = compose::encodeWav(audio);
+    ASSERT_EQ(wav.size(), 44u + 12u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(littleEndian(wav, 4, 4), 36u + 12u);
+    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(littleEndian(wav, 20, 2), 1u);
+    EXPECT_EQ(littleEndian(wav, 22, 2), 2u);
+    EXPECT_EQ(littleEndian(wav, 24, 4), 44100u);
+    EXPECT_EQ(littleEndian(wav, 28, 4), 44100u * 4u);
+    EXPECT_EQ(littleEndian(wav, 34, 2), 16u);
+    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+    EXPECT_EQ(littleEndian(wav, 40, 4), 12u);
+    // Interleaved left, right; out-of-range samples are clamped, not wrapped.
+    const std::vector<int16_t> expected = {0, 16384, 32767, -32767, -32767, 32767};
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(int16_t(littleEndian(wav, 44 + 2 * i, 2)), expected[i]) << i;
+}
+
+TEST(ComposeFiles, Mp3StartsWithAnInfoFrameAndHasTheSetBitRate)
+{
+    compose::StereoBuffer audio = tone(2.0);
+    std::optional<std::vector<unsigned char>> mp3 = compose::encodeMp3(audio, {128, 5});
+    ASSERT_TRUE(mp3);
+    ASSERT_GT(mp3->size(), 200u);
+    // MPEG-1 layer III frame sync, then the "Info" tag LAME writes for constant bit rate.
+    EXPECT_EQ((*mp3)[0], 0xFF);
+    EXPECT_EQ((*mp3)[1] & 0xFE, 0xFA);
+    EXPECT_EQ((*mp3)[2] >> 4, 9) << "bit-rate index 9 is 128 kb/s";
+    EXPECT_EQ(((*mp3)[2] >> 2) & 3, 0) << "sample-rate index 0 is 44.1 kHz";
+    const std::string head(mp3->begin(), mp3->begin() + 200);
+    EXPECT_NE(head.find("Info"), std::string::npos);
+    // 2 s at 128 kb/s is 32 kB, give or take a frame and the header.
+    EXPECT_NEAR(double(mp3->size()), 2.0 * 128000.0 / 8.0, 1500.0);
+    // The same input gives the same bytes.
+    EXPECT_EQ(*mp3, *compose::encodeMp3(audio, {128, 5}));
+    EXPECT_FALSE(compose::encodeMp3(audio, {128, 5}, [] { return true; }));
+}
+
+TEST(ComposeFiles, OutputIsReplacedWholeOrNotAtAll)
+{
+    TempDir folder;
+    std::filesystem::path target = folder / "track.mp3";
+    writeFile(target, "old");
+    EXPECT_EQ(compose::writeFileAtomically(target, {'n', 'e', 'w'}), std::nullopt);
+    EXPECT_EQ(readFile(target), "new");
+
+    std::filesystem::path missing = folder / "no-such-folder" / "track.mp3";
+    std::optional<std::string> error = compose::writeFileAtomically(missing, {'x'});
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("No such file or directory"), std::string::npos) << *error;
+
+    std::filesystem::create_directories(folder / "a-folder");
+    EXPECT_TRUE(compose::writeFileAtomically(folder / "a-folder", {'x'}));
+    // No temporary file is left behind by either failure.
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1);
+}
