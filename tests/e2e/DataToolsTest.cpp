@@ -1,0 +1,141 @@
+// The real lyrics and photo tools: they rewrite the committed data byte for byte from the
+// committed sources, and report faults on standard error, one line each, with the exit
+// status the house style gives them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::filesystem::path kRoot = SOVANE05_SOURCE_DIR;
+
+std::set<std::string> filesIn(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& file : std::filesystem::directory_iterator(folder))
+        names.insert(file.path().filename().string());
+    return names;
+}
+
+// `count` one-word lines from second `from` on, one every half second, each up for 0.4 s.
+std::string lyricLines(int count, int from = 0)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        char line[64];
+        int second = from + i / 2;
+        std::snprintf(line, sizeof line, "[00:%02d.%02d-00:%02d.%02d] word%d\n", second, i % 2 * 50, second,
+                      i % 2 * 50 + 40, i);
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(DataTools, LyricsToolRewritesTheCommittedTimingAndImagesByteForByte)
+{
+    TempDir output;
+    ProcessResult result = runProcess({SOVANE05_LYRICS_TOOL, "--input", "authoring/lyrics.txt", "--output",
+                                       output.path().string()},
+                                      {}, kRoot, 120.0);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(readFile(output / "texttiming.txt"), readFile(kRoot / "data/texttiming.txt"))
+        << "data/texttiming.txt is not what authoring/lyrics.txt makes: run scripts/make-data";
+    std::set<std::string> made = filesIn(output / "lyrics");
+    EXPECT_EQ(made.size(), 87u);
+    EXPECT_EQ(filesIn(kRoot / "data/lyrics"), made) << "data/lyrics holds other files than the tool makes";
+    for (const std::string& name : made)
+        EXPECT_TRUE(readFile(output / "lyrics" / name) == readFile(kRoot / "data/lyrics" / name))
+            << "data/lyrics/" << name << " differs from what the tool makes: run scripts/make-data";
+}
+
+TEST(DataTools, PhotoToolRewritesTheCommittedPhotoByteForByte)
+{
+    TempDir output;
+    ProcessResult result = runProcess({SOVANE05_PHOTO_TOOL, "--output", (output / "photo.png").string()}, {}, kRoot,
+                                      120.0);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_TRUE(readFile(output / "photo.png") == readFile(kRoot / "data/photo.png"))
+        << "data/photo.png differs from what the tool makes: run scripts/make-data";
+}
+
+TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
+{
+    TempDir folder;
+    writeFile(folder / "short.txt", lyricLines(86));
+    writeFile(folder / "crowded.txt", "[00:01.00-00:03.00] a <00:01.10>b <00:01.20>c <00:01.30>d <00:01.40>e <00:01.50>f\n"
+                                      "[00:02.00-00:04.00] g <00:02.10>h <00:02.20>i <00:02.30>j <00:02.40>k\n" +
+                                          lyricLines(76, 5));
+    writeFile(folder / "good.txt", lyricLines(87));
+    writeFile(folder / "file", "not a folder");
+    const std::string tool = SOVANE05_LYRICS_TOOL;
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string err;  // the first line of standard error, or its start for usage errors
+    };
+    const Case cases[] = {
+        {{"--input", "short.txt", "--check"}, 1, "lyrics: short.txt:86: only 86 entries: the show needs exactly 87\n"},
+        {{"--input", "crowded.txt", "--check"}, 1,
+         "lyrics: crowded.txt:2: 11 entries show at once at 2.400 s when 'k' appears; the show draws at most 10\n"},
+        {{"--input", "missing.txt"}, 1, "lyrics: missing.txt: cannot read the lyric file\n"},
+        {{"--input", "good.txt", "--font", "nofont.ttf"}, 1, "lyrics: nofont.ttf: cannot open the font\n"},
+        {{"--input", "good.txt", "--output", "file/inside"}, 1, "lyrics: file/inside/lyrics: cannot create the folder: "},
+        {{"--input", "good.txt", "--check"}, 0, ""},
+        {{"--frobnicate"}, 2, "lyrics: unknown argument '--frobnicate'\nusage: lyrics "},
+        {{"--input"}, 2, "lyrics: --input needs a value\nusage: lyrics "},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> command = {tool};
+        command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+        ProcessResult result = runProcess(command, {}, folder.path(), 60.0);
+        std::string shown = c.arguments.front() + " " + (c.arguments.size() > 1 ? c.arguments[1] : "");
+        EXPECT_EQ(result.signal, 0) << shown;
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << shown << "\n" << result.err;
+        EXPECT_EQ(result.err.substr(0, c.err.size()), c.err) << shown;
+        EXPECT_EQ(result.out, "") << shown;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "data")) << "--check wrote files";
+
+    ProcessResult help = runProcess({tool, "--help"}, {}, folder.path(), 60.0);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.substr(0, 14), "usage: lyrics ");
+}
+
+TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
+{
+    TempDir folder;
+    const std::string tool = SOVANE05_PHOTO_TOOL;
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--size", "10by10"}, 2, "photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '10by10'\nusage: photo "},
+        {{"--size", "1x1"}, 2, "photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '1x1'\nusage: photo "},
+        {{"--output"}, 2, "photo: --output needs a value\nusage: photo "},
+        {{"--colour"}, 2, "photo: unknown argument '--colour'\nusage: photo "},
+        {{"--output", "no/such/folder/p.png"}, 1, "photo: no/such/folder/p.png: cannot write the image\n"},
+        {{"--output", "small.png", "--size", "64x36"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> command = {tool};
+        command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+        ProcessResult result = runProcess(command, {}, folder.path(), 60.0);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << c.arguments.front() << "\n" << result.err;
+        EXPECT_EQ(result.err.substr(0, c.err.size()), c.err) << c.arguments.front();
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder / "small.png"));
+    ProcessResult help = runProcess({tool, "--help"}, {}, folder.path(), 60.0);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.substr(0, 13), "usage: photo ");
+}
