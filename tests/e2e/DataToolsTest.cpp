@@ -3,6 +3,7 @@
 // status the house style gives them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>

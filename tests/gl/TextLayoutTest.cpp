@@ -1,0 +1,309 @@
+// The show's own shaders on a real context: lyric images land where their header row says at
+// one texel per pixel on a 1920×1080 screen and scale with other screens; images without the
+// header (the photo) fill the screen; smaller "zscore" is nearer; and the background program
+// links with exactly its uniforms and follows the time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "resources/ShaderProgram.h"
+#include "resources/Texture.h"
+#include "show/ScreenQuad.h"
+#include "tests/support/GlTest.h"
+#include "tests/support/TempDir.h"
+#include "tools/common/PngWrite.h"
+#include "tools/lyrics/LayoutHeader.h"
+
+namespace {
+
+const std::string kData = std::string(SOVANE05_SOURCE_DIR) + "/data/";
+constexpr Rgba kBackground{40, 60, 90, 255};
+
+Rgba blend(Rgba source, Rgba destination)
+{
+    auto mix = [&](uint8_t s, uint8_t d) { return uint8_t(std::lround((s * source.a + d * (255 - source.a)) / 255.0)); };
+    return {mix(source.r, destination.r), mix(source.g, destination.g), mix(source.b, destination.b),
+            mix(source.a, destination.a)};
+}
+
+// A lyric image whose text texels are all opaque and all different, so a shifted, scaled or
+// flipped draw cannot pass.
+Image patternedLyric(int width, int textHeight, TextPlacement placement)
+{
+    Image image(width, textHeight + 1);
+    writeLayoutHeader(image.pixels.data(), width, placement);
+    for (int y = 1; y < image.height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.set(x, y, {uint8_t(x * 7 % 256), uint8_t(y * 13 % 256), uint8_t((x + y) * 5 % 256), 255});
+    return image;
+}
+
+// The frame the show should produce: the image's text rows at its place over the background.
+Image expectedFrame(const Image& image, int width, int height)
+{
+    Image frame(width, height, kBackground);
+    TextPlacement place = *readLayoutHeader(image.pixels.data(), image.width, image.height);
+    for (int y = 1; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            frame.set(place.left + x, place.top + y - 1, blend(image.at(x, y), kBackground));
+    return frame;
+}
+
+}  // namespace
+
+class TextLayoutTest : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        text = loadShaderProgram((kData + "textlayout.frag").c_str(), (kData + "textlayout.vert").c_str());
+        background = loadShaderProgram((kData + "white.frag").c_str(), (kData + "white.vert").c_str());
+        quad = createScreenQuad();
+    }
+    void TearDown() override
+    {
+        for (GLuint texture : textures)
+            glDeleteTextures(1, &texture);
+        glDeleteBuffers(1, &quad->positionBuffer);
+        glDeleteBuffers(1, &quad->texCoordBuffer);
+        glDeleteVertexArrays(1, &quad->vertexArray);
+        glDeleteProgram(text->program);
+        glDeleteProgram(background->program);
+        delete quad;
+        delete text;
+        delete background;
+        GlTest::TearDown();
+    }
+
+    GLuint upload(const Image& image)
+    {
+        std::string path = (folder / ("image" + std::to_string(textures.size()) + ".png")).string();
+        EXPECT_TRUE(writePng(path, image.width, image.height, 4, image.pixels.data()));
+        textures.push_back(loadTexture(path.c_str()));
+        return textures.back();
+    }
+
+    void clear()
+    {
+        glClearColor(kBackground.r / 255.0f, kBackground.g / 255.0f, kBackground.b / 255.0f, 1.0f);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    void drawImage(GLuint texture, float zscore)
+    {
+        text->use();
+        glUniform1f(glGetUniformLocation(text->program, "zscore"), zscore);
+        text->bindTexture(texture);
+        drawScreenQuad(*quad);
+    }
+
+    void drawBackground(float time, float zscore)
+    {
+        background->use();
+        glUniform1f(glGetUniformLocation(background->program, "zscore"), zscore);
+        glUniform1f(glGetUniformLocation(background->program, "time"), time);
+        drawScreenQuad(*quad);
+    }
+
+    TempDir folder;
+    ShaderProgram* text = nullptr;
+    ShaderProgram* background = nullptr;
+    ScreenQuad* quad = nullptr;
+    std::vector<GLuint> textures;
+};
+
+TEST_F(TextLayoutTest, LyricImagesLandAtTheirHeaderPlaceAtOneTexelPerPixel)
+{
+    struct Case {
+        std::string name;
+        Image image;
+    };
+    const Case cases[] = {
+        {"middle", patternedLyric(37, 21, {731, 405})},
+        {"top-left corner", patternedLyric(16, 9, {0, 0})},
+        {"bottom-right corner", patternedLyric(24, 12, {1920 - 24, 1080 - 12})},
+        // The committed images, anti-aliased text over transparency, as the lyrics tool made them.
+        {"first entry", loadImage(kData + "lyrics/086.png")},
+        {"last entry", loadImage(kData + "lyrics/000.png")},
+    };
+    RenderTarget target(1920, 1080);
+    for (const Case& c : cases) {
+        ASSERT_GT(c.image.width, 0) << c.name << ": the image did not load";
+        GLuint texture = upload(c.image);
+        clear();
+        drawImage(texture, 0.1f);
+        EXPECT_TRUE(imagesMatch(target.read(), expectedFrame(c.image, 1920, 1080), 1, 0.01, "textlayout-" + c.name))
+            << c.name;
+    }
+}
+
+TEST_F(TextLayoutTest, OtherScreensScaleTheReferenceFrameByHeightAndCentreIt)
+{
+    // A solid block 300×150 at (810, 465) in the reference frame: the middle of the screen.
+    Image block(300, 151, {250, 200, 20, 255});
+    writeLayoutHeader(block.pixels.data(), block.width, {810, 465});
+    GLuint texture = upload(block);
+    struct Case {
+        int width;
+        int height;
+    };
+    const Case cases[] = {{1280, 720}, {2560, 1080}, {1440, 1080}, {3840, 2160}};
+    for (const Case& c : cases) {
+        RenderTarget target(c.width, c.height);
+        clear();
+        drawImage(texture, 0.1f);
+        Image frame = target.read();
+        double scale = c.height / 1080.0;
+        double across = (c.width - 1920 * scale) / 2;
+        int left = int(std::lround(across + 810 * scale));
+        int right = int(std::lround(across + 1110 * scale));
+        int top = int(std::lround(465 * scale));
+        int bottom = int(std::lround(615 * scale));
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        // Two pixels in from each edge is inside, two out is background.
+        const int inside[][2] = {{left + 2, top + 2}, {right - 3, bottom - 3}, {(left + right) / 2, (top + bottom) / 2}};
+        const int outside[][2] = {{left - 3, top + 5}, {right + 2, top + 5}, {left + 5, top - 3}, {left + 5, bottom + 2}};
+        for (auto [x, y] : inside)
+            EXPECT_TRUE(colourNear(frame.at(x, y), {250, 200, 20, 255}, 1)) << x << "," << y;
+        for (auto [x, y] : outside)
+            EXPECT_TRUE(colourNear(frame.at(x, y), kBackground, 0)) << x << "," << y;
+        if (HasFailure())
+            saveTestImage(frame, "textlayout-scaled-" + std::to_string(c.width) + "x" + std::to_string(c.height));
+    }
+}
+
+TEST_F(TextLayoutTest, ImagesWithoutTheHeaderFillTheScreenWithTheirAlpha)
+{
+    struct Case {
+        const char* name;
+        Rgba topLeft;
+    };
+    const Case cases[] = {
+        {"opaque corner", {200, 10, 10, 255}},
+        {"another version of the marker", {83, 86, 2, 0}},
+        {"marker colours but visible", {83, 86, 1, 128}},
+    };
+    for (const Case& c : cases) {
+        Image image(2, 2);
+        image.set(0, 0, c.topLeft);
+        image.set(1, 0, {10, 200, 10, 255});
+        image.set(0, 1, {10, 10, 200, 255});
+        image.set(1, 1, {250, 250, 250, 64});
+        GLuint texture = upload(image);
+        RenderTarget target(1920, 1080);
+        clear();
+        drawImage(texture, 0.09f);
+        Image frame = target.read();
+        // Texel centres fall at a quarter and three quarters of the screen; there the texels
+        // show unmixed, the first row at the top.
+        EXPECT_TRUE(colourNear(frame.at(479, 269), blend(c.topLeft, kBackground), 2)) << c.name;
+        EXPECT_TRUE(colourNear(frame.at(1439, 269), blend({10, 200, 10, 255}, kBackground), 2)) << c.name;
+        EXPECT_TRUE(colourNear(frame.at(479, 809), blend({10, 10, 200, 255}, kBackground), 2)) << c.name;
+        EXPECT_TRUE(colourNear(frame.at(1439, 809), blend({250, 250, 250, 64}, kBackground), 2)) << c.name;
+        // Nothing is discarded: every pixel was drawn over.
+        EXPECT_NE(frame.at(0, 0), kBackground) << c.name;
+        EXPECT_NE(frame.at(1919, 1079), kBackground) << c.name;
+        if (HasFailure())
+            saveTestImage(frame, std::string("textlayout-fill-") + c.name);
+    }
+}
+
+TEST_F(TextLayoutTest, SmallerZscoreIsNearerAndOnlyTheTextCoversWhatIsBehind)
+{
+    Image lyric = patternedLyric(40, 20, {900, 500});
+    GLuint texture = upload(lyric);
+    RenderTarget target(1920, 1080);
+    // The lyric first at 0.1, then the background at 0.11 behind it: the lyric must stay.
+    clear();
+    drawImage(texture, 0.1f);
+    drawBackground(10.0f, 0.11f);
+    Image frame = target.read();
+    Image behind = frame;
+    clear();
+    drawBackground(10.0f, 0.11f);
+    Image backgroundOnly = target.read();
+    const int onText[][2] = {{900, 500}, {939, 519}, {920, 510}};
+    const int offText[][2] = {{899, 500}, {940, 510}, {920, 499}, {920, 520}, {5, 5}};
+    for (auto [x, y] : onText)
+        EXPECT_EQ(frame.at(x, y), lyric.at(x - 900, y - 500 + 1)) << x << "," << y;
+    for (auto [x, y] : offText)
+        EXPECT_EQ(frame.at(x, y), backgroundOnly.at(x, y)) << x << "," << y;
+    if (HasFailure())
+        saveTestImage(behind, "textlayout-depth");
+}
+
+TEST_F(TextLayoutTest, ProgramsHaveExactlyTheirUniforms)
+{
+    auto uniforms = [](GLuint program) {
+        GLint linked = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE);
+        GLint count = 0;
+        glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+        std::vector<std::string> names;
+        for (GLint i = 0; i < count; ++i) {
+            char name[64];
+            GLint size = 0;
+            GLenum type = 0;
+            glGetActiveUniform(program, GLuint(i), sizeof name, nullptr, &size, &type, name);
+            names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(uniforms(text->program), (std::vector<std::string>{"img", "zscore"}));
+    EXPECT_EQ(uniforms(background->program), (std::vector<std::string>{"time", "zscore"}));
+    for (GLuint program : {text->program, background->program}) {
+        EXPECT_EQ(glGetAttribLocation(program, "position"), 0);
+        EXPECT_EQ(glGetAttribLocation(program, "texcoord"), 1);
+    }
+}
+
+TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
+{
+    RenderTarget target(480, 270);
+    auto render = [&](float time) {
+        clear();
+        drawBackground(time, 0.11f);
+        return target.read();
+    };
+    auto mean = [](const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
+        x1 = x1 < 0 ? image.width : x1;
+        y1 = y1 < 0 ? image.height : y1;
+        double sum = 0.0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                sum += image.pixels[(std::size_t(y) * image.width + x) * 4 + channel];
+        return sum / ((x1 - x0) * (y1 - y0));
+    };
+    auto centreLight = [&](const Image& image) {
+        return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
+    };
+
+    const double beat = 60.0 / 128.0;
+    Image early = render(10.0f);
+    Image later = render(20.0f);
+    Image onBeat = render(float(32 * beat));
+    Image offBeat = render(float(32 * beat + 0.4 * beat));
+    Image verse = render(40.0f);
+    Image chorus = render(50.0f);
+    Image ended = render(58.0f);
+
+    for (const Image* image : {&early, &later, &verse, &chorus})
+        EXPECT_EQ(mean(*image, 3), 255.0) << "the background is opaque";
+    EXPECT_GT(mean(early, 0) + mean(early, 1) + mean(early, 2), 60.0) << "not dark at 10 s";
+    EXPECT_FALSE(imagesMatch(early, later, 8, 2.0, "white-still")) << "nothing moved from 10 s to 20 s";
+    EXPECT_GT(centreLight(onBeat), centreLight(offBeat) + 6.0) << "no pulse on the beat";
+    EXPECT_GT(mean(chorus, 0) / mean(chorus, 2), 1.4 * mean(verse, 0) / mean(verse, 2)) << "the chorus is not warmer";
+    EXPECT_LT(mean(ended, 0) + mean(ended, 1) + mean(ended, 2), 3.0) << "not faded out at the end";
+    if (HasFailure()) {
+        saveTestImage(early, "white-10s");
+        saveTestImage(onBeat, "white-on-beat");
+        saveTestImage(offBeat, "white-off-beat");
+        saveTestImage(chorus, "white-50s");
+    }
+}
