@@ -31,7 +31,7 @@ constexpr std::array<Vowel, 4> kVowels = {{
 constexpr std::array<double, 3> kFormantQ = {7.0, 9.0, 12.0};
 
 constexpr double kLegatoGap = 0.03;       // notes closer than this glide instead of restarting
-constexpr double kGlideSeconds = 0.035;
+constexpr double kGlideSeconds = 0.018;  // time constant: the slide is over in about 50 ms
 constexpr double kScoopSemitones = -0.6;  // a detached note starts a little flat and rises
 constexpr double kVibratoHertz = 5.3;
 constexpr double kVibratoSemitones = 0.22;

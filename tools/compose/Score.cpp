@@ -128,7 +128,7 @@ const DrumBar kVerseOne = {"X...X...X...X...", "................", "..x...x...x.
 const DrumBar kVerseOneClap = {"X...X...X...X...", "....x.......x...", "o.x.o.x.o.x.o.x.", "................"};
 const DrumBar kVerseTwo = {"X...X...X...X...", "....X.......X...", "xo.oxo.oxo.oxo.o", "..o...o...o...o."};
 const DrumBar kBuildBreak = {"X...X...........", "x.x.xxxxXXXX....", "xoxoxoxo........", "................"};
-const DrumBar kChorus = {"X...X...X...X...", "....X.......X...", "xo.oxo.oxo.oxo.o", "..x...x...x...x."};
+const DrumBar kChorus = {"X...X...X...X...", "....X.......X...", "xo.oxo.oxo.oxo.o", "..X...X...X...X."};
 const DrumBar kChorusFill = {"X...X...X...X...", "....X.......XxXX", "xo.oxo.oxo.o....", "..x...x...x....."};
 const DrumBar kLastHit = {"X...............", "................", "................", "................"};
 
@@ -345,7 +345,7 @@ void addPadAndPluck(Score& score, const ChordSpan& span, std::vector<int>& padVo
         else if (section == "pre-chorus")
             velocity = span.bar == 24 && step >= 8 ? 0.0 : 0.5 + 0.25 * ((span.bar - 21) * 16 + step) / 64.0;
         else if (section == "chorus")
-            velocity = step % 4 == 0 ? 0.85 : 0.7;
+            velocity = step % 4 == 0 ? 0.9 : 0.8;
         else if (step == 0)
             velocity = 0.8;
         if (velocity == 0.0)
