@@ -137,6 +137,11 @@ TEST(ComposeTool, FailuresAreOneLineAndLeaveNothingBehind)
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_EQ(missing.err, "compose: " + unwritable.string() + ": cannot write: No such file or directory\n");
 
+    // A full disk behind standard output is reported, not ignored.
+    ProcessResult full = runProcess({"sh", "-c", "exec \"$0\" --onsets > /dev/full", kCompose}, {}, folder.path(), 30.0);
+    EXPECT_EQ(full.exitStatus, 1);
+    EXPECT_EQ(full.err, "compose: <standard output>: cannot write the onsets\n");
+
     // SIGTERM mid-render: compose finishes on its own terms, reports it and writes nothing.
     std::filesystem::path target = folder / "track.mp3";
     ProcessResult stopped = runProcess({"timeout", "--preserve-status", "-s", "TERM", "0.5", kCompose, "--output",

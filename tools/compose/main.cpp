@@ -176,7 +176,7 @@ int main(int argc, char** argv)
     try {
         return run(*options);
     } catch (const std::exception& error) {
-        report(options->mp3Path ? *options->mp3Path : "compose", error.what());
+        report(options->mp3Path ? *options->mp3Path : options->wavPath.value_or("<standard output>"), error.what());
         return 1;
     }
 }
