@@ -5,7 +5,6 @@
 #include <chrono>
 #include <map>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -77,6 +76,24 @@ void expectEnded(const ProcessResult& result, int status)
     EXPECT_EQ(result.signal, 0) << "the show was killed by a signal\n" << result.err;
     EXPECT_EQ(result.exitStatus, status) << result.err;
     EXPECT_EQ(result.out, "") << "standard output is for shader reports only";
+}
+
+// Whether `line` reads "<field>: <field>: ...: <rest>" with as many non-empty parts as there are
+// fragments, each part containing its fragment. The last part takes the rest of the line: it is
+// the reason a library gave, which may hold ": " itself.
+bool hasFields(const std::string& line, const std::vector<std::string>& fragments)
+{
+    size_t start = 0;
+    for (size_t i = 0; i < fragments.size(); ++i) {
+        bool last = i + 1 == fragments.size();
+        size_t end = last ? line.size() : line.find(": ", start);
+        if (end == std::string::npos || end == start)
+            return false;
+        if (line.substr(start, end - start).find(fragments[i]) == std::string::npos)
+            return false;
+        start = end + 2;
+    }
+    return true;
 }
 
 struct WindowGeometry {
@@ -255,24 +272,24 @@ TEST(ShowRuntime, StartUpFailuresAreReportedOnOneLineAndEndWithStatusOne)
         const char* what;
         std::vector<std::string> environment;  // {folder} in a value becomes the show's folder
         std::optional<std::string> music;      // replaces data/ywsf.mp3; "" removes it
-        const char* line;                      // the show's one line, a regular expression
+        std::vector<std::string> fields;       // of the show's one line, see hasFields
         std::optional<size_t> frames;          // frames presented, counted in a trace
         bool librariesSilent;                  // then that line is all of standard error
     };
     const std::vector<Case> cases = {
-        {"music missing", {}, "", R"(sovane05: data/ywsf\.mp3: [^:]+: .+)", 1, true},
-        {"music that is not MP3", {}, "not music at all\n", R"(sovane05: data/ywsf\.mp3: [^:]+: .+)", 1, false},
+        {"music missing", {}, "", {"sovane05", "data/ywsf.mp3", "", ""}, 1, true},
+        {"music that is not MP3", {}, "not music at all\n", {"sovane05", "data/ywsf.mp3", "", ""}, 1, false},
         // The disk driver starts with SDL but cannot open its file, as a sound card can fail.
         {"audio device that cannot be opened",
          {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE={folder}/no-such-folder/audio.raw"},
          std::nullopt,
-         R"(sovane05: [^:]*audio[^:]*: .*no-such-folder/audio\.raw)",
+         {"sovane05", "audio", "no-such-folder/audio.raw"},
          1,
          true},
         {"audio driver that does not exist",
          {"SDL_AUDIODRIVER=nonexistent"},
          std::nullopt,
-         R"(sovane05: [^:]*SDL[^:]*: .*nonexistent.*)",
+         {"sovane05", "SDL", "nonexistent"},
          std::nullopt,
          true},
     };
@@ -299,7 +316,7 @@ TEST(ShowRuntime, StartUpFailuresAreReportedOnOneLineAndEndWithStatusOne)
 
         std::vector<std::string> lines = showLines(result.err);
         ASSERT_EQ(lines.size(), 1u) << result.err;
-        EXPECT_TRUE(std::regex_match(lines[0], std::regex(c.line))) << lines[0];
+        EXPECT_TRUE(hasFields(lines[0], c.fields)) << lines[0];
         if (c.librariesSilent) {
             EXPECT_EQ(linesWithoutTracer(result.err), lines);
         }
@@ -335,7 +352,7 @@ TEST(ShowRuntime, WithoutADisplayReportsOneLineAndEndsWithStatusOne)
 
         std::vector<std::string> lines = showLines(result.err);
         ASSERT_EQ(lines.size(), 1u) << result.err;
-        EXPECT_TRUE(std::regex_match(lines[0], std::regex("sovane05: .*display.*", std::regex::icase))) << lines[0];
+        EXPECT_TRUE(hasFields(lines[0], {"sovane05", "display", ""})) << lines[0];
         if (c.librariesSilent) {
             EXPECT_EQ(linesWithoutTracer(result.err), lines);
         }
