@@ -148,9 +148,9 @@ void landscapeColour(const Landscape& landscape, float u, float v, float pixel, 
     float ground = nearHills(houseX) + 0.006f;
     float wallTop = ground - 0.030f;
     Rgb wall = mix({0.55f, 0.38f, 0.30f}, {0.20f, 0.14f, 0.16f}, dusk);
-    float wall_ = std::min(smoothstep(-pixel, pixel, 0.022f - std::fabs(u - houseX)),
+    float walls = std::min(smoothstep(-pixel, pixel, 0.022f - std::fabs(u - houseX)),
                            std::min(below(v, wallTop, pixel), 1.0f - below(v, ground, pixel)));
-    colour = mix(colour, wall, wall_);
+    colour = mix(colour, wall, walls);
     float roofTip = wallTop - 0.022f;
     float roofHalf = 0.028f * (v - roofTip) / (wallTop - roofTip);
     float roof = std::min(smoothstep(-pixel, pixel, roofHalf - std::fabs(u - houseX)),
