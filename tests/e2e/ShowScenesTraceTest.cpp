@@ -58,12 +58,12 @@ DrawnFrame readFrame(std::span<const TraceCall> calls, int backgroundProgram, in
     DrawnFrame frame;
     int program = 0;
     int texture = 0;
-    std::optional<float> zscore;
+    float zscore = NAN;
     std::map<std::pair<int, int>, std::string> uniformAt;
     for (const TraceCall& call : calls) {
         if (call.name == "glUseProgram") {
             program = integerArgument(call, "program");
-            zscore.reset();
+            zscore = NAN;
         } else if (call.name == "glGetUniformLocation") {
             std::string name = call.argument("name").value_or("");
             uniformAt[{program, std::atoi(call.result.c_str())}] = name.substr(1, name.size() - 2);
@@ -80,7 +80,7 @@ DrawnFrame readFrame(std::span<const TraceCall> calls, int backgroundProgram, in
             texture = integerArgument(call, "texture");
         } else if (call.name == "glDrawArrays" && program == textProgram) {
             auto line = lineOfTexture.find(texture);
-            frame.lines.push_back({line == lineOfTexture.end() ? -1 : line->second, zscore.value_or(NAN)});
+            frame.lines.push_back({line == lineOfTexture.end() ? -1 : line->second, zscore});
         }
     }
     return frame;
