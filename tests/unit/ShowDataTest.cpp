@@ -115,8 +115,9 @@ TEST(ShowData, ConfigRegistersEveryResourceTheShowUsesAndEachFileExists)
     bool hasMesh = false;
     for (const auto& [name, entry] : byName) {
         EXPECT_TRUE(std::filesystem::is_regular_file(kRoot / entry.path)) << name << ": " << entry.path;
-        if (entry.kind == ResourceKind::Shader)
+        if (entry.kind == ResourceKind::Shader) {
             EXPECT_TRUE(std::filesystem::is_regular_file(kRoot / entry.vertexPath)) << name << ": " << entry.vertexPath;
+        }
         hasMesh = hasMesh || entry.kind == ResourceKind::Mesh;
     }
     EXPECT_TRUE(hasMesh) << "data/config.txt registers no mesh";
