@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 
+#include "show/Layers.h"
 #include "show/LyricLayers.h"
 
 namespace {
@@ -28,17 +29,8 @@ Lyrics::Lyrics(ResourceRegistry* registry)
 void Lyrics::render(double time)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    backgroundProgram->use();
-    glUniform1f(glGetUniformLocation(backgroundProgram->program, "zscore"), kBackgroundZscore);
-    glUniform1f(glGetUniformLocation(backgroundProgram->program, "time"), float(time));
-    drawScreenQuad(*quad);
-
+    drawBackground(*backgroundProgram, *quad, kBackgroundZscore, time);
     forEachActiveLine(lineStart, lineEnd, time, [this](int line, float zscore) {
-        // Made current again for every line, so each texture lands on unit 0.
-        textProgram->use();
-        glUniform1f(glGetUniformLocation(textProgram->program, "zscore"), zscore);
-        textProgram->bindTexture(lineTextures[line]);
-        drawScreenQuad(*quad);
+        drawImage(*textProgram, *quad, zscore, lineTextures[line]);
     });
 }

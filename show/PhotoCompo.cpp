@@ -3,6 +3,8 @@
 
 #include <GL/glew.h>
 
+#include "show/Layers.h"
+
 namespace {
 
 // Lower than the lyrics scene's layers: the background here is 0.1, the photo 0.09.
@@ -24,15 +26,7 @@ PhotoCompo::PhotoCompo(ResourceRegistry* registry)
 void PhotoCompo::render(double time)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    backgroundProgram->use();
-    glUniform1f(glGetUniformLocation(backgroundProgram->program, "zscore"), kBackgroundZscore);
-    glUniform1f(glGetUniformLocation(backgroundProgram->program, "time"), float(time));
-    drawScreenQuad(*quad);
-
+    drawBackground(*backgroundProgram, *quad, kBackgroundZscore, time);
     // The photo gets the same inputs every frame; only the background follows the time.
-    photoProgram->use();
-    glUniform1f(glGetUniformLocation(photoProgram->program, "zscore"), kPhotoZscore);
-    photoProgram->bindTexture(photoTexture);
-    drawScreenQuad(*quad);
+    drawImage(*photoProgram, *quad, kPhotoZscore, photoTexture);
 }
