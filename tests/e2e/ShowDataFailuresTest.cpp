@@ -1,0 +1,113 @@
+// The real show given faulty data: what stops it before the music starts (a name the show asks
+// for and the configuration lacks, a malformed mesh) ends it in order with one clear message and
+// status 1; what does not (a broken shader, a missing image, a missing timing file) is reported
+// and the show plays on.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/ShowRun.h"
+#include "tests/support/Trace.h"
+
+namespace {
+
+// Longer than any of these runs may take when the show stops during start-up.
+constexpr double kLongTrack = 20.0;
+
+std::vector<std::string> showLines(const std::string& standardError)
+{
+    std::vector<std::string> lines;
+    for (std::string& line : linesWithoutTracer(standardError)) {
+        if (line.starts_with("sovane05"))
+            lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void replaceInFile(const std::filesystem::path& path, const std::string& from, const std::string& to)
+{
+    std::string text = readFile(path);
+    size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from << " not in " << path;
+    writeFile(path, text.replace(at, from.size(), to));
+}
+
+}  // namespace
+
+TEST(ShowDataFailures, WhatStopsStartUpEndsTheShowInOrderWithOneMessage)
+{
+    struct Case {
+        std::string name;
+        std::string configFrom;
+        std::string configTo;
+        std::string meshText;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"no white program", "Shader white data/white.frag data/layer.vert\n", "", "",
+         {"sovane05: data/config.txt: no shader program named \"white\""}},
+        {"no line texture", "Texture 042 data/lines/042.png\n", "", "",
+         {"sovane05: data/config.txt: no texture named \"042\""}},
+        {"face index out of range", "Texture photo", "Mesh bad data/bad.mesh\nTexture photo",
+         "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n",
+         {"sovane05: data/bad.mesh: a face names a position, normal or texture coordinate the file does not have",
+          "sovane05: invalid vector subscript"}},
+        {"short mesh line", "Texture photo", "Mesh bad data/bad.mesh\nTexture photo", "v 0 0 0\nv 1 0\n",
+         {"sovane05: data/bad.mesh:2: a position needs three numbers"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowFolder folder(kLongTrack);
+        replaceInFile(folder / "data/config.txt", c.configFrom, c.configTo);
+        if (!c.meshText.empty())
+            writeFile(folder / "data/bad.mesh", c.meshText);
+        ShowRun show(folder.path());
+        ProcessResult result = show.finish(60.0);
+        EXPECT_FALSE(result.timedOut);
+        EXPECT_EQ(result.signal, 0) << result.err;
+        EXPECT_EQ(result.exitStatus, 1) << result.err;
+        EXPECT_LT(result.seconds, kLongTrack) << "the music must not have started";
+        EXPECT_EQ(showLines(result.err), c.lines) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST(ShowDataFailures, WhatDoesNotStopStartUpIsReportedAndTheShowPlaysOn)
+{
+    struct Case {
+        std::string name;
+        std::string file;
+        std::string content;  // written over the file; empty to remove it
+        std::string standardOutputStart;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"broken white program", "data/white.frag", "#version 410 core\nvoid main() { broken }\n",
+         "Shader error\n#version 410 core\nvoid main() { broken }\n\n", {}},
+        {"missing line image", "data/lines/050.png", "", "",
+         {"sovane05: data/lines/050.png: cannot load the image: can't fopen"}},
+        {"missing timing file", "data/texttiming.txt", "", "",
+         {"sovane05: data/texttiming.txt: cannot open the lyric timing (No such file or directory); every lyric "
+          "line stays hidden"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowFolder folder;
+        if (c.content.empty())
+            std::filesystem::remove(folder / c.file);
+        else
+            writeFile(folder / c.file, c.content);
+        ShowRun show(folder.path());
+        ProcessResult result = show.finish(60.0);
+        EXPECT_EQ(result.signal, 0) << result.err;
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(showLines(result.err), c.lines) << result.err;
+        EXPECT_EQ(result.out.substr(0, c.standardOutputStart.size()), c.standardOutputStart);
+        if (c.standardOutputStart.empty()) {
+            EXPECT_EQ(result.out, "");
+        } else {
+            EXPECT_NE(result.out.find("Link error\n"), std::string::npos) << result.out;
+        }
+    }
+}
