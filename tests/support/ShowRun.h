@@ -22,7 +22,7 @@
 // managing it: without a window manager SDL's full-screen window stays 1×1.
 const std::string& virtualDisplay();
 
-// Runs an X client (xdotool, wmctrl, xprop, import) against the virtual display.
+// Runs an X client (xdotool, wmctrl, xprop, xwininfo) against the virtual display.
 ProcessResult xClient(const std::vector<std::string>& command, double timeoutSeconds = 10.0);
 inline ProcessResult xdotool(std::vector<std::string> arguments)
 {
