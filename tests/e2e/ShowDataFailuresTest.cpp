@@ -15,16 +15,6 @@ namespace {
 // Longer than any of these runs may take when the show stops during start-up.
 constexpr double kLongTrack = 20.0;
 
-std::vector<std::string> showLines(const std::string& standardError)
-{
-    std::vector<std::string> lines;
-    for (std::string& line : linesWithoutTracer(standardError)) {
-        if (line.starts_with("sovane05"))
-            lines.push_back(std::move(line));
-    }
-    return lines;
-}
-
 void replaceInFile(const std::filesystem::path& path, const std::string& from, const std::string& to)
 {
     std::string text = readFile(path);

@@ -49,18 +49,6 @@ bool eventually(Condition condition, double seconds = kPatience)
     return true;
 }
 
-// The lines the show itself wrote to standard error ("sovane05: ..."), apart from what
-// libraries and the tracer add.
-std::vector<std::string> showLines(const std::string& standardError)
-{
-    std::vector<std::string> lines;
-    for (std::string& line : linesWithoutTracer(standardError)) {
-        if (line.starts_with("sovane05"))
-            lines.push_back(std::move(line));
-    }
-    return lines;
-}
-
 std::string trimmed(std::string text)
 {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))

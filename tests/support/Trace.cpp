@@ -275,3 +275,13 @@ std::vector<std::string> linesWithoutTracer(std::string_view standardError)
     }
     return lines;
 }
+
+std::vector<std::string> showLines(std::string_view standardError)
+{
+    std::vector<std::string> lines;
+    for (std::string& line : linesWithoutTracer(standardError)) {
+        if (line.starts_with("sovane05"))
+            lines.push_back(std::move(line));
+    }
+    return lines;
+}

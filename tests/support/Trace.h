@@ -86,3 +86,7 @@ Trace readTrace(const std::filesystem::path& trace);
 
 // The lines of a traced program's standard error without the tracer's own ("apitrace: ...").
 std::vector<std::string> linesWithoutTracer(std::string_view standardError);
+
+// The lines the show itself wrote to standard error ("sovane05: ..."), without what libraries
+// and the tracer add.
+std::vector<std::string> showLines(std::string_view standardError);
