@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "show/TimingFile.h"
+
 // The show pairs exactly this many timing lines with the textures "000"…"086".
-inline constexpr int kLyricEntryCount = 87;
+inline constexpr int kLyricEntryCount = kLyricLineCount;
 
 // A plain LRC line with no later line to end it stays up this long after its last entry starts.
 inline constexpr double kLastLineSeconds = 4.0;

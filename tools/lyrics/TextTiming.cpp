@@ -1,14 +1,7 @@
-// Formatting of the timing file and the entry-to-texture mapping.
+// Formatting of the timing file.
 #include "tools/lyrics/TextTiming.h"
 
 #include <cstdio>
-
-std::string lyricImageName(int index, int count)
-{
-    char name[16];
-    std::snprintf(name, sizeof name, "%03d", count - 1 - index);
-    return name;
-}
 
 std::string formatTextTiming(const std::vector<LyricEntry>& entries)
 {

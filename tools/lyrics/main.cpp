@@ -169,7 +169,7 @@ int main(int argc, char** argv)
         const LyricEntry& entry = sheet.entries[i];
         RgbaImage image = renderEntryImage(laid[entry.row].run, entry.phraseBegin, entry.phraseEnd, placements[i],
                                            laid[entry.row].capHeight);
-        std::string path = (output / "lyrics" / (lyricImageName(int(i)) + ".png")).string();
+        std::string path = (output / "lyrics" / (std::string(lineTextureName(int(i)).data()) + ".png")).string();
         if (!writePng(path, image.width, image.height, 4, image.pixels.data())) {
             report(path + ": cannot write the image");
             return 1;
