@@ -14,6 +14,7 @@
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "show/MyDemo.h"
+#include "show/ShowGlState.h"
 
 namespace {
 
@@ -139,12 +140,7 @@ int SDL_main(int, char*[])
     SDL_GetWindowSize(window, &width, &height);
     cg_engine::Demo* demo = new MyDemo(width, height);
 
-    // Set once for the whole show; the viewport and the depth function stay GL's defaults.
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_PROGRAM_POINT_SIZE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setShowGlState();
 
     try {
         demo->initialise();

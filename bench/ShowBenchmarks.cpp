@@ -13,6 +13,7 @@
 #include "show/LyricLayers.h"
 #include "show/Lyrics.h"
 #include "show/MyDemo.h"
+#include "show/ShowGlState.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 
@@ -25,13 +26,8 @@ const std::string& contextFailure()
 {
     static const std::string failure = [] {
         std::string why = createOffscreenContext(kScreenWidth, kScreenHeight);
-        if (why.empty()) {
-            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-            glEnable(GL_DEPTH_TEST);
-            glEnable(GL_PROGRAM_POINT_SIZE);
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        }
+        if (why.empty())
+            setShowGlState();
         return why;
     }();
     return failure;

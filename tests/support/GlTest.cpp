@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include "show/ShowGlState.h"
+
 #include <cstdlib>
 
 std::string createOffscreenContext(int width, int height)
@@ -44,14 +46,9 @@ void GlTest::SetUp()
 {
     ASSERT_EQ(sharedContextFailure(), "") << "no OpenGL 4.1 core context";
 
-    // The show's global state, as the main routine sets it.
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, kWidth, kHeight);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_PROGRAM_POINT_SIZE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setShowGlState();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
