@@ -55,12 +55,11 @@ TextureName loadTexture(const char* path)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 
     // stb_image packs rows tightly; GL's default 4-byte row alignment would shear every RGB
-    // image whose row is not a multiple of 4 bytes and read past the end of the block.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    // image whose row is not a multiple of 4 bytes and read past the end of the block. The
+    // default is put back after, as nothing else in the show changes it.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, format, GL_UNSIGNED_BYTE, upload);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 
     stbi_image_free(pixels);
     return name;
