@@ -10,6 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
+
+#include "app/GlStartup.h"
 
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
@@ -36,19 +39,6 @@ bool hasVisibleDisplay()
         return true;
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
     return requested != nullptr && std::strcmp(requested, driver) == 0;
-}
-
-// Under EGL (no GLX display) GLEW 2.2 reports GLEW_ERROR_NO_GLX_DISPLAY although it has
-// loaded every GL entry point; only the GLX extensions are missing, and the show needs none.
-bool glewLoaded(GLenum result)
-{
-    if (result == GLEW_OK)
-        return true;
-#ifdef GLEW_ERROR_NO_GLX_DISPLAY
-    if (result == GLEW_ERROR_NO_GLX_DISPLAY)
-        return GLEW_VERSION_4_1;
-#endif
-    return false;
 }
 
 void shutDown(SDL_Window* window, Mix_Music* music)
@@ -107,21 +97,16 @@ int SDL_main(int, char*[])
     }
     SDL_ShowCursor(SDL_DISABLE);
 
-    // Only these three: the frame buffer's format stays SDL's default.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    requestShowContext();
     if (SDL_GL_CreateContext(window) == nullptr) {
         report("cannot create an OpenGL 4.1 core context", SDL_GetError());
         shutDown(window, nullptr);
         return 1;
     }
 
-    glewExperimental = GL_TRUE;
-    GLenum glewResult = glewInit();
-    if (!glewLoaded(glewResult)) {
-        report("cannot load the OpenGL entry points",
-               reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
+    std::string glFailure = loadGlEntryPoints();
+    if (!glFailure.empty()) {
+        report("cannot load the OpenGL entry points", glFailure.c_str());
         shutDown(window, nullptr);
         return 1;
     }

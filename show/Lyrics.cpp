@@ -5,6 +5,7 @@
 
 #include "show/Layers.h"
 #include "show/LyricLayers.h"
+#include "show/ShowTimeline.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ const char* const kTimingPath = "data/texttiming.txt";
 
 Lyrics::Lyrics(ResourceRegistry* registry)
 {
-    startTime = 0.0;
-    endTime = 45.0;
+    startTime = kLyricsStart;
+    endTime = kLyricsEnd;
     readTimingFile(kTimingPath, lineStart, lineEnd);
     // The names follow the entry's position alone, so all 87 are looked up even when pairs
     // are missing.

@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include "show/Layers.h"
+#include "show/ShowTimeline.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ constexpr float kPhotoZscore = 0.09f;
 
 PhotoCompo::PhotoCompo(ResourceRegistry* registry)
 {
-    startTime = 45.0;
-    endTime = 58.0;
+    startTime = kPhotoStart;
+    endTime = kPhotoEnd;
     photoTexture = registry->getTexture("photo");
     photoProgram = registry->getShader("textlayout");
     backgroundProgram = registry->getShader("white");

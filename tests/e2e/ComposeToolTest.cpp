@@ -37,10 +37,10 @@ TEST(ComposeTool, OptionsAndUsageErrors)
     };
     const std::vector<Case> cases = {
         {{"--help"}, 0, ""},
-        {{"--bogus"}, 2, "compose: --bogus: unknown option"},
-        {{"--output"}, 2, "compose: --output: needs a path"},
-        {{"--wav", ""}, 2, "compose: --wav: needs a path"},
-        {{"data/ywsf.mp3"}, 2, "compose: data/ywsf.mp3: unknown option"},
+        {{"--bogus"}, 2, "sovane05-compose: --bogus: unknown option"},
+        {{"--output"}, 2, "sovane05-compose: --output: needs a path"},
+        {{"--wav", ""}, 2, "sovane05-compose: --wav: needs a path"},
+        {{"data/ywsf.mp3"}, 2, "sovane05-compose: data/ywsf.mp3: unknown option"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> command = {kCompose};
@@ -50,11 +50,11 @@ TEST(ComposeTool, OptionsAndUsageErrors)
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.arguments[0] << ": " << result.err;
         if (c.firstErrorLine.empty()) {
             EXPECT_EQ(result.err, "");
-            EXPECT_NE(result.out.find("usage: compose"), std::string::npos);
+            EXPECT_NE(result.out.find("usage: sovane05-compose"), std::string::npos);
         } else {
             ASSERT_FALSE(lines(result.err).empty());
             EXPECT_EQ(lines(result.err)[0], c.firstErrorLine);
-            EXPECT_NE(result.err.find("usage: compose"), std::string::npos) << "usage errors show the help";
+            EXPECT_NE(result.err.find("usage: sovane05-compose"), std::string::npos) << "usage errors show the help";
             EXPECT_EQ(result.out, "");
         }
         // Nothing was written by a usage error or by --help.
@@ -149,12 +149,12 @@ TEST(ComposeTool, FailuresAreOneLineAndLeaveNothingBehind)
     std::filesystem::path unwritable = folder / "missing-folder" / "track.mp3";
     ProcessResult missing = runProcess({kCompose, "--wav", unwritable.string()}, {}, folder.path(), 170.0);
     EXPECT_EQ(missing.exitStatus, 1);
-    EXPECT_EQ(missing.err, "compose: " + unwritable.string() + ": cannot write: No such file or directory\n");
+    EXPECT_EQ(missing.err, "sovane05-compose: " + unwritable.string() + ": cannot write: No such file or directory\n");
 
     // A full disk behind standard output is reported, not ignored.
     ProcessResult full = runProcess({"sh", "-c", "exec \"$0\" --onsets > /dev/full", kCompose}, {}, folder.path(), 30.0);
     EXPECT_EQ(full.exitStatus, 1);
-    EXPECT_EQ(full.err, "compose: <standard output>: cannot write the onsets\n");
+    EXPECT_EQ(full.err, "sovane05-compose: <standard output>: cannot write the onsets\n");
 
     // SIGTERM mid-render: compose finishes on its own terms, reports it and writes nothing.
     std::filesystem::path target = folder / "track.mp3";
@@ -163,6 +163,6 @@ TEST(ComposeTool, FailuresAreOneLineAndLeaveNothingBehind)
                                        {}, folder.path(), 170.0);
     EXPECT_EQ(stopped.signal, 0);
     EXPECT_EQ(stopped.exitStatus, 1) << stopped.err;
-    EXPECT_EQ(stopped.err, "compose: " + target.string() + ": interrupted; nothing written\n");
+    EXPECT_EQ(stopped.err, "sovane05-compose: " + target.string() + ": interrupted; nothing written\n");
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }

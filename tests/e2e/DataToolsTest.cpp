@@ -84,15 +84,15 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
         std::string err;  // the first line of standard error, or its start for usage errors
     };
     const Case cases[] = {
-        {{"--input", "short.txt", "--check"}, 1, "lyrics: short.txt:86: only 86 entries: the show needs exactly 87\n"},
+        {{"--input", "short.txt", "--check"}, 1, "sovane05-lyrics: short.txt:86: only 86 entries: the show needs exactly 87\n"},
         {{"--input", "crowded.txt", "--check"}, 1,
-         "lyrics: crowded.txt:2: 11 entries show at once at 2.400 s when 'k' appears; the show draws at most 10\n"},
-        {{"--input", "missing.txt"}, 1, "lyrics: missing.txt: cannot read the lyric file\n"},
-        {{"--input", "good.txt", "--font", "nofont.ttf"}, 1, "lyrics: nofont.ttf: cannot open the font\n"},
-        {{"--input", "good.txt", "--output", "file/inside"}, 1, "lyrics: file/inside/lyrics: cannot create the folder: "},
+         "sovane05-lyrics: crowded.txt:2: 11 entries show at once at 2.400 s when 'k' appears; the show draws at most 10\n"},
+        {{"--input", "missing.txt"}, 1, "sovane05-lyrics: missing.txt: cannot read the lyric file\n"},
+        {{"--input", "good.txt", "--font", "nofont.ttf"}, 1, "sovane05-lyrics: nofont.ttf: cannot open the font\n"},
+        {{"--input", "good.txt", "--output", "file/inside"}, 1, "sovane05-lyrics: file/inside/lyrics: cannot create the folder: "},
         {{"--input", "good.txt", "--check"}, 0, ""},
-        {{"--frobnicate"}, 2, "lyrics: unknown argument '--frobnicate'\nusage: lyrics "},
-        {{"--input"}, 2, "lyrics: --input needs a value\nusage: lyrics "},
+        {{"--frobnicate"}, 2, "sovane05-lyrics: unknown argument '--frobnicate'\nusage: sovane05-lyrics "},
+        {{"--input"}, 2, "sovane05-lyrics: --input needs a value\nusage: sovane05-lyrics "},
     };
     for (const Case& c : cases) {
         std::vector<std::string> command = {tool};
@@ -108,7 +108,7 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
 
     ProcessResult help = runProcess({tool, "--help"}, {}, folder.path(), 60.0);
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_EQ(help.out.substr(0, 14), "usage: lyrics ");
+    EXPECT_EQ(help.out.substr(0, 23), "usage: sovane05-lyrics ");
 }
 
 TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
@@ -121,11 +121,11 @@ TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
         std::string err;
     };
     const Case cases[] = {
-        {{"--size", "10by10"}, 2, "photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '10by10'\nusage: photo "},
-        {{"--size", "1x1"}, 2, "photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '1x1'\nusage: photo "},
-        {{"--output"}, 2, "photo: --output needs a value\nusage: photo "},
-        {{"--colour"}, 2, "photo: unknown argument '--colour'\nusage: photo "},
-        {{"--output", "no/such/folder/p.png"}, 1, "photo: no/such/folder/p.png: cannot write the image\n"},
+        {{"--size", "10by10"}, 2, "sovane05-photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '10by10'\nusage: sovane05-photo "},
+        {{"--size", "1x1"}, 2, "sovane05-photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '1x1'\nusage: sovane05-photo "},
+        {{"--output"}, 2, "sovane05-photo: --output needs a value\nusage: sovane05-photo "},
+        {{"--colour"}, 2, "sovane05-photo: unknown argument '--colour'\nusage: sovane05-photo "},
+        {{"--output", "no/such/folder/p.png"}, 1, "sovane05-photo: no/such/folder/p.png: cannot write the image\n"},
         {{"--output", "small.png", "--size", "64x36"}, 0, ""},
     };
     for (const Case& c : cases) {
@@ -138,5 +138,5 @@ TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / "small.png"));
     ProcessResult help = runProcess({tool, "--help"}, {}, folder.path(), 60.0);
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_EQ(help.out.substr(0, 13), "usage: photo ");
+    EXPECT_EQ(help.out.substr(0, 22), "usage: sovane05-photo ");
 }

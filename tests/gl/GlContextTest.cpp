@@ -38,7 +38,7 @@ TEST_F(GlContextTest, ReadBackPutsTheTopRowFirst)
 
     RenderTarget target(30, 20);
     paintTopHalfRed(30, 20);
-    Image image = target.read();
+    Image image = readTarget(target);
     EXPECT_EQ(image.at(29, 9), (Rgba{255, 0, 0, 255}));
     EXPECT_EQ(image.at(29, 10), (Rgba{0, 0, 255, 255}));
 }

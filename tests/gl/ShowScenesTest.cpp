@@ -66,7 +66,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         cg_engine::renderActiveScenes(demo, time);
-        Image frame = target.read();
+        Image frame = readTarget(target);
         bool allNear = true;
         for (const Probe& probe : probes) {
             ::testing::AssertionResult near = colourNear(frame.at(probe.x, probe.y), probe.expected, 2);
@@ -111,7 +111,7 @@ TEST_F(ShowScenesTest, QuadShowsAnImageUprightOverTheWholeViewport)
         glUniform1f(glGetUniformLocation(program->program, "zscore"), 0.0f);
         program->bindTexture(cornersTexture);
         drawScreenQuad(*quad);
-        EXPECT_TRUE(imagesMatch(target.read(), corners, 1, 0.0, "ScreenQuad-upright"));
+        EXPECT_TRUE(imagesMatch(readTarget(target), corners, 1, 0.0, "ScreenQuad-upright"));
     }
 }
 

@@ -136,7 +136,7 @@ TEST_F(TextLayoutTest, LyricImagesLandAtTheirHeaderPlaceAtOneTexelPerPixel)
         GLuint texture = upload(c.image);
         clear();
         drawImage(texture, 0.1f);
-        EXPECT_TRUE(imagesMatch(target.read(), expectedFrame(c.image, 1920, 1080), 1, 0.01, "textlayout-" + c.name))
+        EXPECT_TRUE(imagesMatch(readTarget(target), expectedFrame(c.image, 1920, 1080), 1, 0.01, "textlayout-" + c.name))
             << c.name;
     }
 }
@@ -156,7 +156,7 @@ TEST_F(TextLayoutTest, OtherScreensScaleTheReferenceFrameByHeightAndCentreIt)
         RenderTarget target(c.width, c.height);
         clear();
         drawImage(texture, 0.1f);
-        Image frame = target.read();
+        Image frame = readTarget(target);
         double scale = c.height / 1080.0;
         double across = (c.width - 1920 * scale) / 2;
         int left = int(std::lround(across + 810 * scale));
@@ -197,7 +197,7 @@ TEST_F(TextLayoutTest, ImagesWithoutTheHeaderFillTheScreenWithTheirAlpha)
         RenderTarget target(1920, 1080);
         clear();
         drawImage(texture, 0.09f);
-        Image frame = target.read();
+        Image frame = readTarget(target);
         // Texel centres fall at a quarter and three quarters of the screen; there the texels
         // show unmixed, the first row at the top.
         EXPECT_TRUE(colourNear(frame.at(479, 269), blend(c.topLeft, kBackground), 2)) << c.name;
@@ -221,11 +221,11 @@ TEST_F(TextLayoutTest, SmallerZscoreIsNearerAndOnlyTheTextCoversWhatIsBehind)
     clear();
     drawImage(texture, 0.1f);
     drawBackground(10.0f, 0.11f);
-    Image frame = target.read();
+    Image frame = readTarget(target);
     Image behind = frame;
     clear();
     drawBackground(10.0f, 0.11f);
-    Image backgroundOnly = target.read();
+    Image backgroundOnly = readTarget(target);
     const int onText[][2] = {{900, 500}, {939, 519}, {920, 510}};
     const int offText[][2] = {{899, 500}, {940, 510}, {920, 499}, {920, 520}, {5, 5}};
     for (auto [x, y] : onText)
@@ -269,7 +269,7 @@ TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
     auto render = [&](float time) {
         clear();
         drawBackground(time, 0.11f);
-        return target.read();
+        return readTarget(target);
     };
     auto mean = [](const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
         x1 = x1 < 0 ? image.width : x1;

@@ -7,8 +7,9 @@
 //       Image frame = readFramebuffer();      // the whole default frame buffer, top row first
 //   }
 //
-// The context is created once per process and shared by every test; SetUp restores the show's
-// state before each test. Tests that need another size render into a RenderTarget.
+// The context (tools/common/OffscreenContext.h) is created once per process and shared by every
+// test; SetUp restores the show's state before each test. Tests that need another size render
+// into a RenderTarget (tools/common/RenderTarget.h) and read it with readTarget.
 #pragma once
 
 #include <GL/glew.h>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "tests/support/Image.h"
+#include "tools/common/RenderTarget.h"
 
 class GlTest : public ::testing::Test {
 public:
@@ -32,33 +34,11 @@ protected:
     Image readFramebuffer() const;
 };
 
-// Makes an OpenGL 4.1 core context current on an offscreen window of the given size, with
-// GLEW loaded and Mesa's shader cache off. Once per process. Returns why it failed, or "".
-std::string createOffscreenContext(int width, int height);
-
 // Reads the currently bound read frame buffer's rectangle, top row first, as RGBA.
 Image readPixels(int width, int height);
 
-// An off-screen colour (RGBA8) and depth frame buffer of any size. bind() makes it the draw
-// and read target and sets the viewport to cover it; the destructor returns to the default.
-class RenderTarget {
-public:
-    RenderTarget(int width, int height);
-    ~RenderTarget();
-    RenderTarget(const RenderTarget&) = delete;
-    RenderTarget& operator=(const RenderTarget&) = delete;
-
-    void bind() const;
-    Image read() const;
-
-    int width;
-    int height;
-
-private:
-    GLuint framebuffer = 0;
-    GLuint colour = 0;
-    GLuint depth = 0;
-};
+// A render target's colour as an image, top row first.
+Image readTarget(const RenderTarget& target);
 
 // The RGBA texels of level 0 of a 2D texture, first row first.
 Image readTexture(GLuint texture);

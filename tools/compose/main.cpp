@@ -23,7 +23,7 @@ namespace {
 constexpr const char* kDefaultOutput = "data/ywsf.mp3";
 
 constexpr const char* kHelp =
-    "usage: compose [--output PATH] [--wav PATH] [--onsets] [--report] [--help]\n"
+    "usage: sovane05-compose [--output PATH] [--wav PATH] [--onsets] [--report] [--help]\n"
     "Renders the show's music, the same bytes on every run.\n"
     "  --output PATH  write the MP3 (44.1 kHz stereo, 160 kb/s) to PATH\n"
     "  --wav PATH     write the render as 16-bit WAV to PATH\n"
@@ -47,7 +47,7 @@ bool stopRequested()
 
 void report(std::string_view path, std::string_view what)
 {
-    std::fprintf(stderr, "compose: %.*s: %.*s\n", int(path.size()), path.data(), int(what.size()), what.data());
+    std::fprintf(stderr, "sovane05-compose: %.*s: %.*s\n", int(path.size()), path.data(), int(what.size()), what.data());
 }
 
 struct Options {

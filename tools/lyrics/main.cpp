@@ -20,7 +20,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lyrics [--input FILE] [--output FOLDER] [--font FILE] [--check]\n"
+    "usage: sovane05-lyrics [--input FILE] [--output FOLDER] [--font FILE] [--check]\n"
     "\n"
     "Reads the lyric file (default authoring/lyrics.txt) and writes FOLDER/texttiming.txt and\n"
     "FOLDER/lyrics/000.png … 086.png (default FOLDER: data). The first entry of the file is\n"
@@ -45,13 +45,13 @@ struct Options {
 
 int usageError(const std::string& what)
 {
-    std::fprintf(stderr, "lyrics: %s\n%s", what.c_str(), kUsage);
+    std::fprintf(stderr, "sovane05-lyrics: %s\n%s", what.c_str(), kUsage);
     return 2;
 }
 
 void report(const std::string& line)
 {
-    std::fprintf(stderr, "lyrics: %s\n", line.c_str());
+    std::fprintf(stderr, "sovane05-lyrics: %s\n", line.c_str());
 }
 
 int reportAll(const std::vector<std::string>& lines)

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: photo [--output FILE] [--size WIDTHxHEIGHT]\n"
+    "usage: sovane05-photo [--output FILE] [--size WIDTHxHEIGHT]\n"
     "\n"
     "Writes the photo scene's picture: two prints of a summer landscape on transparency, drawn\n"
     "stretched over the show's animated background. The same pixels on every run.\n"
@@ -23,7 +23,7 @@ constexpr const char* kUsage =
 
 int usageError(const std::string& what)
 {
-    std::fprintf(stderr, "photo: %s\n%s", what.c_str(), kUsage);
+    std::fprintf(stderr, "sovane05-photo: %s\n%s", what.c_str(), kUsage);
     return 2;
 }
 
@@ -57,11 +57,11 @@ int main(int argc, char** argv)
     PhotoImage photo = composePhoto(width, height);
     // The show would take a picture that began with the lyric marker for a lyric line.
     if (readLayoutHeader(photo.pixels.data(), photo.width, photo.height)) {
-        std::fprintf(stderr, "photo: %s: the first texel reads as a lyric image's marker\n", output.c_str());
+        std::fprintf(stderr, "sovane05-photo: %s: the first texel reads as a lyric image's marker\n", output.c_str());
         return 1;
     }
     if (!writePng(output, photo.width, photo.height, 4, photo.pixels.data())) {
-        std::fprintf(stderr, "photo: %s: cannot write the image\n", output.c_str());
+        std::fprintf(stderr, "sovane05-photo: %s: cannot write the image\n", output.c_str());
         return 1;
     }
     return 0;

@@ -1,0 +1,27 @@
+// Shared start-up steps: the context request and GLEW.
+#include "app/GlStartup.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+void requestShowContext()
+{
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+}
+
+std::string loadGlEntryPoints()
+{
+    glewExperimental = GL_TRUE;
+    GLenum result = glewInit();
+    if (result == GLEW_OK)
+        return "";
+#ifdef GLEW_ERROR_NO_GLX_DISPLAY
+    // Under EGL (no GLX display) GLEW 2.2 reports GLEW_ERROR_NO_GLX_DISPLAY although it has
+    // loaded every GL entry point; only the GLX extensions are missing, and the show needs none.
+    if (result == GLEW_ERROR_NO_GLX_DISPLAY && GLEW_VERSION_4_1)
+        return "";
+#endif
+    return reinterpret_cast<const char*>(glewGetErrorString(result));
+}

@@ -1,0 +1,18 @@
+// The two start-up steps that every program drawing the show shares, whatever its window: asking
+// SDL for the show's OpenGL 4.1 core context, and loading the GL entry points with GLEW.
+//
+//   SDL_Window* window = SDL_CreateWindow(..., SDL_WINDOW_OPENGL);
+//   requestShowContext();
+//   if (SDL_GL_CreateContext(window) == nullptr) ...
+//   std::string failure = loadGlEntryPoints();   // "" when GL 4.1 is there
+#pragma once
+
+#include <string>
+
+// Sets the three context attributes (4.1, core profile) and nothing else, so the frame buffer's
+// format stays SDL's default. Call after the window exists and before the context is created.
+void requestShowContext();
+
+// glewExperimental, then glewInit with the new context current. Returns "" when the GL 4.1
+// entry points loaded, otherwise GLEW's reason.
+std::string loadGlEntryPoints();
