@@ -8,7 +8,8 @@
 OffscreenContext createOffscreenContext(int width, int height)
 {
     OffscreenContext result;
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    // Overrides SDL_VIDEODRIVER from the environment: the tools never open a visible window.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         result.failure = std::string("cannot initialise SDL's offscreen video: ") + SDL_GetError();
         return result;
