@@ -2,40 +2,25 @@
 // then the installed show beside the tool.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/support/TempDir.h"
 #include "tools/common/DataFolder.h"
 
-namespace fs = std::filesystem;
-
 TEST(DataFolder, DefaultsToTheWorkingFolderShowThenTheInstalledOne)
 {
-    // An installation under prefix/ (bin/, share/sovane05/data/) and a working folder work/.
-    struct Case {
-        const char* what;
-        std::vector<std::string> files;  // relative to the temporary folder
-        const char* programFolder;       // relative to it
-        const char* expected;            // "data", or relative to the temporary folder
+    // Files of a working folder work/ and an installation in prefix/; "data" or the folder chosen.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"work/data/config.txt", "prefix/share/sovane05/data/config.txt"}, "data"},
+        {{"work/data/texttiming.txt", "prefix/share/sovane05/data/config.txt"}, "prefix/share/sovane05/data"},
+        {{"prefix/share/sovane05/data/texttiming.txt"}, "data"},
     };
-    const std::vector<Case> cases = {
-        {"a show in the working folder wins", {"work/data/config.txt", "prefix/share/sovane05/data/config.txt"},
-         "prefix/bin", "data"},
-        {"outside a show, the installed data", {"prefix/share/sovane05/data/config.txt"}, "prefix/bin",
-         "prefix/share/sovane05/data"},
-        {"a data folder without config.txt is no show", {"work/data/texttiming.txt", "prefix/share/sovane05/data/config.txt"},
-         "prefix/bin", "prefix/share/sovane05/data"},
-        {"an installation without data", {"prefix/share/sovane05/data/texttiming.txt"}, "prefix/bin", "data"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [files, chosen] : cases) {
         TempDir root;
-        fs::create_directories(root / "work");
-        fs::create_directories(root / c.programFolder);
-        for (const std::string& file : c.files)
+        for (const std::string& file : files)
             writeFile(root / file, "");
-        fs::path expected = std::string(c.expected) == "data" ? fs::path("data") : root / c.expected;
-        EXPECT_EQ(defaultDataFolder(root / "work", root / c.programFolder), expected) << c.what;
+        EXPECT_EQ(defaultDataFolder(root / "work", root / "prefix/bin"), chosen == "data" ? "data" : root / chosen)
+            << files.front();
     }
 }
