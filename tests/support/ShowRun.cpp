@@ -76,7 +76,7 @@ ShowRun::ShowRun(const std::filesystem::path& folder, const ShowOptions& options
     std::vector<std::string> command;
     if (options.trace)
         command = {"apitrace", "trace", "--output", (folder / "show.trace").string()};
-    command.push_back(SOVANE05_BINARY);
+    command.push_back(options.program.empty() ? SOVANE05_BINARY : options.program.string());
     command.insert(command.end(), options.arguments.begin(), options.arguments.end());
 
     std::vector<std::string> environment = {

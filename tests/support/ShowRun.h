@@ -48,6 +48,8 @@ struct ShowOptions {
     std::vector<std::string> environment;
     // Records every GL call into <folder>/show.trace with apitrace.
     bool trace = false;
+    // The program to start: the built show when empty, or for example an installed launcher.
+    std::filesystem::path program = {};
 };
 
 class ShowRun {

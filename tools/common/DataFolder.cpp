@@ -1,6 +1,7 @@
 // Entering a show folder for --data.
 #include "tools/common/DataFolder.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
@@ -11,6 +12,33 @@ fs::path absoluteFromHere(const fs::path& path)
     std::error_code error;
     fs::path absolute = fs::absolute(path, error);
     return error ? path : absolute.lexically_normal();
+}
+
+fs::path defaultDataFolder(const fs::path& workingFolder, const fs::path& programFolder)
+{
+    std::error_code error;
+    if (fs::is_regular_file(workingFolder / "data/config.txt", error))
+        return "data";
+    if (programFolder.empty())
+        return "data";
+    fs::path installed = (programFolder / SOVANE05_INSTALLED_DATA).lexically_normal();
+    if (fs::is_regular_file(installed / "config.txt", error))
+        return installed;
+    return "data";
+}
+
+fs::path defaultDataFolder(std::string_view toolName)
+{
+    std::error_code error;
+    // The executable itself rather than argv[0], which a shell may have found through PATH or a
+    // link elsewhere.
+    fs::path program = fs::read_symlink("/proc/self/exe", error);
+    fs::path programFolder = error ? fs::path() : program.parent_path();
+    fs::path workingFolder = fs::current_path(error);
+    fs::path folder = defaultDataFolder(error ? fs::path(".") : workingFolder, programFolder);
+    if (folder != "data")
+        std::fprintf(stderr, "%.*s: reading %s\n", int(toolName.size()), toolName.data(), folder.c_str());
+    return folder;
 }
 
 DataFolder::DataFolder(const fs::path& dataFolder)

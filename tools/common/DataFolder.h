@@ -4,13 +4,25 @@
 // reached through a temporary folder holding a link "data" to it.
 //
 //   std::filesystem::path output = absoluteFromHere(options.output);   // before entering
-//   DataFolder folder(options.data);
+//   DataFolder folder(options.data ? *options.data : defaultDataFolder(kTool.name));
 //   if (!folder.failure.empty()) { report(folder.failure); return 1; }
 //   ... buildShow(...) reads DIR/config.txt ...
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+
+// The data folder a tool reads when not given --data: "data" when the working folder holds a
+// show (data/config.txt); else the installed show's data beside the program, in
+// <bindir>/../share/sovane05/data, when that holds one; else "data" all the same, so that the
+// failure names the folder a user expects.
+std::filesystem::path defaultDataFolder(const std::filesystem::path& workingFolder,
+                                        const std::filesystem::path& programFolder);
+
+// The same for this process, and when it is not "data", one line on standard error naming the
+// folder the tool reads: "sovane05-check: reading /usr/share/sovane05/data".
+std::filesystem::path defaultDataFolder(std::string_view toolName);
 
 // `path` made absolute against the current working folder, for paths a user gave before a
 // tool changes folder.

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/common/CommandLine.h"
 #include "tools/compose/Loudness.h"
 #include "tools/compose/Mixdown.h"
 #include "tools/compose/Mp3Encoder.h"
@@ -23,15 +24,18 @@ namespace {
 constexpr const char* kDefaultOutput = "data/ywsf.mp3";
 
 constexpr const char* kHelp =
-    "usage: sovane05-compose [--output PATH] [--wav PATH] [--onsets] [--report] [--help]\n"
+    "usage: sovane05-compose [--output PATH] [--wav PATH] [--onsets] [--report]\n"
     "Renders the show's music, the same bytes on every run.\n"
     "  --output PATH  write the MP3 (44.1 kHz stereo, 160 kb/s) to PATH\n"
     "  --wav PATH     write the render as 16-bit WAV to PATH\n"
     "  --onsets       print the sung melody's note onsets, one per line: seconds, note name\n"
     "  --report       print length, peaks, loudness, file sizes and render time\n"
     "  --help         print this text\n"
+    "  --version      print the version\n"
     "With neither --output nor --wav, the MP3 goes to data/ywsf.mp3, unless --onsets is the\n"
     "only request. Exit status: 0 done, 1 failed (reported on standard error), 2 usage error.\n";
+
+const Tool kTool{"sovane05-compose", kHelp};
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -55,7 +59,7 @@ struct Options {
     std::optional<std::string> wavPath;
     bool onsets = false;
     bool report = false;
-    bool help = false;
+    std::optional<int> answered;  // --help or --version was answered, with this exit status
 };
 
 // Returns nothing after reporting a usage error.
@@ -65,8 +69,9 @@ std::optional<Options> parseOptions(int argc, char** argv)
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view argument = arguments[i];
-        if (argument == "--help") {
-            options.help = true;
+        if (std::optional<int> answered = answerStandardOption(kTool, argument)) {
+            options.answered = answered;
+            return options;
         } else if (argument == "--onsets") {
             options.onsets = true;
         } else if (argument == "--report") {
@@ -169,10 +174,8 @@ int main(int argc, char** argv)
         std::fputs(kHelp, stderr);
         return 2;
     }
-    if (options->help) {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
+    if (options->answered)
+        return *options->answered;
     try {
         return run(*options);
     } catch (const std::exception& error) {

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tools/common/CommandLine.h"
 #include "tools/common/PngWrite.h"
 #include "tools/lyrics/LyricFile.h"
 #include "tools/lyrics/LyricImage.h"
@@ -30,7 +32,10 @@ constexpr const char* kUsage =
     "  --output FOLDER  where texttiming.txt and lyrics/ go\n"
     "  --font FILE      the font (default DejaVu Sans Bold from fonts-dejavu-core)\n"
     "  --check          check the file and the layout, write nothing\n"
-    "  --help           this text\n";
+    "  --help           this text\n"
+    "  --version        the version\n";
+
+const Tool kTool{"sovane05-lyrics", kUsage};
 
 constexpr int kFontPixels = 64;
 // Phrases wider than this (ink and margins) are set in a smaller size for their row only.
@@ -80,9 +85,8 @@ int main(int argc, char** argv)
             target = argv[++i];
             return true;
         };
-        if (argument == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
+        if (std::optional<int> answered = answerStandardOption(kTool, argument)) {
+            return *answered;
         } else if (argument == "--check") {
             options.check = true;
         } else if (argument == "--input" || argument == "--output" || argument == "--font") {

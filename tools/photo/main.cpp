@@ -2,9 +2,11 @@
 // arithmetic alone, as an 8-bit RGBA PNG (data/photo.png by default).
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "tools/common/CommandLine.h"
 #include "tools/common/PngWrite.h"
 #include "tools/lyrics/LayoutHeader.h"
 #include "tools/photo/PhotoComposition.h"
@@ -19,7 +21,10 @@ constexpr const char* kUsage =
     "\n"
     "  --output FILE           the PNG to write (default data/photo.png)\n"
     "  --size WIDTHxHEIGHT     its size (default 1920x1080)\n"
-    "  --help                  this text\n";
+    "  --help                  this text\n"
+    "  --version               the version\n";
+
+const Tool kTool{"sovane05-photo", kUsage};
 
 int usageError(const std::string& what)
 {
@@ -37,9 +42,8 @@ int main(int argc, char** argv)
     int height = 1080;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
-        if (argument == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
+        if (std::optional<int> answered = answerStandardOption(kTool, argument)) {
+            return *answered;
         } else if (argument == "--output" && i + 1 < argc) {
             output = argv[++i];
         } else if (argument == "--size" && i + 1 < argc) {

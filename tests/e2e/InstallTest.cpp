@@ -1,0 +1,97 @@
+// The show installed like any other program: `cmake --install` into a temporary prefix, and the
+// Debian package CPack makes, extracted into a temporary folder. Nothing is installed on the
+// machine itself.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/ShowRun.h"
+#include "tests/support/TestMusic.h"
+#include "tools/common/CommandLine.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Far shorter than the installed show's own music: a launcher that played that one instead
+// would run past the timeout.
+constexpr double kShortTrack = 1.5;
+
+// Writes the fixture show with a short track into `showFolder`/data, replacing what is there.
+void putFixtureShow(const fs::path& showFolder)
+{
+    fs::remove_all(showFolder / "data");
+    writeFixtureShow(showFolder);
+    fs::copy_file(testMusic(kShortTrack), showFolder / "data/ywsf.mp3");
+}
+
+// Starts `launcher` from a folder that holds no show; expects the show's window, then the end of
+// its music with status 0.
+void expectPlays(const fs::path& launcher, const std::vector<std::string>& arguments)
+{
+    TempDir elsewhere;
+    ShowRun show(elsewhere.path(), {.arguments = arguments, .environment = {}, .trace = false, .program = launcher});
+    EXPECT_NE(show.waitForWindow(), "") << launcher << ": the show's window never appeared";
+    ProcessResult result = show.finish();
+    EXPECT_EQ(result.exitStatus, 0) << launcher << (result.timedOut ? " still played at the timeout\n" : "\n") << result.err;
+    EXPECT_GE(result.seconds, 0.9 * kShortTrack) << launcher << " ended before its music";
+}
+
+}  // namespace
+
+TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnItsStatus)
+{
+    TempDir prefix;
+    ProcessResult install =
+        runProcess({SOVANE05_CMAKE, "--install", SOVANE05_BUILD_DIR, "--prefix", prefix.path().string()}, {}, {}, 300.0);
+    ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
+    const fs::path launcher = prefix / "bin/sovane05";
+    for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo"})
+        EXPECT_EQ(runProcess({(prefix / "bin" / command).string(), "--version"}).out,
+                  command + " " + std::string(sovane05Version()) + "\n");
+
+    // The installed show starts, finds no display and fails: its status comes through.
+    ProcessResult failed = runProcess({launcher.string()}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+    EXPECT_EQ(failed.exitStatus, 1);
+    EXPECT_NE(failed.err.find("sovane05: no display to show on: "), std::string::npos) << failed.err;
+    ProcessResult refused = runProcess({launcher.string(), prefix.path().string()});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.err, "sovane05: " + prefix.path().string() + ": not a show folder: no data/config.txt\n");
+
+    TempDir showFolder;
+    putFixtureShow(showFolder.path());
+    expectPlays(launcher, {showFolder.path().string()});
+    putFixtureShow(prefix / "share/sovane05");
+    expectPlays(launcher, {});
+}
+
+TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
+{
+    TempDir folder;
+    ProcessResult cpack = runProcess(
+        {SOVANE05_CPACK, "-G", "DEB", "--config", SOVANE05_BUILD_DIR "/CPackConfig.cmake", "-B", folder.path().string()},
+        {}, folder.path(), 600.0);
+    ASSERT_EQ(cpack.exitStatus, 0) << cpack.out << cpack.err;
+    std::string architecture = runProcess({"dpkg", "--print-architecture"}).out;
+    const fs::path package = folder / ("sovane05_" + std::string(sovane05Version()) + "_" +
+                                       architecture.substr(0, architecture.find('\n')) + ".deb");
+
+    std::string depends = runProcess({"dpkg-deb", "--field", package.string(), "Depends"}).out;
+    for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libgl1-mesa-dri",
+                               "libegl-mesa0", "ffmpeg", "fonts-dejavu-core"})
+        EXPECT_NE(depends.find(needed), std::string::npos) << needed << " is not among the dependencies: " << depends;
+
+    std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
+    for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",
+                             "share/icons/hicolor/scalable/apps/sovane05.svg", "bin/sovane05-photo", "man/man1/sovane05-photo.1.gz"})
+        EXPECT_NE(contents.find("/" + file + "\n"), std::string::npos) << file << " is not in the package";
+
+    const fs::path root = folder / "root";
+    ASSERT_EQ(runProcess({"dpkg-deb", "-x", package.string(), root.string()}).exitStatus, 0);
+    ProcessResult menu = runProcess({"desktop-file-validate", (root / "usr/share/applications/sovane05.desktop").string()});
+    EXPECT_EQ(menu.exitStatus, 0) << menu.out << menu.err;
+    putFixtureShow(root / "usr/share/sovane05");
+    expectPlays(root / "usr/bin/sovane05", {});
+}
