@@ -19,7 +19,6 @@ constexpr Pixel kWavePeak = {64, 100, 140, 255};
 constexpr Pixel kWaveLoudness = {140, 200, 240, 255};
 constexpr Pixel kLyricsScene = {52, 140, 128, 255};
 constexpr Pixel kPhotoScene = {196, 142, 56, 255};
-constexpr Pixel kEntry = {88, 80, 168, 255};
 constexpr Pixel kUnused = {52, 52, 64, 255};
 constexpr Pixel kFault = {226, 48, 48, 255};
 constexpr Pixel kCrowd = {226, 48, 48, 80};
@@ -84,7 +83,8 @@ void drawGrid(Canvas& canvas, const TimelineLayout& layout, Font* font)
     for (int second = 0; second <= int(layout.duration); second += 5) {
         int x = layout.column(second);
         canvas.fill(x, bottom, x + 1, bottom + 5, kLabel);
-        drawText(canvas, font, layout.waveTop / 2, std::to_string(second) + " s", x + 3, layout.height - 6, kLabel);
+        drawText(canvas, font, layout.waveTop / 2, std::to_string(second) + " s", x + 3, bottom + layout.waveTop - 4,
+                 kLabel);
     }
 }
 
@@ -117,7 +117,7 @@ void drawLine(Canvas& canvas, const TimelineLayout& layout, Font* font, int inde
     if (first == last)
         return;
     int inset = layout.rowHeight >= 4 ? 1 : 0;
-    canvas.fill(first, top + inset, last, bottom - inset, fault ? kFault : kEntry);
+    canvas.fill(first, top + inset, last, bottom - inset, fault ? kFault : kTimelineBar);
     if (thumbnail == nullptr || thumbnail->height == 0)
         return;
     int rows = layout.rowHeight - 2 * inset;

@@ -14,6 +14,9 @@
 
 class Font;
 
+// A lyric line's bar, under its thumbnail.
+constexpr Pixel kTimelineBar = {88, 80, 168, 255};
+
 // Where everything lies in a picture of a given size.
 struct TimelineLayout {
     int width = 0;
