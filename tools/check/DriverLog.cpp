@@ -1,6 +1,7 @@
 // Reading driver logs.
 #include "tools/check/DriverLog.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 
@@ -110,7 +111,24 @@ std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwis
             message = nvidiaForm(cursor);
         if (!message)
             message = upperCaseForm(cursor);
-        messages.push_back(message ? *message : plainForm(cursor, otherwise));
+        if (!message)
+            message = plainForm(cursor, otherwise);
+        // An indented message continues the one before it (Mesa lists the candidates of a call
+        // that matches no overload one per line): one problem stays one message.
+        size_t text = message->message.find_first_not_of(' ');
+        if (text > 0 && text != std::string::npos && !messages.empty() && messages.back().line == message->line) {
+            std::string& previous = messages.back().message;
+            previous += previous.back() == ':' ? " " : ", ";
+            previous += message->message.substr(text);
+            continue;
+        }
+        // Mesa repeats a warning at every use of the same thing on a line; once says it.
+        bool repeated = std::any_of(messages.begin(), messages.end(), [&](const DriverMessage& earlier) {
+            return earlier.line == message->line && earlier.severity == message->severity &&
+                   earlier.message == message->message;
+        });
+        if (!repeated)
+            messages.push_back(*message);
     }
     return messages;
 }

@@ -21,5 +21,6 @@ struct DriverMessage {
     std::string message;
 };
 
-// One per non-empty line of `log`; a line that names no severity takes `otherwise`.
+// One per problem: each non-empty line of `log` once, an indented one joined to the message
+// before it. A line that names no severity takes `otherwise`.
 std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwise);
