@@ -65,7 +65,10 @@ const char* meantKind(std::string_view word)
 
 std::string inQuotes(std::string_view text)
 {
-    return "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(text);
+    quoted.push_back('"');
+    return quoted;
 }
 
 // What the line would register, were it read as `line`: "texture \"000\"", or "".
