@@ -151,6 +151,9 @@ TEST(CheckTool, ReportsEachProblemOnOneLineWithItsFileAndLine)
          {"data/lines/040.png: error: 10000×7000 is 66.8 megapixels, over the loader's limit of 64: " +
           std::string(kNoImage)},
          1},
+        {"an image wider than the driver's largest texture", {},
+         [](const fs::path& data) { writeFile(data / "lines/030.png", pngHeader(70000, 2)); },
+         {"data/lines/030.png: error: 70000×2 has a side over the driver's largest texture, "}, 1},
         {"a shader that does not compile", {},
          [](const fs::path& data) {
              writeFile(data / "white.frag", "#version 410 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0) }\n");
