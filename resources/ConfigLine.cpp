@@ -81,3 +81,18 @@ const char* kindWord(ResourceKind kind)
     }
     return "";
 }
+
+const char* fieldsNeeded(ResourceKind kind)
+{
+    switch (kind) {
+    case ResourceKind::Texture:
+        return "a Texture line needs a name and an image path";
+    case ResourceKind::Shader:
+        return "a Shader line needs a name, a fragment shader path and a vertex shader path";
+    case ResourceKind::Mesh:
+        return "a Mesh line needs a name and a mesh file path";
+    case ResourceKind::File:
+        break;
+    }
+    return "a File line needs a name and a path";
+}

@@ -42,3 +42,6 @@ ConfigLine parseConfigLine(std::string_view line);
 
 // The kind word as written in the file, for messages.
 const char* kindWord(ResourceKind kind);
+
+// What an incomplete line of the kind lacks: "a Texture line needs a name and an image path".
+const char* fieldsNeeded(ResourceKind kind);

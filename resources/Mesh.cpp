@@ -51,7 +51,7 @@ int32_t index(std::string_view part)
 
 [[noreturn]] void reject(const char* path, size_t lineNumber, const char* what)
 {
-    throw std::runtime_error(std::string(path) + ":" + std::to_string(lineNumber) + ": " + what);
+    throw MeshLineError(path, lineNumber, what);
 }
 
 // Appends the first `count` values of a line (the keyword skipped) to `list`.
@@ -76,6 +76,11 @@ void copyElement(const std::vector<float>& from, int32_t oneBasedIndex, size_t w
 }
 
 }  // namespace
+
+MeshLineError::MeshLineError(const char* path, size_t line, const char* reason)
+    : std::runtime_error(std::string(path) + ":" + std::to_string(line) + ": " + reason), line(line), reason(reason)
+{
+}
 
 MeshFace::MeshFace(std::string_view line)
 {
@@ -107,9 +112,9 @@ void Mesh::readFile(const char* path)
     readText(content.str(), path);
 }
 
-void Mesh::readText(std::string_view text, const char* path)
+void Mesh::readText(std::string_view text, const char* path, size_t firstLine)
 {
-    size_t lineNumber = 0;
+    size_t lineNumber = firstLine - 1;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);

@@ -9,8 +9,19 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <vector>
+
+// A line the reader cannot take. what() is "path:line: reason"; the line and the reason are
+// kept apart for tools that place the report themselves.
+class MeshLineError : public std::runtime_error {
+public:
+    MeshLineError(const char* path, size_t line, const char* reason);
+    size_t line;
+    std::string reason;
+};
 
 // One face line: the indices of its first three corners as written (1-based, 0 when the corner
 // does not give that index).
@@ -53,8 +64,10 @@ public:
     // Appends what the file holds to the parsed lists. A file that cannot be opened is
     // reported on standard error and adds nothing.
     void readFile(const char* path);
-    // The same for a text already in memory; `path` names it in errors.
-    void readText(std::string_view text, const char* path);
+    // The same for a text already in memory; `path` names it in errors, whose line numbers
+    // count from `firstLine` (a tool reading a file piece by piece passes where a piece starts).
+    // A line with too few values throws MeshLineError.
+    void readText(std::string_view text, const char* path, size_t firstLine = 1);
     // Fills the per-vertex arrays from the faces. An index outside its list throws
     // std::out_of_range("invalid vector subscript").
     void expandFaces();

@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -34,16 +35,44 @@ char* readSource(const char* path)
     return text;
 }
 
-// Prints a shader's or a program's info log with "%s\n"; an empty log prints an empty line.
-void printLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADERINFOLOGPROC getLog)
+// A shader's or a program's info log, fetched as the show always has: the length, then the log
+// into a buffer of that size.
+std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADERINFOLOGPROC getLog)
 {
     GLint length = 0;
     getValue(object, GL_INFO_LOG_LENGTH, &length);
-    char* log = static_cast<char*>(std::malloc(size_t(length) + 1));
-    log[length] = '\0';
-    getLog(object, length, nullptr, log);
-    std::printf("%s\n", log);
-    std::free(log);
+    std::string log(size_t(std::max(length, 0)), '\0');
+    getLog(object, length, nullptr, log.data());
+    log.resize(std::strlen(log.c_str()));
+    return log;
+}
+
+ShaderStageReport compileStage(GLuint program, const char* path, GLenum stage)
+{
+    ShaderStageReport report;
+    char* source = readSource(path);
+    GLuint shader = glCreateShader(stage);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint compiled = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    report.compiled = compiled != 0;
+    report.source = source;
+    if (!report.compiled)
+        report.log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+    std::free(source);
+    glAttachShader(program, shader);
+    return report;
+}
+
+// The three-part report of a failed compile: the words, the whole source, the log.
+void printStage(const ShaderStageReport& report)
+{
+    if (report.compiled)
+        return;
+    std::printf("Shader error\n");
+    std::printf("%s\n", report.source.c_str());
+    std::printf("%s\n", report.log.c_str());
 }
 
 }  // namespace
@@ -64,42 +93,45 @@ void ShaderProgram::bindTexture(TextureName texture)
 
 void compileAndAttach(ShaderProgram* shaderProgram, const char* path, uint32_t stage)
 {
-    char* source = readSource(path);
-    GLuint shader = glCreateShader(stage);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint compiled = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == 0) {
-        std::printf("Shader error\n");
-        std::printf("%s\n", source);
-        printLog(shader, glGetShaderiv, glGetShaderInfoLog);
-    }
-    std::free(source);
-    glAttachShader(shaderProgram->program, shader);
+    printStage(compileStage(shaderProgram->program, path, stage));
 }
 
-ShaderProgram* loadShaderProgram(const char* fragmentPath, const char* vertexPath)
+ShaderProgram* buildShaderProgram(const char* fragmentPath, const char* vertexPath, ShaderProgramReport& report)
 {
     ShaderProgram* shaderProgram = new ShaderProgram;
     shaderProgram->program = glCreateProgram();
-    compileAndAttach(shaderProgram, fragmentPath, GL_FRAGMENT_SHADER);
-    compileAndAttach(shaderProgram, vertexPath, GL_VERTEX_SHADER);
+    report.fragment = compileStage(shaderProgram->program, fragmentPath, GL_FRAGMENT_SHADER);
+    report.vertex = compileStage(shaderProgram->program, vertexPath, GL_VERTEX_SHADER);
 
     glLinkProgram(shaderProgram->program);
     GLint status = 0;
     glGetProgramiv(shaderProgram->program, GL_LINK_STATUS, &status);
-    if (status == 0) {
-        std::printf("Link error\n");
-        printLog(shaderProgram->program, glGetProgramiv, glGetProgramInfoLog);
-    }
+    report.linked = status != 0;
+    if (!report.linked)
+        report.linkLog = infoLog(shaderProgram->program, glGetProgramiv, glGetProgramInfoLog);
     // Validated whatever the link said, once, against the state of the moment.
     glValidateProgram(shaderProgram->program);
     status = 0;
     glGetProgramiv(shaderProgram->program, GL_VALIDATE_STATUS, &status);
-    if (status == 0) {
+    report.validated = status != 0;
+    if (!report.validated)
+        report.validateLog = infoLog(shaderProgram->program, glGetProgramiv, glGetProgramInfoLog);
+    return shaderProgram;
+}
+
+ShaderProgram* loadShaderProgram(const char* fragmentPath, const char* vertexPath)
+{
+    ShaderProgramReport report;
+    ShaderProgram* shaderProgram = buildShaderProgram(fragmentPath, vertexPath, report);
+    printStage(report.fragment);
+    printStage(report.vertex);
+    if (!report.linked) {
+        std::printf("Link error\n");
+        std::printf("%s\n", report.linkLog.c_str());
+    }
+    if (!report.validated) {
         std::printf("Validate error\n");
-        printLog(shaderProgram->program, glGetProgramiv, glGetProgramInfoLog);
+        std::printf("%s\n", report.validateLog.c_str());
     }
     return shaderProgram;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "resources/Texture.h"
 
@@ -29,3 +30,25 @@ ShaderProgram* loadShaderProgram(const char* fragmentPath, const char* vertexPat
 // Compiles the file at `path` as `stage` (GL_FRAGMENT_SHADER or GL_VERTEX_SHADER) and attaches
 // it to the program, also when the compile failed.
 void compileAndAttach(ShaderProgram* shaderProgram, const char* path, uint32_t stage);
+
+// What GL said while a program was built, for tools that report it in their own words. The
+// logs are read only where the show reads them, after a failure, so building issues the very
+// GL calls the show does.
+struct ShaderStageReport {
+    bool compiled = false;
+    std::string source;  // the text handed to GL: the whole file, or empty when unreadable
+    std::string log;     // the info log, when the compile failed
+};
+
+struct ShaderProgramReport {
+    ShaderStageReport fragment;
+    ShaderStageReport vertex;
+    bool linked = false;
+    std::string linkLog;  // when linking failed
+    bool validated = false;
+    std::string validateLog;  // when validation failed
+};
+
+// Builds the program exactly as loadShaderProgram does and prints nothing on standard output;
+// what it would have printed is in `report`.
+ShaderProgram* buildShaderProgram(const char* fragmentPath, const char* vertexPath, ShaderProgramReport& report);

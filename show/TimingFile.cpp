@@ -5,10 +5,13 @@
 #include <cstring>
 #include <string>
 
-TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
+TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount],
+                           long* pairOffsets)
 {
     TimingRead read;
     for (int i = 0; i < kLyricLineCount; ++i) {
+        if (pairOffsets != nullptr)
+            pairOffsets[i] = std::ftell(file);
         int matched = std::fscanf(file, "%lf %lf\n", &lineStart[i], &lineEnd[i]);
         if (matched != 2) {
             // Reading ends here. The C library consumes a token that only starts like a number

@@ -19,8 +19,11 @@ struct TimingRead {
 };
 
 // Reads up to 87 pairs into the two arrays, as the C library's formatted input reads them:
-// a pair cut short keeps what it matched.
-TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount]);
+// a pair cut short keeps what it matched. When `pairOffsets` is given (room for 87), it gets
+// the file position where the read of each pair began, for tools that name a pair's line;
+// the file's position after the call is where reading stopped.
+TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount],
+                           long* pairOffsets = nullptr);
 
 // The same for a text in memory.
 TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],

@@ -1,0 +1,74 @@
+// The checker's decisions that need no GL: where the timeline puts a window's bar, and which
+// source line and severity a driver's log line names.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tools/check/DriverLog.h"
+#include "tools/check/Timeline.h"
+
+TEST(CheckTimeline, ABarSpansTheColumnsOfItsWindowWithinTheAxis)
+{
+    const TimelineLayout layout = layoutTimeline(1000, 800, 64.0);
+    ASSERT_LT(layout.axisLeft, layout.axisRight);
+    const int span = layout.axisRight - layout.axisLeft;
+    auto at = [&](double fraction) { return layout.axisLeft + int(std::lround(fraction * span)); };
+    struct Case {
+        double start;
+        double end;
+        std::pair<int, int> columns;
+    };
+    const Case cases[] = {
+        {0.0, 64.0, {layout.axisLeft, layout.axisRight}},
+        {16.0, 32.0, {at(0.25), at(0.5)}},
+        {48.0, 64.0, {at(0.75), layout.axisRight}},
+        {-8.0, 16.0, {layout.axisLeft, at(0.25)}},   // before the show: from 0 s on
+        {48.0, 99.0, {at(0.75), layout.axisRight}},  // after the axis: to its end
+        {20.0, 20.001, {at(20.0 / 64), at(20.0 / 64) + 1}},  // briefer than a column: one column
+        {20.0, 20.0, {0, 0}},
+        {30.0, 10.0, {0, 0}},
+        {64.0, 70.0, {0, 0}},
+        {-5.0, 0.0, {0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(layout.barColumns(c.start, c.end), c.columns) << c.start << " to " << c.end << " s";
+
+    // Rows stack downwards below the scenes and stay inside the picture.
+    EXPECT_GT(layout.rowTop(0), layout.sceneTop + layout.sceneRowHeight);
+    EXPECT_EQ(layout.rowTop(1) - layout.rowTop(0), layout.rowHeight);
+    EXPECT_LE(layout.rowTop(kLyricLineCount), layout.height);
+}
+
+TEST(CheckDriverLog, EachLogLineGivesItsSourceLineAndSeverity)
+{
+    struct Case {
+        std::string log;
+        std::vector<DriverMessage> messages;
+    };
+    const Case cases[] = {
+        {"0:12(5): error: `undeclared' undeclared\n0:3(1): warning: extension unused\n0:3(9): warning: extension unused\n",
+         {{12, Severity::Error, "`undeclared' undeclared"}, {3, Severity::Warning, "extension unused"}}},
+        {"0:4(9): error: no matching function for call to `sin(error)'; candidates are:\n"
+         "0:4(9): error:    float sin(float)\n0:4(9): error:    vec2 sin(vec2)\n0:5(1): error:   another line, another problem\n",
+         {{4, Severity::Error, "no matching function for call to `sin(error)'; candidates are: float sin(float), vec2 sin(vec2)"},
+          {5, Severity::Error, "  another line, another problem"}}},
+        {"0(7) : error C1008: undefined variable \"x\"", {{7, Severity::Error, "undefined variable \"x\""}}},
+        {"ERROR: 0:9: 'x' : undeclared identifier\r\n", {{9, Severity::Error, "'x' : undeclared identifier"}}},
+        {"WARNING: 0:2: precision ignored", {{2, Severity::Warning, "precision ignored"}}},
+        {"error: main function not found\n\n", {{0, Severity::Error, "main function not found"}}},
+        {"link failed for an unknown reason", {{0, Severity::Warning, "link failed for an unknown reason"}}},
+        {"0:12 error: not quite Mesa", {{0, Severity::Warning, "0:12 error: not quite Mesa"}}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<DriverMessage> messages = readDriverLog(c.log, Severity::Warning);
+        ASSERT_EQ(messages.size(), c.messages.size()) << c.log;
+        for (size_t i = 0; i < messages.size(); ++i) {
+            EXPECT_EQ(messages[i].line, c.messages[i].line) << c.log;
+            EXPECT_EQ(messages[i].severity, c.messages[i].severity) << c.log;
+            EXPECT_EQ(messages[i].message, c.messages[i].message) << c.log;
+        }
+    }
+}

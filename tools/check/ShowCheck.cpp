@@ -1,0 +1,150 @@
+// Checking a show folder.
+#include "tools/check/ShowCheck.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "show/ShowGlState.h"
+#include "show/ShowTimeline.h"
+#include "tools/check/ConfigCheck.h"
+#include "tools/check/MeshCheck.h"
+#include "tools/check/ProgramCheck.h"
+#include "tools/common/OffscreenContext.h"
+
+namespace {
+
+// The off-screen context, released when the check is done.
+class CheckContext {
+public:
+    CheckContext() : context(createOffscreenContext(64, 64)) {}
+    ~CheckContext()
+    {
+        if (context.context != nullptr)
+            SDL_GL_DeleteContext(context.context);
+        if (context.window != nullptr)
+            SDL_DestroyWindow(context.window);
+    }
+    CheckContext(const CheckContext&) = delete;
+    CheckContext& operator=(const CheckContext&) = delete;
+
+    OffscreenContext context;
+};
+
+std::optional<std::string> readText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+std::string mebibytes(long long bytes)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f MiB", double(bytes) / (1 << 20));
+    return text;
+}
+
+void checkImages(const ConfigCheck& config, int maxTextureSize, bool verbose, ShowCheck& check)
+{
+    long long textureBytes = 0;
+    for (const ConfiguredResource& resource : config.resources) {
+        if (resource.entry.kind != ResourceKind::Texture || !resource.filesPresent)
+            continue;
+        const std::string& path = resource.entry.path;
+        auto found = check.images.find(path);
+        if (found == check.images.end())
+            found = check.images.emplace(path, checkImage(path, maxTextureSize, verbose, check.findings)).first;
+        // Every line uploads a texture of its own, also one that a later line replaces.
+        textureBytes += found->second.textureBytes();
+    }
+    std::string total = "the textures take " + mebibytes(textureBytes) + " (width × height × 4, " +
+                        std::to_string(textureBytes) + " bytes)";
+    if (textureBytes > kTextureBudget)
+        check.findings.push_back({kConfigPath, 0, Severity::Error, total + ", over the budget of " + mebibytes(kTextureBudget)});
+    else if (verbose)
+        check.findings.push_back({kConfigPath, 0, Severity::Note, total + " of the budget of " + mebibytes(kTextureBudget)});
+
+    for (int line = 0; line < kLyricLineCount; ++line) {
+        const ConfiguredResource* texture = findResource(config, ResourceKind::Texture, lineTextureName(line).data());
+        if (texture == nullptr)
+            continue;
+        auto image = check.images.find(texture->entry.path);
+        if (image != check.images.end() && image->second.decoded)
+            check.lineImages[size_t(line)] = &image->second;
+    }
+}
+
+void checkMusic(bool verbose, ShowCheck& check)
+{
+    if (!std::filesystem::exists(kMusicPath)) {
+        check.findings.push_back({kMusicPath, 0, Severity::Error, "missing: the show ends after its first frame"});
+        return;
+    }
+    std::string failure;
+    check.music = decodeMusic(kMusicPath, failure);
+    if (!check.music) {
+        check.findings.push_back({kMusicPath, 0, Severity::Error,
+                                  "SDL_mixer cannot decode it (" + failure + "): the show ends after its first frame"});
+        return;
+    }
+    char text[200];
+    double seconds = check.music->seconds();
+    if (seconds < kPhotoEnd) {
+        std::snprintf(text, sizeof text, "it plays %.3f s, shorter than the %g s the scenes span: the show ends with it",
+                      seconds, kPhotoEnd);
+        check.findings.push_back({kMusicPath, 0, Severity::Warning, text});
+    } else if (verbose) {
+        std::snprintf(text, sizeof text, "it plays %.3f s; the scenes span %g s", seconds, kPhotoEnd);
+        check.findings.push_back({kMusicPath, 0, Severity::Note, text});
+    }
+}
+
+}  // namespace
+
+ShowCheck checkShow(bool verbose)
+{
+    ShowCheck check;
+    ConfigCheck config = checkConfig(kConfigPath);
+    check.findings = config.findings;
+
+    CheckContext gl;
+    int maxTextureSize = INT_MAX;
+    if (gl.context.failure.empty()) {
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+        // Programs are validated against the state the show validates them in.
+        setShowGlState();
+    } else {
+        check.failure = "cannot check the shader programs: " + gl.context.failure;
+    }
+
+    checkImages(config, maxTextureSize, verbose, check);
+    std::set<std::string> meshes;
+    for (const ConfiguredResource& resource : config.resources) {
+        if (!resource.filesPresent)
+            continue;
+        if (resource.entry.kind == ResourceKind::Shader && gl.context.failure.empty())
+            checkProgram(resource, kConfigPath, check.findings);
+        if (resource.entry.kind == ResourceKind::Mesh && meshes.insert(resource.entry.path).second)
+            checkMeshFile(resource.entry.path, check.findings);
+    }
+
+    std::array<bool, kLyricLineCount> transparent = {};
+    for (int line = 0; line < kLyricLineCount; ++line)
+        transparent[size_t(line)] = check.lineImages[size_t(line)] != nullptr && check.lineImages[size_t(line)]->fullyTransparent;
+    check.timing = checkTiming(readText(kTimingPath), kTimingPath, transparent, check.findings);
+    checkShowNames(config, kConfigPath, check.findings);
+    checkMusic(verbose, check);
+
+    check.findings = inFileOrder(check.findings, {kConfigPath});
+    return check;
+}

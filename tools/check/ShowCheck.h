@@ -1,0 +1,33 @@
+// Checking a whole show folder at once, each kind of file by the show's own reader: the
+// configuration, every image, program and mesh it names, the timing file, the names the show
+// asks for and the music. Runs in the show folder, where "data/" is.
+#pragma once
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/check/Finding.h"
+#include "tools/check/ImageCheck.h"
+#include "tools/check/TimingCheck.h"
+#include "tools/common/MusicFile.h"
+
+constexpr long long kTextureBudget = 160LL << 20;
+constexpr const char* kConfigPath = "data/config.txt";
+constexpr const char* kTimingPath = "data/texttiming.txt";
+constexpr const char* kMusicPath = "data/ywsf.mp3";
+
+struct ShowCheck {
+    std::vector<Finding> findings;  // in file order
+    // Why the checker itself could not do all of its work (no GL context), or "".
+    std::string failure;
+
+    TimingCheck timing;
+    std::map<std::string, CheckedImage> images;  // by path
+    std::array<const CheckedImage*, kLyricLineCount> lineImages = {};  // what each lyric line shows
+    std::optional<DecodedMusic> music;
+};
+
+ShowCheck checkShow(bool verbose);

@@ -1,0 +1,131 @@
+// sovane05-check: reads a show folder the way the show reads it and reports every problem at
+// once, one line each on standard output as compilers do, then a summary; with --timeline it
+// also draws the show's timeline as a PNG.
+#include <SDL.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "show/ShowTimeline.h"
+#include "tools/check/ShowCheck.h"
+#include "tools/check/Timeline.h"
+#include "tools/common/CommandLine.h"
+#include "tools/common/DataFolder.h"
+#include "tools/common/PngWrite.h"
+#include "tools/lyrics/TextRaster.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: sovane05-check [--data DIR] [--verbose] [--timeline FILE.png [--size WIDTHxHEIGHT] [--force]]\n"
+    "\n"
+    "Reads a show's data folder the way the show reads it and reports every problem at once on\n"
+    "standard output, one line each (\"path:line: error: message\"), then a summary line. Exits 1\n"
+    "when there is an error, 0 when there are only warnings or none.\n"
+    "\n"
+    "  --data DIR              the data folder (default: ./data, else the installed show's)\n"
+    "  --verbose               also notes each image's size and channels, the texture memory and\n"
+    "                          the music's length\n"
+    "  --timeline FILE.png     draws the show's timeline: the music, the scenes and every lyric line\n"
+    "  --size WIDTHxHEIGHT     the picture's size (default 1920x1440)\n"
+    "  --force                 overwrites an existing picture\n"
+    "  --help, --version\n";
+
+const Tool kTool{"sovane05-check", kUsage};
+const char* const kLabelFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+struct Options {
+    std::optional<std::filesystem::path> data;
+    bool verbose = false;
+    std::filesystem::path timeline;
+    int width = 1920;
+    int height = 1440;
+    bool sizeGiven = false;
+    bool force = false;
+};
+
+bool writeTimeline(const ShowCheck& check, const Options& options)
+{
+    TimelineContent content;
+    content.timing = &check.timing;
+    for (int line = 0; line < kLyricLineCount; ++line) {
+        if (const CheckedImage* image = check.lineImages[size_t(line)])
+            content.thumbnails[size_t(line)] = &image->thumbnail;
+    }
+    content.music = check.music ? &*check.music : nullptr;
+    double duration = std::max(kPhotoEnd, check.music ? check.music->seconds() : 0.0);
+    std::string fontError;
+    auto font = std::make_unique<Font>(kLabelFont, fontError);
+    if (!fontError.empty())
+        std::fprintf(stderr, "sovane05-check: %s: %s; the timeline goes unlabelled\n", kLabelFont, fontError.c_str());
+    Canvas picture = drawTimeline(content, layoutTimeline(options.width, options.height, duration),
+                                  fontError.empty() ? font.get() : nullptr);
+    return writePng(options.timeline.string(), picture.width, picture.height, 4, picture.rgba.data());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        if (std::optional<int> answered = answerStandardOption(kTool, argument))
+            return *answered;
+        bool takesValue = argument == "--data" || argument == "--timeline" || argument == "--size";
+        if (takesValue && i + 1 >= argc)
+            return usageError(kTool, std::string(argument) + " needs a value");
+        if (argument == "--data") {
+            options.data = argv[++i];
+        } else if (argument == "--timeline") {
+            options.timeline = argv[++i];
+        } else if (argument == "--size") {
+            std::optional<std::pair<int, int>> size = parseSize(argv[++i], 256, 8192);
+            if (!size)
+                return usageError(kTool, "--size needs WIDTHxHEIGHT between 256 and 8192, not '" + std::string(argv[i]) + "'");
+            std::tie(options.width, options.height) = *size;
+            options.sizeGiven = true;
+        } else if (argument == "--verbose") {
+            options.verbose = true;
+        } else if (argument == "--force") {
+            options.force = true;
+        } else {
+            return usageError(kTool, "unknown argument '" + std::string(argument) + "'");
+        }
+    }
+    if (options.timeline.empty() && (options.sizeGiven || options.force))
+        return usageError(kTool, std::string(options.sizeGiven ? "--size" : "--force") + " goes with --timeline");
+
+    if (!options.timeline.empty()) {
+        options.timeline = absoluteFromHere(options.timeline);
+        if (std::filesystem::exists(options.timeline) && !options.force)
+            return reportFailure(kTool, options.timeline.string() + ": exists; --force overwrites it");
+    }
+    DataFolder folder(options.data ? *options.data : defaultDataFolder(kTool.name));
+    if (!folder.failure.empty())
+        return reportFailure(kTool, folder.failure);
+
+    ShowCheck check = checkShow(options.verbose);
+    for (const Finding& finding : check.findings)
+        std::printf("%s\n", formatFinding(finding).c_str());
+    std::printf("%s\n", summaryLine(check.findings).c_str());
+    std::fflush(stdout);
+
+    int status = countOf(check.findings, Severity::Error) > 0 ? 1 : 0;
+    if (!check.failure.empty())
+        status = reportFailure(kTool, check.failure);
+    if (!options.timeline.empty()) {
+        if (!writeTimeline(check, options))
+            status = reportFailure(kTool, options.timeline.string() + ": cannot write the picture");
+        else if (options.verbose)
+            std::fprintf(stderr, "sovane05-check: wrote %s\n", options.timeline.string().c_str());
+    }
+    SDL_Quit();
+    return status;
+}
