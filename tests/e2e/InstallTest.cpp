@@ -48,9 +48,17 @@ TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnIt
         runProcess({SOVANE05_CMAKE, "--install", SOVANE05_BUILD_DIR, "--prefix", prefix.path().string()}, {}, {}, 300.0);
     ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
     const fs::path launcher = prefix / "bin/sovane05";
-    for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo"})
+    for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo", "sovane05-check"})
         EXPECT_EQ(runProcess({(prefix / "bin" / command).string(), "--version"}).out,
                   command + " " + std::string(sovane05Version()) + "\n");
+
+    // Outside any show folder the installed checker reads the installed data, says so, and finds
+    // the shipped show clean.
+    TempDir elsewhere;
+    ProcessResult check = runProcess({(prefix / "bin/sovane05-check").string()}, {}, elsewhere.path(), 120.0);
+    EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+    EXPECT_EQ(check.out, "0 errors, 0 warnings\n");
+    EXPECT_EQ(check.err, "sovane05-check: reading " + fs::canonical(prefix / "share/sovane05/data").string() + "\n");
 
     // The installed show starts, finds no display and fails: its status comes through.
     ProcessResult failed = runProcess({launcher.string()}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
@@ -85,7 +93,8 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
 
     std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
     for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",
-                             "share/icons/hicolor/scalable/apps/sovane05.svg", "bin/sovane05-photo", "man/man1/sovane05-photo.1.gz"})
+                             "share/icons/hicolor/scalable/apps/sovane05.svg", "bin/sovane05-photo", "man/man1/sovane05-photo.1.gz",
+                             "bin/sovane05-check", "man/man1/sovane05-check.1.gz"})
         EXPECT_NE(contents.find("/" + file + "\n"), std::string::npos) << file << " is not in the package";
 
     const fs::path root = folder / "root";
