@@ -1,8 +1,6 @@
 // The photo tool: writes the photo scene's picture as an 8-bit RGBA PNG (data/photo.png by
 // default): the stock composition made by arithmetic alone, or the user's own pictures laid out
 // the same way.
-#include <stb_image.h>
-
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -14,6 +12,7 @@
 #include "tools/common/PngWrite.h"
 #include "tools/lyrics/LayoutHeader.h"
 #include "tools/photo/PhotoComposition.h"
+#include "tools/photo/PictureFile.h"
 
 namespace {
 
@@ -36,24 +35,6 @@ constexpr Tool kTool{"sovane05-photo", kUsage};
 int usageError(const std::string& what)
 {
     return usageError(kTool, what);
-}
-
-std::optional<Picture> readPicture(const std::string& path, std::string& failure)
-{
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    if (pixels == nullptr) {
-        failure = path + ": cannot read the picture: " + stbi_failure_reason();
-        return std::nullopt;
-    }
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.assign(pixels, pixels + std::size_t(width) * height * 4);
-    stbi_image_free(pixels);
-    return picture;
 }
 
 }  // namespace
