@@ -78,15 +78,18 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
 {
     const fs::path out = scratch / "child.out";
     const fs::path err = scratch / "child.err";
-    ChildResult probe = runChild({"ffprobe", "-v", "error", "-show_entries", "format=format_name", "-of",
-                                  "default=noprint_wrappers=1:nokey=1", song.string()},
+    ChildResult probe = runChild({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                                  "stream=codec_type:format=format_name", "-of", "default=noprint_wrappers=1",
+                                  song.string()},
                                  out, err);
-    if (probe.exitStatus != 0) {
-        failure = song.string() + ": not music that ffmpeg reads: " + probe.err;
+    std::string found = readText(out);
+    if (probe.exitStatus != 0 || found.find("codec_type=audio") == std::string::npos) {
+        failure = song.string() + ": not music that ffmpeg reads" + (probe.exitStatus != 0 ? ": " + probe.err : "");
         return std::nullopt;
     }
     ImportedMusic music;
-    music.format = firstLine(readText(out));
+    std::size_t format = found.find("format_name=");
+    music.format = found.substr(format + 12, found.find('\n', format) - format - 12);
 
     std::string decodeFailure;
     if (music.format == "mp3") {

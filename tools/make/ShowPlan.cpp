@@ -73,6 +73,6 @@ std::vector<std::string> musicWarnings(double musicSeconds, std::optional<long l
         unheard += start >= musicSeconds;
     if (unheard > 0)
         warnings.push_back(std::to_string(unheard) + (unheard == 1 ? " entry starts" : " entries start") +
-                           " after the music ends at " + length + " and never shows");
+                           " after the music ends at " + length + (unheard == 1 ? " and never shows" : " and never show"));
     return warnings;
 }
