@@ -170,6 +170,8 @@ TEST(LyricFile, FaultsNameTheFileAndLine)
         {"[00:01.00] a <00:03.00>b\n[00:02.00] c\n",
          "a.lrc:1: the words 'b' start at 0:03.00, not before the line ends at 0:02.00"},
         {"[00:01.00-00:03.00] a <00:02.00>\n", "a.lrc:1: the closing stamp 0:02.00 differs from the line's end 0:03.00"},
+        {"[00:30.00][00:05.00] <00:04.00>a\n",
+         "a.lrc:1: the copy at 0:05.00: word stamp <00:04.00> is earlier than the line's start 0:05.00"},
         {"[00:01.00][00:30.00] a <00:01.50>b\n[00:01.20] c\n",
          "a.lrc:1: the copy at 0:01.00: the words 'b' start at 0:01.50, not before the line ends at 0:01.20"},
     };

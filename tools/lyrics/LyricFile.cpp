@@ -206,7 +206,7 @@ bool Parser::parseWords(std::string_view text, int number, long long lineStart, 
                 error(number, "unreadable word stamp " + shown + ": expected <mm:ss.xx>");
                 ok = false;
             } else if (*stamp < previous) {
-                error(number, "word stamp " + shown + " is earlier than " +
+                error(number, copyName(row) + "word stamp " + shown + " is earlier than " +
                                   (previous == lineStart ? "the line's start " : "the stamp before it, ") +
                                   formatLyricTime(previous));
                 ok = false;
@@ -278,6 +278,8 @@ void Parser::parseLine(std::string_view line, int number)
         if (firstStamp && tag.start <= *firstStamp)
             anchor = &tag;
     PendingRow sung;
+    sung.start = anchor->start;
+    sung.oneOfSeveral = times.size() > 1;
     if (!parseWords(text, number, anchor->start, sung))
         return;
 

@@ -112,7 +112,9 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
     ChildResult decode = runChild({"ffmpeg", "-v", "error", "-nostdin", "-y", "-i", song.string(), "-vn", "-ac", "2",
                                    "-ar", "44100", "-f", "f32le", samples.string()},
                                   out, err);
-    if (decode.exitStatus != 0 || stopRequested()) {
+    if (stopRequested())
+        return std::nullopt;
+    if (decode.exitStatus != 0) {
         failure = song.string() + ": ffmpeg cannot decode it: " + decode.err;
         return std::nullopt;
     }
