@@ -130,9 +130,8 @@ TEST(ComposeTool, WritesTheSameMp3EveryRunAndItDecodesToTheTrackLength)
     std::string samples = readFile(decoded);
     ASSERT_EQ(samples.size() % 8, 0u);
     double seconds = double(samples.size()) / 8.0 / 44100.0;
-    EXPECT_GE(seconds, 58.5);
-    EXPECT_LE(seconds, 75.0);
-    EXPECT_NEAR(seconds, 64.0, 0.001);
+    // It stops just before the photo scene ends at 58 s, so the show ends with it.
+    EXPECT_NEAR(seconds, 57.9, 0.001);
     float peak = 0.0f;
     for (std::size_t i = 0; i < samples.size(); i += 4) {
         float value;

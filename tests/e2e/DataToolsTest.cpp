@@ -47,7 +47,7 @@ TEST(DataTools, LyricsToolRewritesTheCommittedTimingAndImagesByteForByte)
                                        output.path().string()},
                                       {}, kRoot, 120.0);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, "sovane05-lyrics: authoring/lyrics.txt: 87 entries in 20 lines\n");
     EXPECT_EQ(readFile(output / "texttiming.txt"), readFile(kRoot / "data/texttiming.txt"))
         << "data/texttiming.txt is not what authoring/lyrics.txt makes: run scripts/make-data";
     std::set<std::string> made = filesIn(output / "lyrics");
@@ -76,21 +76,42 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
                                       "[00:02.00-00:04.00] g <00:02.10>h <00:02.20>i <00:02.30>j <00:02.40>k\n" +
                                           lyricLines(76, 5));
     writeFile(folder / "good.txt", lyricLines(87));
+    writeFile(folder / "faults.txt", "[00:01.00-00:02.00] a\xee\x80\x80 \xe6\x97\xa5\n[00:03.00-00:03.10] short\n"
+                                     "[00:04.00-00:05.00] x <00:0y.00>y\n[00:06.00-00:07.00] \xee\x80\x80 again\n" +
+                                         lyricLines(88, 1));
+    writeFile(folder / "japanese.txt", "[00:01.00-00:02.00] \xe6\x97\xa5\xe6\x9c\xac\n");
     writeFile(folder / "file", "not a folder");
     const std::string tool = SOVANE05_LYRICS_TOOL;
+    const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    const std::string noto = "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc";
     struct Case {
         std::vector<std::string> arguments;
         int exitStatus;
-        std::string err;  // the first line of standard error, or its start for usage errors
+        std::string err;  // the start of standard error
     };
+    const std::string crowding = "crowded.txt:1: its word stamps would put 11 entries on screen at 0:02.40, more than "
+                                 "the show's 10: its 6 words are grouped into 5 entries\n";
     const Case cases[] = {
-        {{"--input", "short.txt", "--check"}, 1, "sovane05-lyrics: short.txt:86: only 86 entries: the show needs exactly 87\n"},
-        {{"--input", "crowded.txt", "--check"}, 1,
-         "sovane05-lyrics: crowded.txt:2: 11 entries show at once at 2.400 s when 'k' appears; the show draws at most 10\n"},
+        {{"--input", "short.txt", "--check"}, 0,
+         "sovane05-lyrics: short.txt: 86 entries in 86 lines, 1 of 87 slots unused: fits the show\n"},
+        {{"--input", "crowded.txt", "--check"}, 0,
+         "sovane05-lyrics: " + std::string(crowding).insert(crowding.find(' ') + 1, "warning: ") +
+             "sovane05-lyrics: crowded.txt: 86 entries in 78 lines, 1 of 87 slots unused, 1 warning: fits the show\n"},
+        {{"--input", "crowded.txt", "--check", "--strict"}, 1, "sovane05-lyrics: " + crowding},
+        {{"--input", "faults.txt", "--check"}, 1,
+         "sovane05-lyrics: faults.txt:1: no font has U+E000 '\xee\x80\x80', used on lines 1, 4: add a --font that has it\n"
+         "sovane05-lyrics: faults.txt:2: 'short' at 0:03.00 shows for 0.100 s inside the lyric scene (0–45 s); it needs 0.3 s\n"
+         "sovane05-lyrics: faults.txt:3: unreadable word stamp <00:0y.00>: expected <mm:ss.xx>\n"
+         "sovane05-lyrics: faults.txt:89: entry 88 'word84' at 0:43.00 is one too many"},
+        {{"--input", "japanese.txt", "--check", "--font", dejaVu}, 1,
+         "sovane05-lyrics: japanese.txt:1: no font has U+65E5 '\xe6\x97\xa5', used on line 1: add a --font that has it\n"
+         "sovane05-lyrics: japanese.txt:1: no font has U+672C"},
+        {{"--input", "japanese.txt", "--check", "--font", dejaVu, "--font", noto}, 0,
+         "sovane05-lyrics: japanese.txt: 1 entry in 1 line, 86 of 87 slots unused: fits the show\n"},
         {{"--input", "missing.txt"}, 1, "sovane05-lyrics: missing.txt: cannot read the lyric file\n"},
         {{"--input", "good.txt", "--font", "nofont.ttf"}, 1, "sovane05-lyrics: nofont.ttf: cannot open the font\n"},
         {{"--input", "good.txt", "--output", "file/inside"}, 1, "sovane05-lyrics: file/inside/lyrics: cannot create the folder: "},
-        {{"--input", "good.txt", "--check"}, 0, ""},
+        {{"--input", "good.txt", "--check"}, 0, "sovane05-lyrics: good.txt: 87 entries in 87 lines: fits the show\n"},
         {{"--frobnicate"}, 2, "sovane05-lyrics: unknown argument '--frobnicate'\nusage: sovane05-lyrics "},
         {{"--input"}, 2, "sovane05-lyrics: --input needs a value\nusage: sovane05-lyrics "},
     };

@@ -2,6 +2,7 @@
 // with the beat on the shared bar grid and the chorus lifting at 45 s.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -74,8 +75,9 @@ TEST(ComposeRender, TrackFitsItsLevelsLengthAndGrid)
     ASSERT_TRUE(rendered);
     const compose::StereoBuffer& audio = *rendered;
 
-    EXPECT_GE(audio.seconds(), 58.5);
-    EXPECT_LE(audio.seconds(), 75.0);
+    // The music stops just before the photo scene ends at 58 s.
+    EXPECT_GT(audio.seconds(), 57.5);
+    EXPECT_LT(audio.seconds(), 58.0);
     for (std::size_t n = 0; n < audio.frames(); ++n)
         ASSERT_TRUE(std::isfinite(audio.left[n]) && std::isfinite(audio.right[n])) << n;
 
@@ -87,9 +89,15 @@ TEST(ComposeRender, TrackFitsItsLevelsLengthAndGrid)
     // The limiter only catches peaks; it does not squash the whole track.
     EXPECT_GT(report.deepestLimitingDecibels, -8.0);
 
-    // Every bar up to the end carries sound, and the fade leaves the end near silence.
+    // Every bar up to the end carries sound, the final chord rings out inside the photo scene
+    // (45–58 s), and the fade leaves the end near silence.
     for (int bar = 1; bar <= compose::kFinalBar; ++bar)
-        EXPECT_GT(decibels(meanPower(audio, compose::barStart(bar), compose::barStart(bar + 1))), -40.0) << bar;
+        EXPECT_GT(decibels(meanPower(audio, compose::barStart(bar), std::min(compose::barStart(bar + 1), audio.seconds()))),
+                  -40.0)
+            << bar;
+    EXPECT_GT(compose::barStart(compose::kFinalBar), 45.0);
+    EXPECT_GT(decibels(meanPower(audio, compose::barStart(compose::kFinalBar), compose::barStart(compose::kFinalBar) + 0.6)),
+              -30.0);
     EXPECT_LT(decibels(meanPower(audio, audio.seconds() - 0.1, audio.seconds())), -60.0);
 
     // The kick marks each downbeat: the low band jumps right after every bar line.
@@ -104,7 +112,7 @@ TEST(ComposeRender, TrackFitsItsLevelsLengthAndGrid)
     // The chorus lifts: above the kick's range it is clearly louder than the first verse.
     compose::StereoBuffer upper = filtered(audio, compose::Biquad::highPass(200.0, 0.7));
     double verse = meanPower(upper, compose::barStart(5), compose::barStart(13));
-    double chorus = meanPower(upper, compose::barStart(25), compose::barStart(33));
+    double chorus = meanPower(upper, compose::barStart(25), compose::barStart(compose::kFinalBar));
     EXPECT_GT(decibels(chorus) - decibels(verse), 3.0);
 
     // Stereo but mono-safe: there is side signal, well below the middle.

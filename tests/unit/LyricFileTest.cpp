@@ -56,6 +56,7 @@ TEST(LyricFile, TimesReadInEveryWrittenPrecision)
     const Case cases[] = {
         {"01:02.50", 62500},  {"1:02", 62000},     {"00:00.5", 500},     {"00:01.005", 1005},
         {"123:00.00", 7380000}, {"0:7.25", 7250},  {"01:60.00", {}},     {"01:2x", {}},
+        {"01:02:50", 62500},  {"01:02:5:0", {}},   {"01:02.5:0", {}},
         {"0102", {}},          {":01", {}},         {"01:02.", {}},       {"01:02.1234", {}},
         {"01:123", {}},        {"-1:00", {}},       {"01:02.+5", {}},     {"", {}},
     };
@@ -107,7 +108,7 @@ TEST(LyricFile, LinesBecomeEntriesWithStartsEndsAndRows)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LyricParse parse = parseLyrics(c.text, "song.txt", std::nullopt);
+        LyricParse parse = parseLyrics(c.text, "song.txt");
         ASSERT_TRUE(parse.ok()) << parse.errors.front();
         const std::vector<LyricEntry>& entries = parse.sheet.entries;
         ASSERT_EQ(entries.size(), c.entries.size()) << describe(entries);
@@ -125,7 +126,7 @@ TEST(LyricFile, RowsHoldTheWholePhraseAndWhereEachEntrySitsInIt)
 {
     LyricParse parse = parseLyrics("[00:01.00-00:04.00]  <00:01.00>Sing<00:02.00>ing  <00:03.00>loud \n"
                                    "[00:05.00-00:06.00] plain words\n",
-                                   "song.txt", std::nullopt);
+                                   "song.txt");
     ASSERT_TRUE(parse.ok());
     const LyricSheet& sheet = parse.sheet;
     ASSERT_EQ(sheet.rows.size(), 2u);
@@ -161,52 +162,99 @@ TEST(LyricFile, FaultsNameTheFileAndLine)
         {"[ar:Me][00:01.00] hello\n", "a.lrc:1: a line holds time tags or tags like [ar:Artist], not both"},
         {"[00:01.00-00:02.00] <00:01.00 a\n", "a.lrc:1: unclosed word stamp '<00:01.00 a'"},
         {"[00:01.00-00:02.00] <00:1x.00>a\n", "a.lrc:1: unreadable word stamp <00:1x.00>: expected <mm:ss.xx>"},
-        {"[00:01.00-00:02.00] <00:00.50>a\n", "a.lrc:1: word stamp <00:00.50> is earlier than the line's start 00:01.000"},
+        {"[00:01.00-00:02.00] <00:00.50>a\n", "a.lrc:1: word stamp <00:00.50> is earlier than the line's start 0:01.00"},
         {"[00:01.00-00:03.00] <00:02.00>a <00:01.50>b\n",
-         "a.lrc:1: word stamp <00:01.50> is earlier than the stamp before it, 00:02.000"},
+         "a.lrc:1: word stamp <00:01.50> is earlier than the stamp before it, 0:02.00"},
         {"[00:01.00-00:03.00] <00:01.00>a <00:01.50> <00:02.00>b\n", "a.lrc:1: word stamp <00:01.50> has no words after it"},
-        {"[00:01.00-00:03.00] a <00:03.00>b\n", "a.lrc:1: the words 'b' start at 00:03.000, not before the line ends at 00:03.000"},
+        {"[00:01.00-00:03.00] a <00:03.00>b\n", "a.lrc:1: the words 'b' start at 0:03.00, not before the line ends at 0:03.00"},
         {"[00:01.00] a <00:03.00>b\n[00:02.00] c\n",
-         "a.lrc:1: the words 'b' start at 00:03.000, not before the line ends at 00:02.000"},
-        {"[00:01.00-00:03.00] a <00:02.00>\n", "a.lrc:1: the closing stamp 00:02.000 differs from the line's end 00:03.000"},
-        {"[00:01.00][00:02.00] a <00:01.50>b\n", "a.lrc:1: word stamps need a line with a single time tag"},
-        {"[00:01.00-00:02.00]\n", "a.lrc:1: a timed line with no words"},
+         "a.lrc:1: the words 'b' start at 0:03.00, not before the line ends at 0:02.00"},
+        {"[00:01.00-00:03.00] a <00:02.00>\n", "a.lrc:1: the closing stamp 0:02.00 differs from the line's end 0:03.00"},
+        {"[00:30.00][00:05.00] <00:04.00>a\n",
+         "a.lrc:1: the copy at 0:05.00: word stamp <00:04.00> is earlier than the line's start 0:05.00"},
+        {"[00:01.00][00:30.00] a <00:01.50>b\n[00:01.20] c\n",
+         "a.lrc:1: the copy at 0:01.00: the words 'b' start at 0:01.50, not before the line ends at 0:01.20"},
     };
     for (const Case& c : cases) {
-        LyricParse parse = parseLyrics(c.text, "a.lrc", std::nullopt);
+        LyricParse parse = parseLyrics(c.text, "a.lrc");
         ASSERT_EQ(parse.errors.size(), 1u) << "'" << c.text << "' gave " << parse.errors.size() << " errors"
                                             << (parse.errors.empty() ? "" : ", first: " + parse.errors.front());
         EXPECT_EQ(parse.errors.front(), c.error);
     }
 
     // Every faulty line is reported, not only the first.
-    LyricParse several = parseLyrics("oops\n[00:01.00] fine\n[99:99.99] bad\n", "b.lrc", std::nullopt);
+    LyricParse several = parseLyrics("oops\n[00:01.00] fine\n[99:99.99] bad\n", "b.lrc");
     ASSERT_EQ(several.errors.size(), 2u);
     EXPECT_EQ(several.errors[0].substr(0, 8), "b.lrc:1:");
     EXPECT_EQ(several.errors[1].substr(0, 8), "b.lrc:3:");
 }
 
-TEST(LyricFile, TheShowNeedsExactlyItsEntryCount)
+TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
 {
     struct Case {
-        int entries;
-        std::string error;
+        const char* name;
+        std::string text;
+        std::vector<ExpectedEntry> entries;  // all of them when `count` is not set
+        std::vector<std::string> warnings;
+        std::vector<std::string> errors;
+        std::optional<int> count;
     };
     const Case cases[] = {
-        {kLyricEntryCount, ""},
-        {kLyricEntryCount - 1, "x.txt:86: only 86 entries: the show needs exactly 87"},
-        {kLyricEntryCount + 1,
-         "x.txt:88: entry 88 'word87' is one too many: the show needs exactly 87 entries, the file has 88"},
-        {0, "x.txt:1: only 0 entries: the show needs exactly 87"},
+        {"byte-order mark, CR LF, tags and text in other scripts",
+         "\xEF\xBB\xBF[ti:Été]\r\n[length: 03:10]\r\n[00:01.00] Café\r\n[00:02.50] Лето 夏\r\n",
+         {{1.0, 2.5, "Café", 0, 3}, {2.5, 6.5, "Лето 夏", 1, 4}}, {}, {}, {}},
+        {"[mm:ss:xx] reads as [mm:ss.xx]", "[00:01:50] a\n[00:02:25] b\n",
+         {{1.5, 2.25, "a", 0, 1}, {2.25, 6.25, "b", 1, 2}}, {}, {}, {}},
+        {"several time tags repeat the line", "[00:01.00][00:03.00] La la\n[00:02.00] Mid\n[00:04.00]\n",
+         {{1.0, 2.0, "La la", 0, 1}, {3.0, 4.0, "La la", 1, 1}, {2.0, 3.0, "Mid", 2, 2}}, {}, {}, {}},
+        {"word stamps follow the copy they are written for",
+         "[00:20.00][00:01.00] <00:01.00>Hey <00:01.50>you\n[00:03.00]\n[00:22.00]\n",
+         {{1.0, 3.0, "Hey", 0, 1}, {1.5, 3.0, "you", 0, 1}, {20.0, 22.0, "Hey", 1, 1}, {20.5, 22.0, "you", 1, 1}},
+         {}, {}, {}},
+        {"a blank timed line is a pause; a blank range shows nothing",
+         "[00:01.00] One\n[00:02.00]\n[00:05.00] Two\n[00:06.00-00:07.00]\n",
+         {{1.0, 2.0, "One", 0, 1}, {5.0, 6.0, "Two", 1, 3}}, {"x.lrc:4: a timed line with no words shows nothing"}, {},
+         {}},
+        {"word stamps build the line up; a last stamp ends it",
+         "[00:04.00] <00:04.10>a <00:04.70>b <00:05.30>\n", {{4.1, 5.3, "a", 0, 1}, {4.7, 5.3, "b", 0, 1}}, {}, {}, {}},
+        {"entries starting at or after 45 s are left out with one warning",
+         "[00:44.00] In\n[01:50.00][00:30.00] Both\n[00:45.00] Out\n[00:44.50-00:47.00] Last <00:45.50>word\n",
+         {{44.0, 44.5, "In", 0, 1}, {30.0, 44.0, "Both", 1, 2}, {44.5, 47.0, "Last", 2, 4}},
+         {"x.lrc:3: 3 entries left out: the first, 'Out', starts at 0:45.00, after the lyric scene ends at 45 s"}, {},
+         {}},
+        {"fewer entries than slots", numberedLines(kLyricEntryCount - 1), {}, {}, {}, kLyricEntryCount - 1},
+        {"more entries than slots", numberedLines(kLyricEntryCount + 1), {}, {},
+         {"x.lrc:88: entry 88 'word87' at 0:43.50 is one too many: the show has 87 slots and the lyric scene holds 88 "
+          "entries"},
+         kLyricEntryCount + 1},
+        {"too many words at once are grouped, never inside a word",
+         "[00:10.00-00:14.00] a <00:10.10>b <00:10.20>c <00:10.30>d <00:10.40>Sing<00:10.50>ing <00:10.60>e "
+         "<00:10.70>f <00:10.80>g <00:10.90>h <00:11.00>i <00:11.10>j <00:11.20>k\n",
+         {{10.0, 14.0, "a", 0, 1}, {10.1, 14.0, "b", 0, 1}, {10.2, 14.0, "c", 0, 1}, {10.3, 14.0, "d", 0, 1},
+          {10.4, 14.0, "Singing e", 0, 1}, {10.7, 14.0, "f", 0, 1}, {10.8, 14.0, "g", 0, 1}, {10.9, 14.0, "h", 0, 1},
+          {11.0, 14.0, "i", 0, 1}, {11.1, 14.0, "j k", 0, 1}},
+         {"x.lrc:1: its word stamps would put 13 entries on screen at 0:11.20, more than the show's 10: its 12 words "
+          "are grouped into 10 entries"},
+         {}, {}},
     };
     for (const Case& c : cases) {
-        LyricParse parse = parseLyrics(numberedLines(c.entries), "x.txt");
-        if (c.error.empty()) {
-            EXPECT_TRUE(parse.ok()) << parse.errors.front();
-            EXPECT_EQ(int(parse.sheet.entries.size()), kLyricEntryCount);
-        } else {
-            ASSERT_EQ(parse.errors.size(), 1u) << c.entries;
-            EXPECT_EQ(parse.errors.front(), c.error);
+        SCOPED_TRACE(c.name);
+        LyricParse parse = parseLyrics(c.text, "x.lrc");
+        fitToShow(parse, "x.lrc");
+        EXPECT_EQ(parse.errors, c.errors);
+        EXPECT_EQ(parse.warnings, c.warnings);
+        const std::vector<LyricEntry>& entries = parse.sheet.entries;
+        if (c.count) {
+            EXPECT_EQ(int(entries.size()), *c.count);
+            continue;
+        }
+        ASSERT_EQ(entries.size(), c.entries.size()) << describe(entries);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_NEAR(entries[i].start, c.entries[i].start, 1e-9) << describe(entries);
+            EXPECT_NEAR(entries[i].end, c.entries[i].end, 1e-9) << describe(entries);
+            EXPECT_EQ(entries[i].text, c.entries[i].text);
+            EXPECT_EQ(entries[i].row, c.entries[i].row);
+            EXPECT_EQ(entries[i].sourceLine, c.entries[i].line);
         }
     }
 }
@@ -225,20 +273,23 @@ TEST(TextTiming, TheFirstEntryGoesWithTheLastTextureName)
     EXPECT_EQ(*names.rbegin(), "086");
 }
 
-TEST(TextTiming, PairsReadBackWithTheShowsScanfInEntryOrder)
+TEST(TextTiming, PairsReadBackWithTheShowsScanfInEntryOrderAndUnusedSlotsNeverShow)
 {
-    LyricParse parse = parseLyrics(numberedLines(kLyricEntryCount) + "[offset:-7]\n", "x.txt");
+    const int used = kLyricEntryCount - 2;
+    LyricParse parse = parseLyrics(numberedLines(used) + "[offset:-7]\n", "x.txt");
     ASSERT_TRUE(parse.ok());
-    std::string text = formatTextTiming(parse.sheet.entries);
+    std::string text = formatTextTiming(parse.sheet.entries, kLyricEntryCount);
     // Read back by the show's own reader.
     double lineStart[kLyricLineCount] = {};
     double lineEnd[kLyricLineCount] = {};
     TimingRead read = readTimingText(text, lineStart, lineEnd);
     ASSERT_EQ(read.pairsRead, kLyricLineCount) << read.stopReason;
-    for (int i = 0; i < kLyricLineCount; ++i) {
+    for (int i = 0; i < used; ++i) {
         EXPECT_NEAR(lineStart[i], parse.sheet.entries[i].start, 5e-4);
         EXPECT_NEAR(lineEnd[i], parse.sheet.entries[i].end, 5e-4);
     }
+    for (int i = used; i < kLyricLineCount; ++i)
+        EXPECT_FALSE(lineStart[i] < lineEnd[i]) << "slot " << i << " opens a window";
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kLyricLineCount) << "nothing after the last pair";
     EXPECT_EQ(text.substr(0, 12), "0.007 0.407\n");
 }

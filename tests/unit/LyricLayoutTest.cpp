@@ -14,7 +14,7 @@ namespace {
 
 LyricSheet sheetOf(const char* text)
 {
-    LyricParse parse = parseLyrics(text, "s.txt", std::nullopt);
+    LyricParse parse = parseLyrics(text, "s.txt");
     EXPECT_TRUE(parse.ok()) << (parse.errors.empty() ? "" : parse.errors.front());
     return parse.sheet;
 }
@@ -141,13 +141,13 @@ TEST(LyricLayout, EntriesShownTogetherMustNotCoverEachOtherOrLeaveTheFrame)
         {"touching edges", {{0, 0, 10, 10}, {10, 0, 20, 10}, {20, 0, 30, 10}}, {}},
         {"a covers b while both show",
          {{0, 0, 10, 10}, {9, 9, 20, 20}, {30, 0, 40, 10}},
-         {"s.txt:2: 'b' covers 'a' of line 1 on screen from 2.000 s to 3.000 s"}},
+         {"s.txt:2: 'b' covers 'a' of line 1 on screen from 0:02.00 to 0:03.00"}},
         {"a and c share a place but never a moment", {{0, 0, 10, 10}, {20, 0, 30, 10}, {0, 0, 10, 10}}, {}},
         {"off the right edge",
          {{0, 0, 10, 10}, {1915, 0, 1925, 10}, {30, 0, 40, 10}},
-         {"s.txt:2: 'b' does not fit on the 1920×1080 screen (1915,0 to 1925,10)"}},
+         {"s.txt:2: 'b' at 0:02.00 does not fit on the 1920×1080 screen (1915,0 to 1925,10)"}},
         {"above the top", {{0, -1, 10, 9}, {20, 0, 30, 10}, {30, 0, 40, 10}},
-         {"s.txt:1: 'a' does not fit on the 1920×1080 screen (0,-1 to 10,9)"}},
+         {"s.txt:1: 'a' at 0:01.00 does not fit on the 1920×1080 screen (0,-1 to 10,9)"}},
     };
     for (const Case& c : cases) {
         std::vector<EntryPlacement> placements(3);
@@ -172,15 +172,15 @@ TEST(LyricLayout, EveryEntryShowsLongEnoughInsideTheSceneAndNotTooManyAtOnce)
     const Case cases[] = {
         {"long enough", "[00:01.00-00:01.30] a\n[00:44.70-00:50.00] b\n", {}},
         {"too short", "[00:01.00-00:01.25] a\n",
-         {"s.txt:1: 'a' shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'a' at 0:01.00 shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
         {"a late word in a line", "[00:01.00-00:02.00] a <00:01.80>b\n",
-         {"s.txt:1: 'b' shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'b' at 0:01.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
         {"after the scene", "[00:44.80-00:47.00] a\n",
-         {"s.txt:1: 'a' shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'a' at 0:44.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
         {"before the scene", "[offset:+3000]\n[00:01.00-00:03.20] a\n",
-         {"s.txt:2: 'a' shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:2: 'a' at -0:02.00 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
         {"eleven at once", eleven,
-         {"s.txt:2: 11 entries show at once at 11.400 s when '11' appears; the show draws at most 10"}},
+         {"s.txt:2: 11 entries show at once at 0:11.40 when '11' appears; the show draws at most 10"}},
         {"ten at once, one leaving as another comes", ten, {}},
     };
     for (const Case& c : cases) {

@@ -7,6 +7,8 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "tests/support/Image.h"
 #include "tools/lyrics/LayoutHeader.h"
@@ -130,4 +132,56 @@ TEST(Landscape, DuskDarkensTheSkyAndLightsTheWindows)
         EXPECT_GT(window[1], 0.7f) << "dusk " << dusk;
         EXPECT_LT(window[2], 0.6f) << "dusk " << dusk;
     }
+}
+
+TEST(PhotoComposition, UserPicturesKeepTheirAspectRatioAndStayInTheFrame)
+{
+    struct Case {
+        std::vector<double> aspects;
+    };
+    const Case cases[] = {{{16.0 / 9.0}}, {{3.0 / 4.0}}, {{1.0}}, {{4.0}}, {{0.25}}, {{4.0 / 3.0, 9.0 / 16.0}}, {{0.5, 3.0}}};
+    for (const Case& c : cases) {
+        std::vector<PrintLayout> prints = layoutPrints(c.aspects);
+        ASSERT_EQ(prints.size(), c.aspects.size());
+        for (std::size_t i = 0; i < prints.size(); ++i) {
+            const PrintLayout& print = prints[i];
+            SCOPED_TRACE("aspect " + std::to_string(c.aspects[i]) + " of " + std::to_string(c.aspects.size()));
+            EXPECT_NEAR(print.pictureWidth / print.pictureHeight, c.aspects[i], 1e-4) << "stretched";
+            EXPECT_GT(std::max(print.pictureWidth, print.pictureHeight), c.aspects.size() == 1 ? 750.0f : 390.0f)
+                << "smaller than its place allows";
+            // Every corner of the tilted paper lies inside the frame.
+            double angle = print.degrees * std::numbers::pi / 180.0;
+            double halfWidth = print.pictureWidth / 2.0 + print.border;
+            double halfHeight = (print.pictureHeight + print.border + print.bottomBorder) / 2.0;
+            for (double sx : {-1.0, 1.0}) {
+                for (double sy : {-1.0, 1.0}) {
+                    double x = print.centreX + sx * halfWidth * std::cos(angle) - sy * halfHeight * std::sin(angle);
+                    double y = print.centreY + sx * halfWidth * std::sin(angle) + sy * halfHeight * std::cos(angle);
+                    EXPECT_TRUE(x > 0.0 && x < 1920.0 && y > 0.0 && y < 1080.0) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(PhotoComposition, AUserPictureShowsTheRightWayRoundOnItsPrint)
+{
+    // Red on the left half, blue on the right, twice as wide as high.
+    Picture picture{200, 100, std::vector<uint8_t>(200 * 100 * 4, 255)};
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            uint8_t* p = &picture.pixels[(std::size_t(y) * 200 + x) * 4];
+            p[0] = x < 100 ? 255 : 0;
+            p[1] = 0;
+            p[2] = x < 100 ? 0 : 255;
+        }
+    PhotoImage photo = composePhoto(480, 270, {picture});
+    PrintLayout print = layoutPrints({2.0}).front();
+    float pictureCentreY = print.centreY + (print.border - print.bottomBorder) / 2.0f;
+    Rgba left = texel(photo, int((print.centreX - print.pictureWidth / 4) / 4), int(pictureCentreY / 4));
+    Rgba right = texel(photo, int((print.centreX + print.pictureWidth / 4) / 4), int(pictureCentreY / 4));
+    EXPECT_TRUE(colourNear(left, {255, 0, 0, 255}, 8)) << left;
+    EXPECT_TRUE(colourNear(right, {0, 0, 255, 255}, 8)) << right;
+    EXPECT_EQ(texel(photo, 0, 0).a, 0);
+    EXPECT_FALSE(readLayoutHeader(photo.pixels.data(), photo.width, photo.height));
 }

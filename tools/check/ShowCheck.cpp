@@ -99,7 +99,7 @@ void checkMusic(bool verbose, ShowCheck& check)
     }
     char text[200];
     double seconds = check.music->seconds();
-    if (seconds < kPhotoEnd) {
+    if (seconds < kPhotoEnd - kMusicEndSlack) {
         std::snprintf(text, sizeof text, "it plays %.3f s, shorter than the %g s the scenes span: the show ends with it",
                       seconds, kPhotoEnd);
         check.findings.push_back({kMusicPath, 0, Severity::Warning, text});

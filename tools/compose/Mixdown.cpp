@@ -15,7 +15,8 @@ namespace compose {
 
 namespace {
 
-constexpr double kFadeSeconds = 2.0;
+// From a quarter second after the final chord's hit (56.25 s) to the end of the track.
+constexpr double kFadeSeconds = 1.4;
 
 // Adds `source` × `gain` to `target`; a mono source is placed with an equal-power pan and an
 // optional per-sample gain (the kick's duck).

@@ -40,7 +40,7 @@ const std::array<Section, 6> kSections = {{
     {"verse 1", 5, 12},
     {"verse 2", 13, 20},
     {"pre-chorus", 21, 24},
-    {"chorus", kChorusBar, 32},
+    {"chorus", kChorusBar, kFinalBar - 1},
     {"ending", kFinalBar, kFinalBar},
 }};
 
@@ -56,8 +56,8 @@ const std::array<std::string_view, kFinalBar> kChords = {
     "Bm", "Gmaj7", "D", "A", "Bm", "Gmaj7", "D", "A",
     // pre-chorus
     "Em7", "F#m7", "G", "Asus4 A",
-    // chorus
-    "D", "A/C#", "Bm", "Gadd9", "D", "A/C#", "Gmaj7", "A",
+    // chorus: the hook, then the cadence into the final chord
+    "D", "A/C#", "Bm", "Gadd9", "Gmaj7", "A",
     // ending
     "D",
 };
@@ -72,7 +72,7 @@ struct Phrase {
     std::string_view notes;
 };
 
-const std::array<Phrase, 29> kMelody = {{
+const std::array<Phrase, 27> kMelody = {{
     // verse 1
     {5, 0, "F#4:2 F#4:2 A4:2 B4:3 A4:1 F#4:2 E4:2 D4:2"},   // Yel-low win-dows in the mor-ning
     {6, 0, "D4:3 E4:1 G4:2 F#4:2 D4:6"},                    // light a-cross the floor
@@ -101,12 +101,10 @@ const std::array<Phrase, 29> kMelody = {{
     {26, 0, "E5:3 D5:3 C#5:2 E5:6"},
     {27, 0, "F#5:3 E5:3 D5:2 B4:4 D5:4"},
     {28, 0, "E5:3 D5:3 B4:2 A4:6"},
-    {29, 0, "D5:3 C#5:3 B4:2 D5:4 r:2 A4:2"},
-    {30, 0, "E5:3 D5:3 C#5:2 E5:6"},
-    {31, 0, "F#5:3 E5:3 D5:2 E5:4 D5:2 B4:2"},
-    {32, 0, "A4:3 B4:3 C#5:2 E5:8"},
+    {29, 0, "F#5:3 E5:3 D5:2 E5:4 D5:2 B4:2"},
+    {30, 0, "A4:3 B4:3 C#5:2 E5:8"},
     // ending: the last note is held while the track fades
-    {33, 0, "D5:24"},
+    {kFinalBar, 0, "D5:11"},
 }};
 
 // The harmony voice doubles the lead a third below from this bar on.
@@ -146,9 +144,9 @@ const DrumBar& drumBarFor(int bar)
         return kVerseTwo;
     if (bar == 24)
         return kBuildBreak;
-    if (bar < 32)
+    if (bar < kFinalBar - 1)
         return kChorus;
-    if (bar == 32)
+    if (bar == kFinalBar - 1)
         return kChorusFill;
     return kLastHit;
 }
@@ -305,7 +303,7 @@ void addBass(Score& score, const ChordSpan& span)
         for (int step : {6, 14})
             add(step, 2, root + 12, 0.8);
     } else {
-        add(0, 32, root, 0.9);
+        add(0, kFinalSixteenths, root, 0.9);
     }
 }
 
@@ -321,8 +319,8 @@ void addPadAndPluck(Score& score, const ChordSpan& span, std::vector<int>& padVo
     else if (section == "pre-chorus")
         padVelocity = 0.6 + 0.05 * (span.bar - 21);
     else if (section == "chorus" || section == "ending")
-        padVelocity = 0.9;
-    int padLength = section == "ending" ? 32 : span.sixteenths;
+        padVelocity = 1.0;
+    int padLength = section == "ending" ? kFinalSixteenths : span.sixteenths;
     for (int pitch : padVoicing)
         score.pad.push_back({gridTime(span.bar, span.firstSixteenth), padLength * kSixteenthSeconds, pitch,
                              padVelocity});
@@ -351,7 +349,7 @@ void addPadAndPluck(Score& score, const ChordSpan& span, std::vector<int>& padVo
         if (velocity == 0.0)
             continue;
         int index = kWalk[size_t(step)] % int(tones.size());
-        int length = section == "ending" ? 16 : 2;
+        int length = section == "ending" ? kFinalSixteenths : 2;
         score.pluck.push_back({gridTime(span.bar, step), length * kSixteenthSeconds, tones[size_t(index)], velocity});
     }
 }

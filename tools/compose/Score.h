@@ -1,6 +1,7 @@
 // The song "Yellow Windows, Summer Fields" as timed events: the fixed grid shared with the
-// show (128 BPM, 4/4, bar n at (n - 1) × 1.875 s, chorus at bar 25 = 45 s), the sections, and
-// every note and drum hit of the arrangement. No sound here: Mixdown turns this into audio.
+// show (128 BPM, 4/4, bar n at (n - 1) × 1.875 s, chorus at bar 25 = 45 s, final chord at bar
+// 31), the sections, and every note and drum hit of the arrangement. No sound here: Mixdown
+// turns this into audio.
 #pragma once
 
 #include <string>
@@ -14,9 +15,13 @@ inline constexpr double kBeatSeconds = 60.0 / kBeatsPerMinute;
 inline constexpr double kBarSeconds = kBeatSeconds * kBeatsPerBar;
 inline constexpr double kSixteenthSeconds = kBeatSeconds / 4.0;
 inline constexpr int kChorusBar = 25;
-inline constexpr int kFinalBar = 33;
-// The final chord rings and fades out over the two seconds after bar 33.
-inline constexpr double kTrackSeconds = 64.0;
+inline constexpr int kFinalBar = 31;
+// The final chord lands on bar 31 (56.25 s) and fades out inside the photo scene, so the music
+// stops just before the scene does (58 s) and every frame until then has a scene to draw it.
+inline constexpr double kTrackSeconds = 57.9;
+// How long the notes of the final chord are written, in sixteenths: to 57.54 s, the rest of the
+// track is their release under the fade.
+inline constexpr int kFinalSixteenths = 11;
 
 // Start of a 1-based bar, in seconds from the first downbeat.
 double barStart(int bar);

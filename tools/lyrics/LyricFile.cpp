@@ -1,10 +1,12 @@
 // The lyric file parser: tag lines, time tags (points and ranges), word stamps, and the end of
-// each line, with every fault reported as "<path>:<line>: <what>".
+// each line, with every fault reported as "<path>:<line>: <what>"; and fitting what it read to
+// the show's lyric scene and slots.
 #include "tools/lyrics/LyricFile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -39,16 +41,6 @@ std::optional<long long> parseDigits(std::string_view digits)
     return value;
 }
 
-std::string formatTime(long long milliseconds)
-{
-    char buffer[48];
-    const char* sign = milliseconds < 0 ? "-" : "";
-    long long magnitude = milliseconds < 0 ? -milliseconds : milliseconds;
-    std::snprintf(buffer, sizeof buffer, "%s%02lld:%02lld.%03lld", sign, magnitude / 60000, magnitude / 1000 % 60,
-                  magnitude % 1000);
-    return buffer;
-}
-
 struct TimeTag {
     long long start = 0;
     std::optional<long long> end;
@@ -68,7 +60,14 @@ struct PendingRow {
     std::string phrase;
     std::vector<Piece> pieces;
     std::optional<long long> closingStamp;
+    bool oneOfSeveral = false;  // one copy of a line with several time tags
 };
+
+// Messages about one copy of a repeated line say which copy by its time.
+std::string copyName(const PendingRow& row)
+{
+    return row.oneOfSeveral ? "the copy at " + formatLyricTime(row.start) + ": " : "";
+}
 
 class Parser {
 public:
@@ -78,9 +77,13 @@ public:
     {
         result.errors.push_back(std::string(path) + ":" + std::to_string(line) + ": " + what);
     }
+    void warning(int line, const std::string& what)
+    {
+        result.warnings.push_back(std::string(path) + ":" + std::to_string(line) + ": " + what);
+    }
 
     void parseLine(std::string_view line, int number);
-    void finish(std::optional<int> expectedEntries, int lastLine);
+    void finish();
 
     LyricParse result;
 
@@ -139,7 +142,13 @@ bool Parser::parseTags(std::string_view line, int number, std::size_t& position,
                 metadata = true;
                 std::transform(key.begin(), key.end(), key.begin(),
                                [](unsigned char c) { return char(std::tolower(c)); });
-                if (key == "offset") {
+                if (key == "length") {
+                    std::optional<long long> length = parseLyricTime(trim(content.substr(colon + 1)));
+                    if (length)
+                        result.sheet.lengthMilliseconds = length;
+                    else
+                        warning(number, "unreadable length " + shown + ": expected [length:mm:ss]; ignored");
+                } else if (key == "offset") {
                     std::string_view value = trim(content.substr(colon + 1));
                     bool negative = !value.empty() && value.front() == '-';
                     if (!value.empty() && (value.front() == '+' || value.front() == '-'))
@@ -197,9 +206,9 @@ bool Parser::parseWords(std::string_view text, int number, long long lineStart, 
                 error(number, "unreadable word stamp " + shown + ": expected <mm:ss.xx>");
                 ok = false;
             } else if (*stamp < previous) {
-                error(number, "word stamp " + shown + " is earlier than " +
+                error(number, copyName(row) + "word stamp " + shown + " is earlier than " +
                                   (previous == lineStart ? "the line's start " : "the stamp before it, ") +
-                                  formatTime(previous));
+                                  formatLyricTime(previous));
                 ok = false;
             } else {
                 previous = *stamp;
@@ -257,29 +266,46 @@ void Parser::parseLine(std::string_view line, int number)
         return;
     }
 
+    // Word stamps belong to the copy whose time tag comes last before the first stamp; the
+    // other copies of the line are moved by the distance between the tags.
+    std::sort(times.begin(), times.end(), [](const TimeTag& a, const TimeTag& b) { return a.start < b.start; });
+    std::optional<long long> firstStamp;
+    for (std::size_t i = 0; i + 1 < text.size() && !firstStamp; ++i)
+        if (text[i] == '<' && isDigit(text[i + 1]))
+            firstStamp = parseLyricTime(text.substr(i + 1, text.find('>', i) - i - 1));
+    const TimeTag* anchor = &times.front();
+    for (const TimeTag& tag : times)
+        if (firstStamp && tag.start <= *firstStamp)
+            anchor = &tag;
+    PendingRow sung;
+    sung.start = anchor->start;
+    sung.oneOfSeveral = times.size() > 1;
+    if (!parseWords(text, number, anchor->start, sung))
+        return;
+
     for (const TimeTag& tag : times) {
-        PendingRow row;
+        PendingRow row = sung;
+        long long shift = tag.start - anchor->start;
+        for (Piece& piece : row.pieces)
+            piece.start += shift;
+        if (row.closingStamp)
+            *row.closingStamp += shift;
         row.start = tag.start;
         row.end = tag.end;
         row.line = number;
-        if (!parseWords(text, number, tag.start, row))
-            return;
-        if (times.size() > 1 && (row.pieces.size() > 1 || row.closingStamp)) {
-            error(number, "word stamps need a line with a single time tag");
-            return;
-        }
+        row.oneOfSeveral = times.size() > 1;
         starts.push_back(tag.start);
         if (row.pieces.empty()) {
             // A time with no words is an LRC pause: it only ends the line before it.
             if (row.end || row.closingStamp)
-                error(number, "a timed line with no words");
+                warning(number, copyName(row) + "a timed line with no words shows nothing");
             continue;
         }
         rows.push_back(std::move(row));
     }
 }
 
-void Parser::finish(std::optional<int> expectedEntries, int lastLine)
+void Parser::finish()
 {
     std::sort(starts.begin(), starts.end());
     LyricSheet& sheet = result.sheet;
@@ -288,8 +314,8 @@ void Parser::finish(std::optional<int> expectedEntries, int lastLine)
         if (pending.end) {
             end = *pending.end;
             if (pending.closingStamp && *pending.closingStamp != end) {
-                error(pending.line, "the closing stamp " + formatTime(*pending.closingStamp) +
-                                        " differs from the line's end " + formatTime(end));
+                error(pending.line, copyName(pending) + "the closing stamp " + formatLyricTime(*pending.closingStamp) +
+                                        " differs from the line's end " + formatLyricTime(end));
                 continue;
             }
         } else if (pending.closingStamp) {
@@ -302,9 +328,10 @@ void Parser::finish(std::optional<int> expectedEntries, int lastLine)
         bool ok = true;
         for (const Piece& piece : pending.pieces) {
             if (piece.start >= end) {
-                error(pending.line, "the words '" + pending.phrase.substr(piece.begin, piece.end - piece.begin) +
-                                        "' start at " + formatTime(piece.start) + ", not before the line ends at " +
-                                        formatTime(end));
+                error(pending.line, copyName(pending) + "the words '" +
+                                        pending.phrase.substr(piece.begin, piece.end - piece.begin) + "' start at " +
+                                        formatLyricTime(piece.start) + ", not before the line ends at " +
+                                        formatLyricTime(end));
                 ok = false;
             }
         }
@@ -335,22 +362,110 @@ void Parser::finish(std::optional<int> expectedEntries, int lastLine)
         }
         sheet.rows.push_back(std::move(row));
     }
+}
 
-    if (!result.errors.empty() || !expectedEntries)
-        return;
-    int count = int(sheet.entries.size());
-    if (count > *expectedEntries) {
-        error(sheet.entries[*expectedEntries].sourceLine,
-              "entry " + std::to_string(*expectedEntries + 1) + " '" + sheet.entries[*expectedEntries].text +
-                  "' is one too many: the show needs exactly " + std::to_string(*expectedEntries) + " entries, the file has " +
-                  std::to_string(count));
-    } else if (count < *expectedEntries) {
-        error(lastLine, "only " + std::to_string(count) + " entries: the show needs exactly " +
-                            std::to_string(*expectedEntries));
+std::string quoted(const LyricEntry& entry)
+{
+    return "'" + entry.text + "'";
+}
+
+long long milliseconds(double seconds)
+{
+    return std::llround(seconds * 1000.0);
+}
+
+// Rebuilds the sheet from the entries `keep` accepts, dropping rows left empty.
+template <typename Keep>
+void keepEntries(LyricSheet& sheet, Keep keep)
+{
+    std::vector<LyricRow> rows;
+    std::vector<LyricEntry> entries;
+    for (const LyricRow& row : sheet.rows) {
+        LyricRow kept = row;
+        kept.firstEntry = int(entries.size());
+        kept.entryCount = 0;
+        for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i) {
+            if (!keep(sheet.entries[std::size_t(i)]))
+                continue;
+            entries.push_back(sheet.entries[std::size_t(i)]);
+            entries.back().row = int(rows.size());
+            ++kept.entryCount;
+        }
+        if (kept.entryCount > 0)
+            rows.push_back(std::move(kept));
     }
+    sheet.rows = std::move(rows);
+    sheet.entries = std::move(entries);
+}
+
+// Entries on screen at `time`, as the show counts them (start <= time < end at a start).
+int shownAt(const std::vector<LyricEntry>& entries, double time)
+{
+    int count = 0;
+    for (const LyricEntry& entry : entries)
+        count += entry.start <= time && time < entry.end;
+    return count;
+}
+
+// The row's entries as whole words: neighbours with no space between them are one word, split
+// by a stamp inside it.
+std::vector<std::vector<LyricEntry>> wordsOf(const LyricSheet& sheet, const LyricRow& row)
+{
+    std::vector<std::vector<LyricEntry>> words;
+    for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i) {
+        const LyricEntry& entry = sheet.entries[std::size_t(i)];
+        if (!words.empty() && words.back().back().phraseEnd == entry.phraseBegin)
+            words.back().push_back(entry);
+        else
+            words.push_back({entry});
+    }
+    return words;
+}
+
+// The row's words in `groups` entries of as even a number of words as can be; each starts with
+// its first word.
+void groupRow(LyricSheet& sheet, int rowIndex, const std::vector<std::vector<LyricEntry>>& words, int groups)
+{
+    const LyricRow& row = sheet.rows[std::size_t(rowIndex)];
+    std::vector<LyricEntry> grouped;
+    for (int g = 0; g < groups; ++g) {
+        std::size_t first = words.size() * std::size_t(g) / std::size_t(groups);
+        std::size_t last = words.size() * std::size_t(g + 1) / std::size_t(groups);
+        LyricEntry entry = words[first].front();
+        entry.phraseEnd = words[last - 1].back().phraseEnd;
+        entry.text = row.phrase.substr(entry.phraseBegin, entry.phraseEnd - entry.phraseBegin);
+        grouped.push_back(std::move(entry));
+    }
+    std::vector<LyricEntry> entries(sheet.entries.begin(), sheet.entries.begin() + row.firstEntry);
+    entries.insert(entries.end(), grouped.begin(), grouped.end());
+    entries.insert(entries.end(), sheet.entries.begin() + row.firstEntry + row.entryCount, sheet.entries.end());
+    int change = int(grouped.size()) - row.entryCount;
+    sheet.rows[std::size_t(rowIndex)].entryCount = int(grouped.size());
+    for (std::size_t r = std::size_t(rowIndex) + 1; r < sheet.rows.size(); ++r)
+        sheet.rows[r].firstEntry += change;
+    sheet.entries = std::move(entries);
 }
 
 }  // namespace
+
+std::string formatLyricTime(long long milliseconds)
+{
+    char buffer[48];
+    const char* sign = milliseconds < 0 ? "-" : "";
+    long long magnitude = milliseconds < 0 ? -milliseconds : milliseconds;
+    if (magnitude % 10 == 0)
+        std::snprintf(buffer, sizeof buffer, "%s%lld:%02lld.%02lld", sign, magnitude / 60000, magnitude / 1000 % 60,
+                      magnitude % 1000 / 10);
+    else
+        std::snprintf(buffer, sizeof buffer, "%s%lld:%02lld.%03lld", sign, magnitude / 60000, magnitude / 1000 % 60,
+                      magnitude % 1000);
+    return buffer;
+}
+
+std::string formatLyricSeconds(double seconds)
+{
+    return formatLyricTime(milliseconds(seconds));
+}
 
 std::optional<long long> parseLyricTime(std::string_view text)
 {
@@ -358,7 +473,8 @@ std::optional<long long> parseLyricTime(std::string_view text)
     if (colon == std::string_view::npos)
         return std::nullopt;
     std::string_view secondsPart = text.substr(colon + 1);
-    std::size_t dot = secondsPart.find('.');
+    // "mm:ss:xx" is "mm:ss.xx" as some editors write it.
+    std::size_t dot = secondsPart.find_first_of(".:");
     std::string_view whole = secondsPart.substr(0, dot);
     std::string_view fraction = dot == std::string_view::npos ? std::string_view() : secondsPart.substr(dot + 1);
     if (whole.size() < 1 || whole.size() > 2 || (dot != std::string_view::npos && (fraction.empty() || fraction.size() > 3)))
@@ -374,7 +490,7 @@ std::optional<long long> parseLyricTime(std::string_view text)
     return (*minutes * 60 + *seconds) * 1000 + milliseconds;
 }
 
-LyricParse parseLyrics(std::string_view text, std::string_view path, std::optional<int> expectedEntries)
+LyricParse parseLyrics(std::string_view text, std::string_view path)
 {
     Parser parser(path);
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -387,6 +503,92 @@ LyricParse parseLyrics(std::string_view text, std::string_view path, std::option
         parser.parseLine(line, number);
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
     }
-    parser.finish(expectedEntries, std::max(number, 1));
+    parser.finish();
     return std::move(parser.result);
+}
+
+void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    auto where = [&](int line) { return std::string(path) + ":" + std::to_string(line) + ": "; };
+    char sceneEnd[32];
+    std::snprintf(sceneEnd, sizeof sceneEnd, "%g s", fit.sceneEnd);
+
+    const LyricEntry* firstLate = nullptr;
+    int late = 0;
+    for (const LyricEntry& entry : sheet.entries) {
+        if (entry.start < fit.sceneEnd)
+            continue;
+        ++late;
+        if (firstLate == nullptr || entry.start < firstLate->start)
+            firstLate = &entry;
+    }
+    if (firstLate != nullptr) {
+        std::string count = late == 1 ? "1 entry" : std::to_string(late) + " entries";
+        parse.warnings.push_back(where(firstLate->sourceLine) + count + " left out: the first, " + quoted(*firstLate) +
+                                 ", starts at " + formatLyricSeconds(firstLate->start) +
+                                 ", after the lyric scene ends at " + sceneEnd);
+        keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start < fit.sceneEnd; });
+    }
+    sheet.leftOut = late;
+
+    // Group the words of crowded lines until no moment shows more than the show draws, taking
+    // each time the line with the most entries up at the most crowded moment. Every round
+    // leaves at least one entry fewer, so it ends.
+    std::vector<std::vector<std::vector<LyricEntry>>> words;
+    for (const LyricRow& row : sheet.rows)
+        words.push_back(wordsOf(sheet, row));
+    std::vector<int> groupedTo(sheet.rows.size(), 0);
+    std::vector<std::pair<int, double>> crowdedAt(sheet.rows.size());
+    for (;;) {
+        double worstTime = 0.0;
+        int worst = 0;
+        for (const LyricEntry& entry : sheet.entries) {
+            int count = shownAt(sheet.entries, entry.start);
+            if (count > worst) {
+                worst = count;
+                worstTime = entry.start;
+            }
+        }
+        if (worst <= fit.maximumAtOnce)
+            break;
+        int chosen = -1;
+        int chosenUp = 1;
+        for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+            const LyricRow& row = sheet.rows[r];
+            int up = 0;
+            for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i)
+                up += sheet.entries[std::size_t(i)].start <= worstTime && worstTime < sheet.entries[std::size_t(i)].end;
+            if (up > chosenUp && std::min<std::size_t>(words[r].size(), std::size_t(row.entryCount)) > 1) {
+                chosen = int(r);
+                chosenUp = up;
+            }
+        }
+        if (chosen < 0)
+            break;  // single entries crowd the screen: the schedule check reports it
+        const LyricRow& row = sheet.rows[std::size_t(chosen)];
+        int groups = std::min(int(words[std::size_t(chosen)].size()),
+                              row.entryCount - std::min(worst - fit.maximumAtOnce, chosenUp - 1));
+        groupRow(sheet, chosen, words[std::size_t(chosen)], std::max(groups, 1));
+        if (groupedTo[std::size_t(chosen)] == 0)
+            crowdedAt[std::size_t(chosen)] = {worst, worstTime};
+        groupedTo[std::size_t(chosen)] = sheet.rows[std::size_t(chosen)].entryCount;
+    }
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        if (groupedTo[r] == 0)
+            continue;
+        parse.warnings.push_back(where(sheet.rows[r].sourceLine) + "its word stamps would put " +
+                                 std::to_string(crowdedAt[r].first) + " entries on screen at " +
+                                 formatLyricSeconds(crowdedAt[r].second) + ", more than the show's " +
+                                 std::to_string(fit.maximumAtOnce) + ": its " + std::to_string(words[r].size()) +
+                                 " words are grouped into " + std::to_string(groupedTo[r]) + " entries");
+    }
+
+    if (int(sheet.entries.size()) > fit.slots) {
+        const LyricEntry& extra = sheet.entries[std::size_t(fit.slots)];
+        parse.errors.push_back(where(extra.sourceLine) + "entry " + std::to_string(fit.slots + 1) + " " + quoted(extra) +
+                               " at " + formatLyricSeconds(extra.start) + " is one too many: the show has " +
+                               std::to_string(fit.slots) + " slots and the lyric scene holds " +
+                               std::to_string(sheet.entries.size()) + " entries");
+    }
 }

@@ -8,9 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "show/ShowTimeline.h"
 #include "show/TimingFile.h"
 
-// The show pairs exactly this many timing lines with the textures "000"…"086".
+// The show pairs this many timing lines with the textures "000"…"086"; a file may fill fewer.
 inline constexpr int kLyricEntryCount = kLyricLineCount;
 
 // A plain LRC line with no later line to end it stays up this long after its last entry starts.
@@ -42,18 +43,37 @@ struct LyricSheet {
     std::vector<LyricRow> rows;
     std::vector<LyricEntry> entries;
     int offsetMilliseconds = 0;
+    std::optional<long long> lengthMilliseconds;  // the song's length as [length:] gives it
+    int leftOut = 0;                              // entries left out after the lyric scene
 };
 
 struct LyricParse {
     LyricSheet sheet;
-    std::vector<std::string> errors;  // one line each: "<path>:<line>: <what>"
+    std::vector<std::string> errors;    // one line each: "<path>:<line>: <what>"
+    std::vector<std::string> warnings;  // the same form; what was changed to fit the show
     bool ok() const { return errors.empty(); }
 };
 
-// Parses the whole file. With `expectedEntries` set, a different number of entries is an error
-// naming the line of the first entry too many, or the last line when there are too few.
-LyricParse parseLyrics(std::string_view text, std::string_view path,
-                       std::optional<int> expectedEntries = kLyricEntryCount);
+// Parses the whole file: every line with a fault is reported and left out, the rest is read.
+LyricParse parseLyrics(std::string_view text, std::string_view path);
 
-// "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds; nothing when malformed.
+// What the show can hold.
+struct ShowFit {
+    double sceneEnd = kLyricsEnd;  // entries starting at or after it never show
+    int maximumAtOnce = 10;
+    int slots = kLyricEntryCount;
+};
+
+// Fits a parsed file to the show: entries that start at or after the lyric scene's end are left
+// out (one warning counts them and names the first), lines whose word stamps would put more
+// than `maximumAtOnce` entries on screen together are grouped into fewer entries of whole
+// words (a warning each), and more entries than slots is an error naming the first too many.
+void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit = {});
+
+// "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds, also with a colon before the
+// fraction ("mm:ss:xx") as some editors write it; nothing when malformed.
 std::optional<long long> parseLyricTime(std::string_view text);
+
+// A moment as messages show it: "1:50.00", or "0:01.005" when it needs the millisecond.
+std::string formatLyricTime(long long milliseconds);
+std::string formatLyricSeconds(double seconds);

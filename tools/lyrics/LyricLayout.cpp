@@ -13,11 +13,10 @@ std::string where(std::string_view path, int line)
     return std::string(path) + ":" + std::to_string(line) + ": ";
 }
 
-std::string seconds(double value)
+// An entry named in a message: its words and the moment it appears.
+std::string named(const LyricEntry& entry)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.3f s", value);
-    return buffer;
+    return "'" + entry.text + "' at " + formatLyricSeconds(entry.start);
 }
 
 bool together(const LyricEntry& a, const LyricEntry& b)
@@ -95,7 +94,7 @@ std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view
             char buffer[160];
             std::snprintf(buffer, sizeof buffer, "shows for %.3f s inside the lyric scene (%.0f–%.0f s); it needs %.1f s",
                           std::max(shown, 0.0), rules.sceneStart, rules.sceneEnd, rules.minimumSeconds);
-            errors.push_back(where(path, entry.sourceLine) + "'" + entry.text + "' " + buffer);
+            errors.push_back(where(path, entry.sourceLine) + named(entry) + " " + buffer);
         }
     }
 
@@ -106,8 +105,8 @@ std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view
             count += other.start <= entry.start && entry.start < other.end;
         if (count > rules.maximumAtOnce) {
             errors.push_back(where(path, entry.sourceLine) + std::to_string(count) + " entries show at once at " +
-                             seconds(entry.start) + " when '" + entry.text + "' appears; the show draws at most " +
-                             std::to_string(rules.maximumAtOnce));
+                             formatLyricSeconds(entry.start) + " when '" + entry.text +
+                             "' appears; the show draws at most " + std::to_string(rules.maximumAtOnce));
             break;
         }
     }
@@ -123,8 +122,8 @@ std::vector<std::string> checkPlacements(const LyricSheet& sheet, const std::vec
         const PixelRect& rect = placements[i].rect;
         if (rect.left < frame.left || rect.top < frame.top || rect.right > frame.right || rect.bottom > frame.bottom ||
             rect.width() < 2 || rect.height() < 1)
-            errors.push_back(where(path, sheet.entries[i].sourceLine) + "'" + sheet.entries[i].text +
-                             "' does not fit on the 1920×1080 screen (" + std::to_string(rect.left) + "," +
+            errors.push_back(where(path, sheet.entries[i].sourceLine) + named(sheet.entries[i]) +
+                             " does not fit on the 1920×1080 screen (" + std::to_string(rect.left) + "," +
                              std::to_string(rect.top) + " to " + std::to_string(rect.right) + "," +
                              std::to_string(rect.bottom) + ")");
     }
@@ -135,7 +134,8 @@ std::vector<std::string> checkPlacements(const LyricSheet& sheet, const std::vec
             if (together(a, b) && placements[i].rect.overlaps(placements[j].rect))
                 errors.push_back(where(path, b.sourceLine) + "'" + b.text + "' covers '" + a.text + "' of line " +
                                  std::to_string(a.sourceLine) + " on screen from " +
-                                 seconds(std::max(a.start, b.start)) + " to " + seconds(std::min(a.end, b.end)));
+                                 formatLyricSeconds(std::max(a.start, b.start)) + " to " +
+                                 formatLyricSeconds(std::min(a.end, b.end)));
         }
     }
     return errors;

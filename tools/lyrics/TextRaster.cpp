@@ -1,4 +1,5 @@
-// FreeType face handling, UTF-8 decoding and glyph runs with kerning.
+// FreeType face handling, UTF-8 decoding and glyph runs with kerning, per character from the
+// first face of the chain that has it.
 #include "tools/lyrics/TextRaster.h"
 
 #include <ft2build.h>
@@ -49,22 +50,30 @@ int roundedPixels(FT_Pos sixtyFourths)
 
 }  // namespace
 
-Font::Font(const std::string& path, std::string& error)
+Font::Font(const std::vector<std::string>& paths, std::string& error)
 {
     if (FT_Init_FreeType(&library) != 0) {
         library = nullptr;
         error = "cannot start FreeType";
         return;
     }
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-        face = nullptr;
-        error = "cannot open the font";
+    for (const std::string& path : paths) {
+        FT_Face face = nullptr;
+        if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+            error = path + ": cannot open the font";
+            return;
+        }
+        faces.push_back(face);
     }
+    if (faces.empty())
+        error = "no font given";
 }
+
+Font::Font(const std::string& path, std::string& error) : Font(std::vector<std::string>{path}, error) {}
 
 Font::~Font()
 {
-    if (face != nullptr)
+    for (FT_Face face : faces)
         FT_Done_Face(face);
     if (library != nullptr)
         FT_Done_FreeType(library);
@@ -72,42 +81,62 @@ Font::~Font()
 
 bool Font::setPixelSize(int size)
 {
-    if (face == nullptr || FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0)
+    if (faces.empty())
         return false;
+    for (FT_Face face : faces)
+        if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0)
+            return false;
     pixels = size;
     return true;
 }
 
 int Font::ascent() const
 {
-    return roundedPixels(face->size->metrics.ascender);
+    return roundedPixels(faces.front()->size->metrics.ascender);
 }
 
 int Font::descent() const
 {
-    return -roundedPixels(face->size->metrics.descender);
+    return -roundedPixels(faces.front()->size->metrics.descender);
 }
 
 GlyphRun Font::layout(std::string_view utf8)
 {
     GlyphRun run;
+    run.ascent = ascent();
+    run.descent = descent();
     std::optional<std::vector<CodePoint>> points = decodeUtf8(utf8);
     if (!points) {
         run.error = "the text is not valid UTF-8";
         return run;
     }
+    FT_Face previousFace = nullptr;
     FT_UInt previous = 0;
     FT_Pos pen = 0;  // 26.6, so kerning and advances add up without drifting
     for (const CodePoint& point : *points) {
-        FT_UInt index = FT_Get_Char_Index(face, point.value);
-        if (index == 0) {
-            char code[16];
-            std::snprintf(code, sizeof code, "U+%04X", unsigned(point.value));
-            run.error = std::string("the font has no glyph for ") + code + " '" +
-                        std::string(utf8.substr(point.begin, point.end - point.begin)) + "'";
-            return run;
+        FT_Face face = nullptr;
+        FT_UInt index = 0;
+        for (FT_Face candidate : faces) {
+            index = FT_Get_Char_Index(candidate, point.value);
+            if (index != 0) {
+                face = candidate;
+                break;
+            }
         }
-        if (previous != 0 && FT_HAS_KERNING(face)) {
+        if (face == nullptr) {
+            bool known = std::any_of(run.missing.begin(), run.missing.end(),
+                                     [&](const MissingCharacter& m) { return m.codePoint == point.value; });
+            if (!known)
+                run.missing.push_back({point.value, std::string(utf8.substr(point.begin, point.end - point.begin))});
+            previous = 0;
+            continue;
+        }
+        if (face != faces.front()) {
+            run.ascent = std::max(run.ascent, roundedPixels(face->size->metrics.ascender));
+            run.descent = std::max(run.descent, -roundedPixels(face->size->metrics.descender));
+        }
+        // Kerning pairs only mean something inside one face.
+        if (previous != 0 && face == previousFace && FT_HAS_KERNING(face)) {
             FT_Vector kerning{0, 0};
             FT_Get_Kerning(face, previous, index, FT_KERNING_DEFAULT, &kerning);
             pen += kerning.x;
@@ -131,6 +160,7 @@ GlyphRun Font::layout(std::string_view utf8)
         }
         pen += slot->advance.x;
         previous = index;
+        previousFace = face;
         run.glyphs.push_back(std::move(glyph));
     }
     run.advance = roundedPixels(pen);

@@ -1,5 +1,6 @@
-// Text through FreeType: a font face at a pixel size, a phrase laid out as a run of glyph
-// coverage bitmaps on one baseline, and the ink boxes the layout needs.
+// Text through FreeType: a chain of font faces at one pixel size, each character taken from the
+// first face that has it, a phrase laid out as a run of glyph coverage bitmaps on one baseline,
+// and the ink boxes the layout needs.
 #pragma once
 
 #include <cstddef>
@@ -26,15 +27,26 @@ struct PlacedGlyph {
     std::vector<uint8_t> coverage;  // width × height, rows top to bottom
 };
 
+// A character no face of the chain has; it takes no room in the run.
+struct MissingCharacter {
+    char32_t codePoint = 0;
+    std::string text;  // its UTF-8 bytes
+};
+
 struct GlyphRun {
     std::vector<PlacedGlyph> glyphs;
     int advance = 0;
-    std::string error;  // set when the text is not UTF-8 or the font lacks a character
+    int ascent = 0;   // the largest of the faces the run uses, the first face's at least
+    int descent = 0;
+    std::vector<MissingCharacter> missing;  // each once, in order of appearance
+    std::string error;  // set when the text is not UTF-8 or FreeType fails
 };
 
 class Font {
 public:
-    // Opens the face; `error` says why when the returned font is not usable.
+    // Opens the faces in order; `error` names the first that cannot be opened ("PATH: cannot
+    // open the font") when the returned font is not usable.
+    Font(const std::vector<std::string>& paths, std::string& error);
     Font(const std::string& path, std::string& error);
     ~Font();
     Font(const Font&) = delete;
@@ -42,6 +54,7 @@ public:
 
     bool setPixelSize(int pixels);
     int pixelSize() const { return pixels; }
+    // The first face's extent above and below the baseline.
     int ascent() const;
     int descent() const;
 
@@ -49,7 +62,7 @@ public:
 
 private:
     FT_LibraryRec_* library = nullptr;
-    FT_FaceRec_* face = nullptr;
+    std::vector<FT_FaceRec_*> faces;
     int pixels = 0;
 };
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-std::string formatTextTiming(const std::vector<LyricEntry>& entries)
+std::string formatTextTiming(const std::vector<LyricEntry>& entries, int slots)
 {
     std::string text;
     for (const LyricEntry& entry : entries) {
@@ -11,5 +11,7 @@ std::string formatTextTiming(const std::vector<LyricEntry>& entries)
         std::snprintf(line, sizeof line, "%.3f %.3f\n", entry.start, entry.end);
         text += line;
     }
+    for (int slot = int(entries.size()); slot < slots; ++slot)
+        text += "0.000 0.000\n";
     return text;
 }

@@ -7,5 +7,6 @@
 
 #include "tools/lyrics/LyricFile.h"
 
-// data/texttiming.txt: "start end" in seconds, one entry a line, in file order.
-std::string formatTextTiming(const std::vector<LyricEntry>& entries);
+// data/texttiming.txt: "start end" in seconds, one entry a line, in file order, then "0.000 0.000"
+// for each of the `slots` the entries leave unused: a window that never opens.
+std::string formatTextTiming(const std::vector<LyricEntry>& entries, int slots = 0);

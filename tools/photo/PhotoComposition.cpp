@@ -1,6 +1,8 @@
 // The landscape is layered back to front (sky, sun, clouds, far and near hills, the house,
 // the fields, the river), each edge anti-aliased over one pixel; the prints are rounded
-// rectangles placed with a rotation and composed in premultiplied light.
+// rectangles placed with a rotation and composed in premultiplied light. A user's picture is
+// first reduced by whole steps near its printed size, then sampled bilinearly, so a large
+// photo neither aliases nor blurs.
 #include "tools/photo/PhotoComposition.h"
 
 #include <algorithm>
@@ -98,12 +100,62 @@ float roundedBox(float x, float y, float hx, float hy, float round)
     return outside + std::min(std::max(qx, qy), 0.0f) - round;
 }
 
+// A picture reduced near its printed size, premultiplied, for bilinear sampling.
+class PictureSampler {
+public:
+    PictureSampler(const Picture& picture, float printedWidth)
+    {
+        int step = std::max(1, int(float(picture.width) / std::max(printedWidth, 1.0f)));
+        width = std::max(1, picture.width / step);
+        height = std::max(1, picture.height / step);
+        texels.assign(std::size_t(width) * height * 4, 0.0f);
+        float share = 1.0f / float(step * step * 255);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                float* texel = &texels[(std::size_t(y) * width + x) * 4];
+                for (int dy = 0; dy < step; ++dy) {
+                    for (int dx = 0; dx < step; ++dx) {
+                        const uint8_t* source =
+                            &picture.pixels[(std::size_t(y * step + dy) * picture.width + x * step + dx) * 4];
+                        float alpha = source[3] / 255.0f;
+                        for (int c = 0; c < 3; ++c)
+                            texel[c] += source[c] * alpha * share;
+                        texel[3] += source[3] * share;
+                    }
+                }
+            }
+        }
+    }
+
+    // Premultiplied RGBA at (u, v) in 0…1 across the picture.
+    void sample(float u, float v, float rgba[4]) const
+    {
+        float x = std::clamp(u * float(width) - 0.5f, 0.0f, float(width - 1));
+        float y = std::clamp(v * float(height) - 0.5f, 0.0f, float(height - 1));
+        int x0 = int(x);
+        int y0 = int(y);
+        int x1 = std::min(x0 + 1, width - 1);
+        int y1 = std::min(y0 + 1, height - 1);
+        float tx = x - float(x0);
+        float ty = y - float(y0);
+        auto at = [&](int px, int py, int c) { return texels[(std::size_t(py) * width + px) * 4 + c]; };
+        for (int c = 0; c < 4; ++c) {
+            float top = at(x0, y0, c) + (at(x1, y0, c) - at(x0, y0, c)) * tx;
+            float bottom = at(x0, y1, c) + (at(x1, y1, c) - at(x0, y1, c)) * tx;
+            rgba[c] = top + (bottom - top) * ty;
+        }
+    }
+
+private:
+    int width = 0;
+    int height = 0;
+    std::vector<float> texels;
+};
+
 struct Print {
-    float centreX, centreY;      // reference pixels
-    float pictureWidth, pictureHeight;
-    float border, bottomBorder;  // the paper around the picture, wider below
-    float degrees;
-    Landscape landscape;
+    PrintLayout layout;
+    Landscape landscape;                    // drawn when there is no picture
+    const PictureSampler* picture = nullptr;
 };
 
 struct Layer {
@@ -195,15 +247,13 @@ void landscapeColour(const Landscape& landscape, float u, float v, float pixel, 
     rgb[2] = colour.b;
 }
 
-PhotoImage composePhoto(int width, int height)
+namespace {
+
+PhotoImage composePrints(int width, int height, const std::vector<Print>& prints)
 {
     // Laid out in the 1920×1080 frame and scaled to the image's height, centred across.
     const float scale = float(height) / 1080.0f;
     const float across = (float(width) - 1920.0f * scale) * 0.5f;
-    const Print prints[] = {
-        {540.0f, 380.0f, 600.0f, 400.0f, 22.0f, 72.0f, 6.5f, {1.0f}},
-        {1070.0f, 560.0f, 1000.0f, 667.0f, 34.0f, 118.0f, -2.5f, {0.0f}},
-    };
 
     PhotoImage image;
     image.width = width;
@@ -219,7 +269,8 @@ PhotoImage composePhoto(int width, int height)
                 result.colour = added(scaled(colour, alpha), scaled(result.colour, 1.0f - alpha));
                 result.alpha = alpha + result.alpha * (1.0f - alpha);
             };
-            for (const Print& print : prints) {
+            for (const Print& entry : prints) {
+                const PrintLayout& print = entry.layout;
                 float angle = print.degrees * 3.14159265f / 180.0f;
                 float dx = px - print.centreX;
                 float dy = py - print.centreY;
@@ -246,9 +297,17 @@ PhotoImage composePhoto(int width, int height)
                 if (picture > 0.0f) {
                     float u = lx / print.pictureWidth + 0.5f;
                     float v = (ly - pictureCentreY) / print.pictureHeight + 0.5f;
-                    float rgb[3];
-                    landscapeColour(print.landscape, u, v, pixel / print.pictureWidth, rgb);
-                    surface = mix(paperColour, {rgb[0], rgb[1], rgb[2]}, picture);
+                    Rgb shown;
+                    if (entry.picture != nullptr) {
+                        float rgba[4];
+                        entry.picture->sample(u, v, rgba);
+                        shown = added({rgba[0], rgba[1], rgba[2]}, scaled(paperColour, 1.0f - rgba[3]));
+                    } else {
+                        float rgb[3];
+                        landscapeColour(entry.landscape, u, v, pixel / print.pictureWidth, rgb);
+                        shown = {rgb[0], rgb[1], rgb[2]};
+                    }
+                    surface = mix(paperColour, shown, picture);
                 }
                 over(surface, paper);
             }
@@ -265,4 +324,58 @@ PhotoImage composePhoto(int width, int height)
         }
     }
     return image;
+}
+
+// The picture as large as fits `boxWidth` × `boxHeight` with its own aspect ratio, the paper's
+// borders in proportion to its longer side as on the stock prints.
+PrintLayout fitted(float centreX, float centreY, float boxWidth, float boxHeight, float degrees, double aspect)
+{
+    PrintLayout print;
+    print.centreX = centreX;
+    print.centreY = centreY;
+    print.pictureWidth = std::min(boxWidth, boxHeight * float(aspect));
+    print.pictureHeight = print.pictureWidth / float(aspect);
+    float longer = std::max(print.pictureWidth, print.pictureHeight);
+    print.border = std::round(0.034f * longer);
+    print.bottomBorder = std::round(0.118f * longer);
+    print.degrees = degrees;
+    return print;
+}
+
+}  // namespace
+
+std::vector<PrintLayout> layoutPrints(const std::vector<double>& aspects)
+{
+    if (aspects.size() == 1)
+        return {fitted(960.0f, 540.0f, 1240.0f, 760.0f, -2.5f, aspects[0])};
+    std::vector<PrintLayout> prints;
+    if (aspects.size() == 2) {
+        prints.push_back(fitted(540.0f, 380.0f, 600.0f, 400.0f, 6.5f, aspects[0]));
+        prints.push_back(fitted(1070.0f, 560.0f, 1000.0f, 667.0f, -2.5f, aspects[1]));
+    }
+    return prints;
+}
+
+PhotoImage composePhoto(int width, int height)
+{
+    return composePrints(width, height,
+                         {{{540.0f, 380.0f, 600.0f, 400.0f, 22.0f, 72.0f, 6.5f}, {1.0f}, nullptr},
+                          {{1070.0f, 560.0f, 1000.0f, 667.0f, 34.0f, 118.0f, -2.5f}, {0.0f}, nullptr}});
+}
+
+PhotoImage composePhoto(int width, int height, const std::vector<Picture>& pictures)
+{
+    std::vector<double> aspects;
+    for (const Picture& picture : pictures)
+        aspects.push_back(double(picture.width) / double(picture.height));
+    std::vector<PrintLayout> layouts = layoutPrints(aspects);
+    const float scale = float(height) / 1080.0f;
+    std::vector<PictureSampler> samplers;
+    samplers.reserve(layouts.size());
+    std::vector<Print> prints;
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        samplers.emplace_back(pictures[i], layouts[i].pictureWidth * scale);
+        prints.push_back({layouts[i], {}, &samplers.back()});
+    }
+    return composePrints(width, height, prints);
 }

@@ -1,0 +1,102 @@
+// Staging beside the target and swapping data/ in with renames.
+#include "tools/make/ShowStaging.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force, std::string& failure)
+{
+    std::error_code error;
+    fs::path absolute = fs::absolute(folder, error).lexically_normal();
+    if (absolute.has_filename() == false)
+        absolute = absolute.parent_path();
+    const std::string name = folder.string();
+    fs::file_status status = fs::symlink_status(absolute, error);
+    if (fs::exists(status)) {
+        if (!fs::is_directory(status)) {
+            failure = name + ": exists and is not a folder";
+            return std::nullopt;
+        }
+        if (!fs::is_empty(absolute, error)) {
+            if (!force) {
+                failure = name + ": already exists; --force replaces its data/";
+                return std::nullopt;
+            }
+            fs::path data = absolute / "data";
+            if (fs::exists(fs::symlink_status(data, error)) &&
+                (!fs::is_directory(fs::symlink_status(data, error)) || !fs::is_regular_file(data / "config.txt", error))) {
+                failure = (fs::path(name) / "data").string() + ": not a show's data folder (no config.txt); not replaced";
+                return std::nullopt;
+            }
+        }
+    }
+    fs::path parent = absolute.parent_path();
+    if (!fs::is_directory(parent, error)) {
+        failure = name + ": the folder it would go in, " + parent.string() + ", does not exist";
+        return std::nullopt;
+    }
+    std::string pattern = (parent / ".sovane05-make-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        failure = name + ": cannot make a folder beside it to build in: " + std::generic_category().message(errno);
+        return std::nullopt;
+    }
+    fs::create_directory(fs::path(pattern) / "data", error);
+    fs::create_directory(fs::path(pattern) / "scratch", error);
+    if (error) {
+        fs::remove_all(pattern, error);
+        failure = name + ": cannot make a folder beside it to build in";
+        return std::nullopt;
+    }
+    return ShowStaging(absolute, pattern);
+}
+
+ShowStaging::ShowStaging(fs::path folder, fs::path staging) : folder(std::move(folder)), staging(std::move(staging)) {}
+
+ShowStaging::ShowStaging(ShowStaging&& other) noexcept : folder(std::move(other.folder)), staging(std::move(other.staging))
+{
+    other.staging.clear();
+}
+
+ShowStaging::~ShowStaging()
+{
+    std::error_code error;
+    if (!staging.empty())
+        fs::remove_all(staging, error);
+}
+
+bool ShowStaging::commit(std::string& failure)
+{
+    std::error_code error;
+    fs::remove_all(scratch(), error);
+    if (!fs::exists(folder, error)) {
+        fs::rename(staging, folder, error);
+        if (error) {
+            failure = folder.string() + ": cannot move the show into place: " + error.message();
+            return false;
+        }
+        staging.clear();
+        return true;
+    }
+    // An existing folder keeps everything but its data/, which is swapped for the new one.
+    fs::path old = staging / "replaced";
+    bool hadData = fs::exists(fs::symlink_status(folder / "data", error));
+    if (hadData) {
+        fs::rename(folder / "data", old, error);
+        if (error) {
+            failure = (folder / "data").string() + ": cannot move it aside: " + error.message();
+            return false;
+        }
+    }
+    fs::rename(data(), folder / "data", error);
+    if (error) {
+        failure = (folder / "data").string() + ": cannot move the new data into place: " + error.message();
+        std::error_code ignored;
+        if (hadData)
+            fs::rename(old, folder / "data", ignored);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+// A show folder built out of sight and moved into place whole. The new data/ is made in a
+// hidden folder beside FOLDER (so the move is a rename on one file system); a failed or
+// interrupted build removes it and leaves FOLDER as it was.
+//
+//   std::string failure;
+//   std::optional<ShowStaging> staging = ShowStaging::begin("myshow", force, failure);
+//   ... write staging->data() / "config.txt" …
+//   if (!staging->commit(failure)) report(failure);
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+class ShowStaging {
+public:
+    // Checks that FOLDER may be made: it does not exist, is an empty folder, or, with `force`,
+    // is a show folder whose data/ (when it has one) holds a config.txt. Then makes the hidden
+    // folder. Nothing, with the reason naming FOLDER in `failure`, when it may not.
+    static std::optional<ShowStaging> begin(const std::filesystem::path& folder, bool force, std::string& failure);
+
+    ShowStaging(ShowStaging&& other) noexcept;
+    ShowStaging& operator=(ShowStaging&&) = delete;
+    ShowStaging(const ShowStaging&) = delete;
+    ShowStaging& operator=(const ShowStaging&) = delete;
+    ~ShowStaging();
+
+    // The data folder being built.
+    std::filesystem::path data() const { return staging / "data"; }
+    // A folder for scratch files that never reach the show.
+    std::filesystem::path scratch() const { return staging / "scratch"; }
+
+    // Moves the new data/ into FOLDER, replacing its old data/ (and nothing else of FOLDER).
+    bool commit(std::string& failure);
+
+private:
+    ShowStaging(std::filesystem::path folder, std::filesystem::path staging);
+
+    std::filesystem::path folder;
+    std::filesystem::path staging;  // empty once committed or moved from
+};

@@ -1,0 +1,247 @@
+// sovane05-make: one command from a song, its lyric file and a picture to a show folder that
+// plays (sovane05 FOLDER), checks clean and exports: FOLDER/data/ with the config, both
+// programs, the timing file, the 87 lyric images, the photo and the music. Everything is built
+// beside FOLDER and moved into place only when all of it succeeded.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "show/ShowTimeline.h"
+#include "tools/common/CommandLine.h"
+#include "tools/common/PngWrite.h"
+#include "tools/lyrics/LyricBuild.h"
+#include "tools/make/MusicImport.h"
+#include "tools/make/ShowPlan.h"
+#include "tools/make/ShowStaging.h"
+#include "tools/make/StockFiles.h"
+#include "tools/photo/PhotoComposition.h"
+#include "tools/photo/PictureFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: sovane05-make --music SONG --lyrics FILE.lrc [--photo PICTURE]... [--font FONT]...\n"
+    "                     [--bpm N] [--strict] [--force] --output FOLDER\n"
+    "\n"
+    "Makes a show folder of your own song: FOLDER/data/ with the music, the lyric images and\n"
+    "their timing, the photo and the show's programs. Play it with scripts/run FOLDER from a\n"
+    "checkout, or by starting sovane05 inside FOLDER. The show's windows stay as they are:\n"
+    "lyrics from 0 to 45 s, the photo from 45 to 58 s; the music plays to its end.\n"
+    "\n"
+    "  --music SONG       the song: an MP3 is used as it is, anything else ffmpeg reads is\n"
+    "                     encoded as MP3 with LAME\n"
+    "  --lyrics FILE      the lyric file (LRC, or the show's own form); entries that start\n"
+    "                     after 45 s are left out\n"
+    "  --photo PICTURE    your picture for the photo scene, laid out as a tilted print; give\n"
+    "                     two for two prints (default: the stock landscape prints)\n"
+    "  --font FONT        a font for the lyrics; give several, tried in order per character\n"
+    "                     (default: DejaVu Sans Bold, then the fonts for other scripts)\n"
+    "  --bpm N            the song's tempo, for the background's beat and bar pulses (default 128)\n"
+    "  --strict           make every warning an error\n"
+    "  --force            replace the data/ of an existing FOLDER\n"
+    "  --output FOLDER    the show folder to make\n"
+    "  --help             this text\n"
+    "  --version          the version\n";
+
+constexpr Tool kTool{"sovane05-make", kUsage};
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void requestStop(int signal)
+{
+    stopSignal = signal;
+}
+
+bool stopRequested()
+{
+    return stopSignal != 0;
+}
+
+struct Options {
+    std::string music;
+    std::string lyrics;
+    std::vector<std::string> photos;
+    LyricBuildOptions fonts;
+    std::optional<double> bpm;
+    bool force = false;
+    std::string output;
+};
+
+void say(const std::string& line)
+{
+    std::fprintf(stderr, "sovane05-make: %s\n", line.c_str());
+}
+
+bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failure)
+{
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.close();
+    if (!out) {
+        failure = path.string() + ": cannot write";
+        return false;
+    }
+    return true;
+}
+
+// Builds everything into the staging folder; false after reporting.
+bool build(const Options& options, const std::string& lyricText, ShowStaging& staging)
+{
+    const fs::path data = staging.data();
+    std::string failure;
+
+    // The lyrics first: they are where a new user's file most often needs work.
+    LyricBuild lyrics = buildLyrics(lyricText, options.lyrics, options.fonts);
+    if (!options.fonts.strict)
+        for (const std::string& warning : lyrics.warnings)
+            say(markedWarning(warning, options.lyrics));
+    for (const std::string& error : lyrics.errors)
+        say(error);
+    if (!lyrics.ok())
+        return false;
+    if (stopRequested())
+        return false;
+
+    std::optional<ImportedMusic> music = importMusic(options.music, data / "ywsf.mp3", staging.scratch(), stopRequested, failure);
+    if (!music) {
+        if (!failure.empty())
+            say(failure);
+        return false;
+    }
+    std::vector<double> starts;
+    for (const LyricEntry& entry : lyrics.sheet.entries)
+        starts.push_back(entry.start);
+    std::vector<std::string> musicNotes = musicWarnings(music->seconds, lyrics.sheet.lengthMilliseconds, starts);
+    for (const std::string& note : musicNotes)
+        say(options.music + ": " + (options.fonts.strict ? "" : "warning: ") + note);
+    if (options.fonts.strict && !musicNotes.empty())
+        return false;
+
+    if (std::optional<std::string> error = writeLyrics(lyrics, data)) {
+        say(*error);
+        return false;
+    }
+    if (stopRequested())
+        return false;
+
+    std::vector<Picture> pictures;
+    for (const std::string& path : options.photos) {
+        std::optional<Picture> picture = readPicture(path, failure);
+        if (!picture) {
+            say(failure);
+            return false;
+        }
+        pictures.push_back(std::move(*picture));
+    }
+    PhotoImage photo = pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures);
+    if (!writePng((data / "photo.png").string(), photo.width, photo.height, 4, photo.pixels.data())) {
+        say((data / "photo.png").string() + ": cannot write the image");
+        return false;
+    }
+
+    for (const StockFile& file : stockFiles()) {
+        std::string content(file.content);
+        if (file.path == "white.frag" && options.bpm) {
+            std::optional<std::string> retimed = setBackgroundTempo(content, *options.bpm);
+            if (!retimed) {
+                say("data/white.frag: the stock background has no line '" + std::string(kTempoLine) +
+                    "…;' to set the tempo in");
+                return false;
+            }
+            content = *retimed;
+        }
+        if (!writeBytes(data / file.path, content, failure)) {
+            say(failure);
+            return false;
+        }
+    }
+    if (stopRequested())
+        return false;
+
+    say(options.lyrics + ": " + summariseLyrics(lyrics));
+    say(options.music + ": " + (music->reencoded ? "encoded from " + music->format + " as MP3, " : "") +
+        formatLyricSeconds(music->seconds) + " long against the show's 58 s" +
+        (options.bpm ? ", background at " + tempoLiteral(*options.bpm) + " BPM" : ""));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        if (std::optional<int> answered = answerStandardOption(kTool, argument))
+            return *answered;
+        if (argument == "--force") {
+            options.force = true;
+        } else if (argument == "--strict") {
+            options.fonts.strict = true;
+        } else if (argument == "--music" || argument == "--lyrics" || argument == "--photo" || argument == "--font" ||
+                   argument == "--bpm" || argument == "--output") {
+            if (i + 1 >= argc || std::string_view(argv[i + 1]).empty())
+                return usageError(kTool, std::string(argument) + " needs a value");
+            std::string value = argv[++i];
+            if (argument == "--music") {
+                options.music = value;
+            } else if (argument == "--lyrics") {
+                options.lyrics = value;
+            } else if (argument == "--photo") {
+                if (options.photos.size() == 2)
+                    return usageError(kTool, "--photo takes one or two pictures");
+                options.photos.push_back(value);
+            } else if (argument == "--font") {
+                options.fonts.fonts.push_back(value);
+            } else if (argument == "--output") {
+                options.output = value;
+            } else {
+                options.bpm = parseNumber(value);
+                if (!options.bpm || *options.bpm < 30.0 || *options.bpm > 300.0)
+                    return usageError(kTool, "--bpm needs beats per minute between 30 and 300, not '" + value + "'");
+            }
+        } else {
+            return usageError(kTool, "unknown argument '" + std::string(argument) + "'");
+        }
+    }
+    if (options.music.empty() || options.lyrics.empty() || options.output.empty())
+        return usageError(kTool, "--music, --lyrics and --output are needed");
+
+    std::ifstream in(options.lyrics, std::ios::binary);
+    if (!in)
+        return reportFailure(kTool, options.lyrics + ": cannot read the lyric file");
+    std::stringstream lyricText;
+    lyricText << in.rdbuf();
+
+    // From here a signal only asks the build to stop, so the staging folder is always removed.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, requestStop);
+    std::string failure;
+    std::optional<ShowStaging> staging = ShowStaging::begin(options.output, options.force, failure);
+    if (!staging)
+        return reportFailure(kTool, failure);
+    try {
+        if (!build(options, lyricText.str(), *staging) || stopRequested()) {
+            if (stopRequested())
+                say(options.output + ": interrupted; nothing written");
+            return 1;
+        }
+    } catch (const std::exception& error) {
+        return reportFailure(kTool, options.output + ": " + error.what());
+    }
+    if (!staging->commit(failure))
+        return reportFailure(kTool, failure);
+    say("made " + options.output + ": play it with scripts/run " + options.output +
+        " from a checkout, or by starting sovane05 inside it");
+    return 0;
+}
