@@ -53,9 +53,3 @@ TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount]
     }
     return read;
 }
-
-std::array<char, 4> lineTextureName(int line)
-{
-    int number = kLyricLineCount - 1 - line;
-    return {char('0' + number / 100), char('0' + number / 10 % 10), char('0' + number % 10), '\0'};
-}

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "show/TimingFile.h"
+#include "show/LineTextureName.h"
 
 // The show pairs exactly this many timing lines with the textures "000"…"086".
 inline constexpr int kLyricEntryCount = kLyricLineCount;
