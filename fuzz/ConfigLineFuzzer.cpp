@@ -7,6 +7,22 @@
 
 #include "resources/ConfigLine.h"
 
+namespace {
+
+// Spelt out here rather than taken from the parser's table, so a word changed there is caught.
+const char* kindWord(ResourceKind kind)
+{
+    switch (kind) {
+    case ResourceKind::Texture: return "Texture";
+    case ResourceKind::Shader: return "Shader";
+    case ResourceKind::Mesh: return "Mesh";
+    case ResourceKind::File: return "File";
+    }
+    return "";
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -72,12 +72,3 @@ ConfigLine parseConfigLine(std::string_view line)
     result.outcome = ConfigLine::Outcome::Entry;
     return result;
 }
-
-const char* kindWord(ResourceKind kind)
-{
-    for (const KindWord& k : kKinds) {
-        if (k.kind == kind)
-            return k.word.data();
-    }
-    return "";
-}

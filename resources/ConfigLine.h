@@ -39,6 +39,3 @@ struct ConfigLine {
 std::vector<std::string_view> configLines(std::string_view text);
 
 ConfigLine parseConfigLine(std::string_view line);
-
-// The kind word as written in the file, for messages.
-const char* kindWord(ResourceKind kind);

@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
 {
@@ -19,21 +18,6 @@ TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount]
         }
         ++read.pairsRead;
     }
-    return read;
-}
-
-TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],
-                          double (&lineEnd)[kLyricLineCount])
-{
-    // fmemopen may refuse an empty buffer; an empty text reads like an empty file.
-    if (text.empty())
-        return {0, "end of file"};
-    std::string copy(text);
-    std::FILE* file = fmemopen(copy.data(), copy.size(), "r");
-    if (file == nullptr)
-        return {0, "end of file"};
-    TimingRead read = readTimingPairs(file, lineStart, lineEnd);
-    std::fclose(file);
     return read;
 }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdio>
-#include <string_view>
 
 #include "show/LineTextureName.h"
 
@@ -20,10 +19,6 @@ struct TimingRead {
 // Reads up to 87 pairs into the two arrays, as the C library's formatted input reads them:
 // a pair cut short keeps what it matched.
 TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount]);
-
-// The same for a text in memory.
-TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],
-                          double (&lineEnd)[kLyricLineCount]);
 
 // Reads the file at `path`. A missing file reads as an empty one; it and a file that stops
 // early are reported on standard error, naming the pair where reading stopped.

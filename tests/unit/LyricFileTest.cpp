@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "show/TimingFile.h"
+#include "tests/support/TimingText.h"
 #include "tools/lyrics/LyricFile.h"
 #include "tools/lyrics/TextTiming.h"
 
