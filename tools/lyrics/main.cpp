@@ -70,7 +70,9 @@ struct LaidRow {
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     Options options;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];

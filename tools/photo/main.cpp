@@ -31,7 +31,9 @@ int usageError(const std::string& what)
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::string output = "data/photo.png";
     int width = 1920;
     int height = 1080;
