@@ -16,7 +16,7 @@ namespace compose {
 namespace {
 
 // A growing file in memory that libsndfile writes through its virtual I/O; it seeks back to
-// fill in the header's sizes when it closes.
+// fill in the header's sizes when it closes, and never reads a file opened only for writing.
 struct MemoryFile {
     std::vector<unsigned char> bytes;
     sf_count_t position = 0;
@@ -36,14 +36,6 @@ SF_VIRTUAL_IO memoryFileIo()
         sf_count_t base = whence == SEEK_CUR ? file.position : whence == SEEK_END ? sf_count_t(file.bytes.size()) : 0;
         file.position = std::max<sf_count_t>(0, base + offset);
         return file.position;
-    };
-    io.read = [](void* destination, sf_count_t count, void* user) {
-        MemoryFile& file = memoryOf(user);
-        sf_count_t available = std::max<sf_count_t>(0, sf_count_t(file.bytes.size()) - file.position);
-        count = std::min(count, available);
-        std::memcpy(destination, file.bytes.data() + file.position, size_t(count));
-        file.position += count;
-        return count;
     };
     io.write = [](const void* source, sf_count_t count, void* user) {
         MemoryFile& file = memoryOf(user);
