@@ -10,7 +10,7 @@
 namespace {
 
 // Spelt out here rather than taken from the parser's table, so a word changed there is caught.
-const char* kindWord(ResourceKind kind)
+const char* expectedKindWord(ResourceKind kind)
 {
     switch (kind) {
     case ResourceKind::Texture: return "Texture";
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (parsed.outcome != ConfigLine::Outcome::Entry)
             continue;
         const ConfigEntry& entry = parsed.entry;
-        std::string rebuilt = std::string(kindWord(entry.kind)) + " " + entry.name + " " + entry.path;
+        std::string rebuilt = std::string(expectedKindWord(entry.kind)) + " " + entry.name + " " + entry.path;
         if (entry.kind == ResourceKind::Shader)
             rebuilt += " " + entry.vertexPath;
         if (rebuilt != line || entry.name.find(' ') != std::string::npos)
