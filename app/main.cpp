@@ -76,7 +76,10 @@ void runFrames(SDL_Window* window, cg_engine::Demo& demo, double startTick)
 int SDL_main(int, char*[])
 {
     // Standard output carries the shader reports; a closed reader must not kill the show.
+    // Systems without SIGPIPE report a closed pipe as a write error anyway.
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
         report("cannot initialise SDL", SDL_GetError());

@@ -17,6 +17,7 @@
 #include "show/ShowGlState.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TimingText.h"
 #include "tools/common/OffscreenContext.h"
 
 namespace {

@@ -11,6 +11,9 @@ uniform float time;
 
 out vec4 colour;
 
+// The show's tempo and timetable, from show/ShowTimeline.h, which a shader cannot include: the
+// seconds of a beat and of a bar, the start of the chorus and photo scene, and the show's end.
+// A unit test holds these four to that header.
 const float kBeat = 60.0 / 128.0;
 const float kBar = 4.0 * kBeat;
 const float kChorus = 45.0;

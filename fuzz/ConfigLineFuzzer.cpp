@@ -7,6 +7,22 @@
 
 #include "resources/ConfigLine.h"
 
+namespace {
+
+// Spelt out here rather than taken from the parser's table, so a word changed there is caught.
+const char* expectedKindWord(ResourceKind kind)
+{
+    switch (kind) {
+    case ResourceKind::Texture: return "Texture";
+    case ResourceKind::Shader: return "Shader";
+    case ResourceKind::Mesh: return "Mesh";
+    case ResourceKind::File: return "File";
+    }
+    return "";
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -23,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (parsed.outcome != ConfigLine::Outcome::Entry)
             continue;
         const ConfigEntry& entry = parsed.entry;
-        std::string rebuilt = std::string(kindWord(entry.kind)) + " " + entry.name + " " + entry.path;
+        std::string rebuilt = std::string(expectedKindWord(entry.kind)) + " " + entry.name + " " + entry.path;
         if (entry.kind == ResourceKind::Shader)
             rebuilt += " " + entry.vertexPath;
         if (rebuilt != line || entry.name.find(' ') != std::string::npos)

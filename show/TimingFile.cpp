@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount],
                            long* pairOffsets)
@@ -25,21 +24,6 @@ TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount]
     return read;
 }
 
-TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],
-                          double (&lineEnd)[kLyricLineCount])
-{
-    // fmemopen may refuse an empty buffer; an empty text reads like an empty file.
-    if (text.empty())
-        return {0, "end of file"};
-    std::string copy(text);
-    std::FILE* file = fmemopen(copy.data(), copy.size(), "r");
-    if (file == nullptr)
-        return {0, "end of file"};
-    TimingRead read = readTimingPairs(file, lineStart, lineEnd);
-    std::fclose(file);
-    return read;
-}
-
 TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
 {
     std::FILE* file = std::fopen(path, "r");
@@ -55,10 +39,4 @@ TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount]
                      read.pairsRead + 1, kLyricLineCount, read.stopReason, read.pairsRead + 1, kLyricLineCount);
     }
     return read;
-}
-
-std::array<char, 4> lineTextureName(int line)
-{
-    int number = kLyricLineCount - 1 - line;
-    return {char('0' + number / 100), char('0' + number / 10 % 10), char('0' + number % 10), '\0'};
 }

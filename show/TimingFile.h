@@ -4,11 +4,9 @@
 // goes with "086", the last with "000". No GL here.
 #pragma once
 
-#include <array>
 #include <cstdio>
-#include <string_view>
 
-constexpr int kLyricLineCount = 87;
+#include "show/LineTextureName.h"
 
 struct TimingRead {
     // Pairs read whole; reading stops at the first pair that is not, and every later line
@@ -25,13 +23,6 @@ struct TimingRead {
 TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount],
                            long* pairOffsets = nullptr);
 
-// The same for a text in memory.
-TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],
-                          double (&lineEnd)[kLyricLineCount]);
-
 // Reads the file at `path`. A missing file reads as an empty one; it and a file that stops
 // early are reported on standard error, naming the pair where reading stopped.
 TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount]);
-
-// The registry name of lyric line `line`'s texture: "086" for line 0, "000" for line 86.
-std::array<char, 4> lineTextureName(int line);

@@ -10,6 +10,7 @@
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
 #include "show/ScreenQuad.h"
+#include "show/ShowTimeline.h"
 #include "tests/support/FixtureShow.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
@@ -128,10 +129,10 @@ TEST_F(ShowScenesTest, AssemblyBuildsLyricsThenPhotoSharingTheRegistrysRecords)
     auto* photo = dynamic_cast<PhotoCompo*>(demo->scenes[1]);
     ASSERT_NE(lyrics, nullptr);
     ASSERT_NE(photo, nullptr);
-    EXPECT_EQ(lyrics->startTime, 0.0);
-    EXPECT_EQ(lyrics->endTime, 45.0);
-    EXPECT_EQ(photo->startTime, 45.0);
-    EXPECT_EQ(photo->endTime, 58.0);
+    EXPECT_EQ(lyrics->startTime, kLyricsStart);
+    EXPECT_EQ(lyrics->endTime, kLyricsEnd);
+    EXPECT_EQ(photo->startTime, kPhotoStart);
+    EXPECT_EQ(photo->endTime, kPhotoEnd);
     EXPECT_EQ(lyrics->textProgram, photo->photoProgram);
     EXPECT_EQ(lyrics->backgroundProgram, photo->backgroundProgram);
     EXPECT_NE(lyrics->textProgram, lyrics->backgroundProgram);
@@ -186,8 +187,8 @@ TEST_F(ShowScenesTest, PhotoShowsOverItsBackgroundAndNothingDrawsOnTheBoundary)
     MyDemo* demo = build(show);
     const Rgba untouched = {255, 0, 255, 255};
     expectFrame(*demo, 50.0, {{kLeft, kRow, show.photo}, {kRight, kRow, fixtureBackground(50.0)}}, "photo");
-    expectFrame(*demo, 45.0, {{kLeft, kRow, untouched}, {kRight, kRow, untouched}}, "boundary");
-    expectFrame(*demo, 58.0, {{kLeft, kRow, untouched}}, "after-the-show");
+    expectFrame(*demo, kPhotoStart, {{kLeft, kRow, untouched}, {kRight, kRow, untouched}}, "boundary");
+    expectFrame(*demo, kPhotoEnd, {{kLeft, kRow, untouched}}, "after-the-show");
     expectFrame(*demo, 44.9, {{kLeft, kRow, {255, 0, 0, 255}}}, "line-until-the-switch");
 }
 

@@ -12,6 +12,7 @@
 #include "resources/ShaderProgram.h"
 #include "resources/Texture.h"
 #include "show/ScreenQuad.h"
+#include "show/ShowTimeline.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tools/common/PngWrite.h"
@@ -284,14 +285,14 @@ TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
         return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
     };
 
-    const double beat = 60.0 / 128.0;
+    const double beat = kSecondsPerBeat;
     Image early = render(10.0f);
     Image later = render(20.0f);
     Image onBeat = render(float(32 * beat));
     Image offBeat = render(float(32 * beat + 0.4 * beat));
     Image verse = render(40.0f);
     Image chorus = render(50.0f);
-    Image ended = render(58.0f);
+    Image ended = render(float(kPhotoEnd));
 
     for (const Image* image : {&early, &later, &verse, &chorus})
         EXPECT_EQ(mean(*image, 3), 255.0) << "the background is opaque";

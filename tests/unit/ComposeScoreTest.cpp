@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "show/ShowTimeline.h"
 #include "tools/compose/Score.h"
 
 namespace {
@@ -25,7 +26,7 @@ TEST(ComposeScore, BarsFollowTheSharedGrid)
     for (const Case& c : std::vector<Case>{{1, 0.0}, {2, 1.875}, {5, 7.5}, {13, 22.5}, {25, 45.0}, {33, 60.0}})
         EXPECT_DOUBLE_EQ(compose::barStart(c.bar), c.seconds) << "bar " << c.bar;
     EXPECT_DOUBLE_EQ(compose::gridTime(24, 16), 45.0);
-    EXPECT_DOUBLE_EQ(compose::gridTime(1, 4), 60.0 / 128.0);
+    EXPECT_DOUBLE_EQ(compose::gridTime(1, 4), kSecondsPerBeat);
 }
 
 TEST(ComposeScore, SectionsCoverEveryBarAndTheChorusStartsAtBar25)
@@ -39,12 +40,12 @@ TEST(ComposeScore, SectionsCoverEveryBarAndTheChorusStartsAtBar25)
                                [](const compose::Section& s) { return s.name == "chorus"; });
     ASSERT_NE(chorus, score.sections.end());
     EXPECT_EQ(chorus->firstBar, 25);
-    EXPECT_DOUBLE_EQ(compose::barStart(chorus->firstBar), 45.0);
+    EXPECT_DOUBLE_EQ(compose::barStart(chorus->firstBar), kPhotoStart);
     // The final chord lands inside the photo scene, and the music stops just before it ends.
     EXPECT_EQ(score.sections.back().firstBar, compose::kFinalBar);
-    EXPECT_GT(compose::barStart(compose::kFinalBar), 45.0);
+    EXPECT_GT(compose::barStart(compose::kFinalBar), kPhotoStart);
     EXPECT_GT(score.seconds, 57.5);
-    EXPECT_LT(score.seconds, 58.0);
+    EXPECT_LT(score.seconds, kPhotoEnd);
 }
 
 TEST(ComposeScore, EveryBarStartsOnAKickAndTheChorusLandsWithCrashAndVoice)
@@ -56,14 +57,14 @@ TEST(ComposeScore, EveryBarStartsOnAKickAndTheChorusLandsWithCrashAndVoice)
         });
         EXPECT_TRUE(kick) << "bar " << bar;
     }
-    auto at45 = [](double time) { return nearly(time, 45.0); };
+    auto at45 = [](double time) { return nearly(time, kPhotoStart); };
     EXPECT_TRUE(std::any_of(score.drums.begin(), score.drums.end(), [&](const compose::DrumHit& hit) {
         return hit.drum == compose::Drum::Crash && at45(hit.time) && hit.velocity >= 0.99;
     }));
     EXPECT_TRUE(std::any_of(score.lead.begin(), score.lead.end(), [&](const compose::Note& n) { return at45(n.start); }));
     // The build ends cleanly on the chorus.
     for (const compose::Riser& riser : score.risers)
-        EXPECT_LE(riser.end, 45.0 + 1e-9);
+        EXPECT_LE(riser.end, kPhotoStart + 1e-9);
 }
 
 TEST(ComposeScore, LeadOnsetsSitOnHundredthsWithinFiveMillisecondsOfTheGrid)

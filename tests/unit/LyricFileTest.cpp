@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TimingText.h"
 #include "tools/lyrics/LyricFile.h"
 #include "tools/lyrics/TextTiming.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "show/LyricLayers.h"
-#include "show/TimingFile.h"
+#include "tests/support/TimingText.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The committed data/ folder as the show will read it: every resource registered and present,
 // the lyric images placing all 87 entries visibly and without overlap at the times of the
-// timing file, the mesh valid, and the texture and folder budgets kept.
+// timing file, the mesh valid, the background's tempo and timetable those of the show, and the
+// texture and folder budgets kept.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,12 +11,14 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "resources/ConfigLine.h"
 #include "resources/Mesh.h"
+#include "show/ShowTimeline.h"
 #include "tests/support/Image.h"
 #include "tests/support/TempDir.h"
 #include "tools/lyrics/LayoutHeader.h"
@@ -47,6 +50,47 @@ std::optional<std::pair<long, long>> pngSize(const std::filesystem::path& path)
         return std::nullopt;
     auto word = [&](int at) { return long(head[at]) << 24 | long(head[at + 1]) << 16 | long(head[at + 2]) << 8 | head[at + 3]; };
     return std::pair{word(16), word(20)};
+}
+
+// The `const float` constants of a shader whose values are numbers, or products and quotients
+// of numbers and earlier constants, as the background program writes its timetable. A
+// constant written any other way is left out.
+std::map<std::string, double> shaderConstants(const std::string& source)
+{
+    std::map<std::string, double> constants;
+    std::istringstream lines(source);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string keyword, type, name, equals, expression;
+        if (!(words >> keyword >> type >> name >> equals) || keyword != "const" || type != "float" || equals != "=" ||
+            !std::getline(words, expression, ';'))
+            continue;
+        auto operand = [&](const std::string& term) -> std::optional<double> {
+            if (auto known = constants.find(term); known != constants.end())
+                return known->second;
+            std::size_t used = 0;
+            try {
+                double number = std::stod(term, &used);
+                return used == term.size() ? std::optional(number) : std::nullopt;
+            } catch (const std::logic_error&) {
+                return std::nullopt;
+            }
+        };
+        std::istringstream terms(expression);
+        std::string term, operation;
+        std::optional<double> value = terms >> term ? operand(term) : std::nullopt;
+        while (value && terms >> operation) {
+            std::optional<double> next = terms >> term ? operand(term) : std::nullopt;
+            if (!next || (operation != "*" && operation != "/"))
+                value = std::nullopt;
+            else
+                value = operation == "*" ? *value * *next : *value / *next;
+        }
+        if (value)
+            constants[name] = *value;
+    }
+    return constants;
 }
 
 struct ShownEntry {
@@ -158,7 +202,7 @@ TEST(ShowData, EveryLyricEntryShowsLongEnoughAndNothingShownTogetherOverlaps)
     std::set<std::string> seen;
     for (const ShownEntry& entry : entries) {
         seen.insert(entry.name);
-        EXPECT_GE(std::min(entry.end, 45.0) - std::max(entry.start, 0.0), 0.3 - 1e-9)
+        EXPECT_GE(std::min(entry.end, kLyricsEnd) - std::max(entry.start, kLyricsStart), 0.3 - 1e-9)
             << entry.name << " shows too briefly inside (0, 45) s";
         EXPECT_TRUE(entry.left >= 0 && entry.top >= 0 && entry.right <= 1920 && entry.bottom <= 1080)
             << entry.name << " leaves the 1920×1080 frame";
@@ -176,6 +220,21 @@ TEST(ShowData, EveryLyricEntryShowsLongEnoughAndNothingShownTogetherOverlaps)
             bool overlap = a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
             EXPECT_FALSE(together && overlap) << a.name << " and " << b.name << " cover each other";
         }
+    }
+}
+
+TEST(ShowData, BackgroundProgramKeepsTheShowsTempoAndTimetable)
+{
+    std::map<std::string, double> constants = shaderConstants(readFile(kRoot / "data/white.frag"));
+    const std::pair<const char*, double> expected[] = {
+        {"kBeat", kSecondsPerBeat},
+        {"kBar", kSecondsPerBar},
+        {"kChorus", kPhotoStart},
+        {"kEnd", kPhotoEnd},
+    };
+    for (const auto& [name, seconds] : expected) {
+        ASSERT_TRUE(constants.count(name)) << "data/white.frag has no constant " << name << " of numbers";
+        EXPECT_NEAR(constants[name], seconds, 1e-9) << name << " in data/white.frag";
     }
 }
 

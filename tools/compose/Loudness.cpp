@@ -1,12 +1,14 @@
-// Peak, RMS and gated loudness of a stereo render.
+// Peak, RMS and gated loudness of a stereo render. Integrated loudness and true peak are
+// libebur128's, the EBU R 128 / ITU-R BS.1770 meter that ffmpeg's own is checked against.
 #include "tools/compose/Loudness.h"
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <vector>
+#include <ebur128.h>
 
-#include "tools/compose/Dsp.h"
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <vector>
 
 namespace compose {
 
@@ -17,28 +19,49 @@ double toDecibels(double gain)
     return gain > 0.0 ? 20.0 * std::log10(gain) : -200.0;
 }
 
-// K-weighting, stage one: a +4 dB shelf above ~1.7 kHz, the head's effect. The standard gives
-// coefficients for 48 kHz only; these are its analogue prototype, warped to our rate. The
-// cookbook shelf differs from it by a quarter of a dB at 1 kHz, where loudness is calibrated.
-Biquad kWeightingShelf()
+struct MeterRelease {
+    void operator()(ebur128_state* state) const { ebur128_destroy(&state); }
+};
+using Meter = std::unique_ptr<ebur128_state, MeterRelease>;
+
+// A meter in `mode` that has heard the whole render.
+Meter meterOf(const StereoBuffer& audio, int mode)
 {
-    const double k = std::tan(kPi * 1681.974450955533 / kSampleRate);
-    const double q = 0.7071752369554196;
-    const double highGain = std::pow(10.0, 3.999843853973347 / 20.0);
-    const double bandGain = std::pow(highGain, 0.4996667741545416);
-    const double a0 = 1.0 + k / q + k * k;
-    return Biquad::fromCoefficients((highGain + bandGain * k / q + k * k) / a0, 2.0 * (k * k - highGain) / a0,
-                                    (highGain - bandGain * k / q + k * k) / a0, 2.0 * (k * k - 1.0) / a0,
-                                    (1.0 - k / q + k * k) / a0);
+    Meter meter(ebur128_init(2, kSampleRate, mode));
+    if (!meter)
+        throw std::runtime_error("cannot start the loudness meter");
+    // The meter takes interleaved frames; a chunk at a time keeps the copy small.
+    constexpr std::size_t kChunkFrames = 8192;
+    std::vector<float> interleaved(2 * kChunkFrames);
+    for (std::size_t start = 0; start < audio.frames(); start += kChunkFrames) {
+        std::size_t count = std::min(kChunkFrames, audio.frames() - start);
+        for (std::size_t n = 0; n < count; ++n) {
+            interleaved[2 * n] = audio.left[start + n];
+            interleaved[2 * n + 1] = audio.right[start + n];
+        }
+        if (ebur128_add_frames_float(meter.get(), interleaved.data(), count) != EBUR128_SUCCESS)
+            throw std::runtime_error("the loudness meter refused the render");
+    }
+    return meter;
 }
 
-// Stage two: the "revised low-frequency B" high-pass at 38 Hz.
-Biquad kWeightingHighPass()
+double truePeakOf(ebur128_state* meter)
 {
-    const double k = std::tan(kPi * 38.13547087602444 / kSampleRate);
-    const double q = 0.5003270373238773;
-    const double a0 = 1.0 + k / q + k * k;
-    return Biquad::fromCoefficients(1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0);
+    double peak = 0.0;
+    for (unsigned channel = 0; channel < 2; ++channel) {
+        double channelPeak = 0.0;
+        if (ebur128_true_peak(meter, channel, &channelPeak) == EBUR128_SUCCESS)
+            peak = std::max(peak, channelPeak);
+    }
+    return toDecibels(peak);
+}
+
+double loudnessOf(ebur128_state* meter)
+{
+    double lufs = -HUGE_VAL;
+    ebur128_loudness_global(meter, &lufs);
+    // The meter says minus infinity when no block passes the absolute gate.
+    return std::isfinite(lufs) ? std::max(lufs, -70.0) : -70.0;
 }
 
 }  // namespace
@@ -53,32 +76,7 @@ double samplePeakDecibels(const StereoBuffer& audio)
 
 double truePeakDecibels(const StereoBuffer& audio)
 {
-    // Three points between each pair of samples, from a Hann-windowed sinc over 16 taps.
-    constexpr int kPhases = 4;
-    constexpr int kHalfTaps = 8;
-    std::array<std::array<double, 2 * kHalfTaps>, kPhases> kernels{};
-    for (int phase = 1; phase < kPhases; ++phase) {
-        double fraction = double(phase) / kPhases;
-        for (int tap = 0; tap < 2 * kHalfTaps; ++tap) {
-            double x = double(tap - kHalfTaps + 1) - fraction;
-            double sinc = std::sin(kPi * x) / (kPi * x);
-            double window = 0.5 + 0.5 * std::cos(kPi * x / kHalfTaps);
-            kernels[size_t(phase)][size_t(tap)] = sinc * window;
-        }
-    }
-    double peak = std::pow(10.0, samplePeakDecibels(audio) / 20.0);
-    for (const std::vector<float>* channel : {&audio.left, &audio.right}) {
-        const std::vector<float>& samples = *channel;
-        for (std::size_t n = kHalfTaps; n + kHalfTaps < samples.size(); ++n) {
-            for (int phase = 1; phase < kPhases; ++phase) {
-                double value = 0.0;
-                for (int tap = 0; tap < 2 * kHalfTaps; ++tap)
-                    value += samples[n + size_t(tap) - kHalfTaps + 1] * kernels[size_t(phase)][size_t(tap)];
-                peak = std::max(peak, std::fabs(value));
-            }
-        }
-    }
-    return toDecibels(peak);
+    return truePeakOf(meterOf(audio, EBUR128_MODE_TRUE_PEAK).get());
 }
 
 double rmsDecibels(const StereoBuffer& audio)
@@ -93,48 +91,13 @@ double rmsDecibels(const StereoBuffer& audio)
 
 double integratedLoudness(const StereoBuffer& audio)
 {
-    std::vector<double> weightedPower(audio.frames(), 0.0);
-    for (const std::vector<float>* channel : {&audio.left, &audio.right}) {
-        Biquad shelf = kWeightingShelf();
-        Biquad highPass = kWeightingHighPass();
-        for (std::size_t n = 0; n < audio.frames(); ++n) {
-            double value = highPass.process(shelf.process((*channel)[n]));
-            weightedPower[n] += value * value;
-        }
-    }
-
-    // 400 ms blocks every 100 ms, gated at -70 LUFS and then 10 LU under their mean.
-    std::size_t block = std::size_t(0.4 * kSampleRate);
-    std::size_t hop = std::size_t(0.1 * kSampleRate);
-    std::vector<double> blockPower;
-    for (std::size_t start = 0; start + block <= audio.frames(); start += hop) {
-        double sum = 0.0;
-        for (std::size_t n = start; n < start + block; ++n)
-            sum += weightedPower[n];
-        blockPower.push_back(sum / double(block));
-    }
-    auto loudnessOf = [](double power) { return -0.691 + 10.0 * std::log10(power); };
-    auto gatedMean = [&](double threshold) {
-        double sum = 0.0;
-        int count = 0;
-        for (double power : blockPower) {
-            if (power > 0.0 && loudnessOf(power) > threshold) {
-                sum += power;
-                ++count;
-            }
-        }
-        return count == 0 ? 0.0 : sum / count;
-    };
-    double absolute = gatedMean(-70.0);
-    if (absolute <= 0.0)
-        return -70.0;
-    double relative = gatedMean(loudnessOf(absolute) - 10.0);
-    return loudnessOf(relative);
+    return loudnessOf(meterOf(audio, EBUR128_MODE_I).get());
 }
 
 LoudnessReport measure(const StereoBuffer& audio)
 {
-    return {samplePeakDecibels(audio), truePeakDecibels(audio), rmsDecibels(audio), integratedLoudness(audio)};
+    Meter meter = meterOf(audio, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
+    return {samplePeakDecibels(audio), truePeakOf(meter.get()), rmsDecibels(audio), loudnessOf(meter.get())};
 }
 
 }  // namespace compose

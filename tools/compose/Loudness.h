@@ -1,5 +1,5 @@
-// Measuring a render: sample peak, an oversampled ("true-ish") peak, RMS, and integrated
-// loudness after the K-weighting and gating of ITU-R BS.1770, in LUFS.
+// Measuring a render: sample peak, true peak, RMS, and integrated loudness after the
+// K-weighting and gating of ITU-R BS.1770, in LUFS.
 #pragma once
 
 #include "tools/compose/StereoBuffer.h"
@@ -8,7 +8,7 @@ namespace compose {
 
 struct LoudnessReport {
     double samplePeakDecibels = 0.0;  // dBFS
-    double truePeakDecibels = 0.0;    // dBFS, 4× oversampled
+    double truePeakDecibels = 0.0;    // dBFS, 4× oversampled, never below the sample peak
     double rmsDecibels = 0.0;         // dBFS over both channels and the whole length
     double integratedLufs = 0.0;
 };

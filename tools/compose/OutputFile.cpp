@@ -1,7 +1,11 @@
 // Temporary file, write, flush, rename; the temporary file is removed on any failure.
 #include "tools/compose/OutputFile.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -16,13 +20,23 @@ struct FileClose {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// The temporary file is named after the process, so two runs writing one target never share it.
+long processId()
+{
+#ifdef _WIN32
+    return _getpid();
+#else
+    return getpid();
+#endif
+}
+
 }  // namespace
 
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, const std::vector<unsigned char>& bytes)
 {
     std::filesystem::path partial = path;
-    partial += ".partial-" + std::to_string(getpid());
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(partial.c_str(), "wb"));
+    partial += ".partial-" + std::to_string(processId());
+    std::unique_ptr<std::FILE, FileClose> file(std::fopen(partial.string().c_str(), "wb"));
     if (!file)
         return std::string("cannot write: ") + std::strerror(errno);
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();

@@ -1,5 +1,5 @@
 // The song "Yellow Windows, Summer Fields" as timed events: the fixed grid shared with the
-// show (128 BPM, 4/4, bar n at (n - 1) × 1.875 s, chorus at bar 25 = 45 s, final chord at bar
+// show (show/ShowTimeline.h: 128 BPM, 4/4, bar n at (n - 1) × 1.875 s, chorus at bar 25 = 45 s, final chord at bar
 // 31), the sections, and every note and drum hit of the arrangement. No sound here: Mixdown
 // turns this into audio.
 #pragma once
@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "show/ShowTimeline.h"
+
 namespace compose {
 
-inline constexpr double kBeatsPerMinute = 128.0;
-inline constexpr int kBeatsPerBar = 4;
-inline constexpr double kBeatSeconds = 60.0 / kBeatsPerMinute;
-inline constexpr double kBarSeconds = kBeatSeconds * kBeatsPerBar;
+inline constexpr double kBeatSeconds = kSecondsPerBeat;
+inline constexpr double kBarSeconds = kSecondsPerBar;
 inline constexpr double kSixteenthSeconds = kBeatSeconds / 4.0;
-inline constexpr int kChorusBar = 25;
+// The chorus lands with the photo scene, on a downbeat.
+inline constexpr int kChorusBar = int(kPhotoStart / kSecondsPerBar) + 1;
+static_assert((kChorusBar - 1) * kSecondsPerBar == kPhotoStart, "the photo scene opens on a downbeat");
 inline constexpr int kFinalBar = 31;
 // The final chord lands on bar 31 (56.25 s) and fades out inside the photo scene, so the music
 // stops just before the scene does (58 s) and every frame until then has a scene to draw it.

@@ -1,4 +1,5 @@
-// A 16-bit PCM WAV image of a stereo render, for listening to a debug render directly.
+// A 16-bit PCM WAV image of a stereo render, for listening to a debug render directly;
+// samples beyond full scale are clamped.
 #pragma once
 
 #include <vector>

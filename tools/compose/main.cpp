@@ -164,10 +164,16 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    // A closed pipe must show up as a write error, not end the process.
+    // A closed pipe must show up as a write error, not end the process. SIGPIPE and SIGHUP
+    // exist only on POSIX systems.
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+#endif
+    for (int signal : {SIGINT, SIGTERM})
         std::signal(signal, requestStop);
+#ifdef SIGHUP
+    std::signal(SIGHUP, requestStop);
+#endif
 
     std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {

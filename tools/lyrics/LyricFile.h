@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "show/LineTextureName.h"
 #include "show/ShowTimeline.h"
-#include "show/TimingFile.h"
 
 // The show pairs this many timing lines with the textures "000"…"086"; a file may fill fewer.
 inline constexpr int kLyricEntryCount = kLyricLineCount;

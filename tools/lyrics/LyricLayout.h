@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "show/ShowTimeline.h"
 #include "tools/lyrics/LyricFile.h"
 
 // Reference-frame pixels (1920×1080, y down); right and bottom are exclusive.
@@ -41,8 +42,8 @@ struct LayoutStyle {
 };
 
 struct SceneRules {
-    double sceneStart = 0.0;  // the lyric scene is active strictly between these
-    double sceneEnd = 45.0;
+    double sceneStart = kLyricsStart;  // the lyric scene is active strictly between these
+    double sceneEnd = kLyricsEnd;
     double minimumSeconds = 0.3;
     int maximumAtOnce = 10;
 };

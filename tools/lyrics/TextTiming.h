@@ -1,5 +1,5 @@
 // The show's side of the lyric entries: the timing file it reads. Which image shows each entry
-// is the show's own rule, lineTextureName in show/TimingFile.h.
+// is the show's own rule, lineTextureName in show/LineTextureName.h.
 #pragma once
 
 #include <string>

@@ -46,7 +46,9 @@ struct Options {
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     Options options;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];

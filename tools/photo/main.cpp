@@ -41,7 +41,9 @@ int usageError(const std::string& what)
 
 int main(int argc, char** argv)
 {
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::string output = "data/photo.png";
     std::vector<std::string> inputs;
     int width = 1920;
