@@ -298,8 +298,13 @@ int render(RenderOptions options)
 
     // The music is read only when it bounds the range: a video, or stills up to its end.
     double musicEnd = 0.0;
-    if (options.video || !options.to) {
+    if (options.video || (options.every && !options.to)) {
         std::string why;
+        // SDL_mixer names a missing file only as a "NULL src".
+        if (std::FILE* file = std::fopen(kMusicPath, "rb"))
+            std::fclose(file);
+        else
+            return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + std::strerror(errno));
         std::optional<DecodedMusic> music = decodeMusic(kMusicPath, why);
         if (!music)
             return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + why);
