@@ -37,7 +37,7 @@ std::vector<std::string> ffmpegCommand(const VideoSettings& settings)
             "-vf", "vflip",
             // atrim cuts at the exact sample; seeking with -ss would land on an MP3 frame.
             "-af", "atrim=start=" + number(settings.from) + ":end=" + number(settings.to) + ",asetpts=PTS-STARTPTS",
-            "-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p",
+            "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
             "-c:a", "aac", "-b:a", "192k",
             "-movflags", "+faststart", "-f", "mp4", "file:" + settings.output};
 }

@@ -160,6 +160,13 @@ std::string prepareOutputs(const std::vector<Output>& outputs, bool force)
     return "";
 }
 
+// A failure line after progress lines: a line left open on a terminal is ended first.
+int reportFailureAfter(std::optional<RenderProgress>& progress, const std::string& what)
+{
+    std::fputs(progress ? progress->close().c_str() : "", stderr);
+    return reportFailure(kTool, what);
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -185,8 +192,7 @@ int64_t renderFrames(cg_engine::Demo& demo, FrameReader& reader, int64_t count,
         bool accepted = false;
         bool read = reader.takeOldest([&](std::span<const uint8_t> pixels) { accepted = deliver(delivered, pixels); });
         if (!read) {
-            std::fprintf(stderr, "%s", progress ? progress->close().c_str() : "");
-            reportFailure(kTool, "cannot read frame " + std::to_string(delivered) + " back from OpenGL");
+            reportFailureAfter(progress, "cannot read frame " + std::to_string(delivered) + " back from OpenGL");
             return delivered;
         }
         if (!accepted)
@@ -200,11 +206,6 @@ int64_t renderFrames(cg_engine::Demo& demo, FrameReader& reader, int64_t count,
     return delivered;
 }
 
-int interrupted(std::optional<RenderProgress>& progress, const std::string& what)
-{
-    std::fputs(progress ? progress->close().c_str() : "", stderr);
-    return reportFailure(kTool, "interrupted; " + what);
-}
 
 // The stills: each flipped upright, its alpha dropped as a window drops it, and written under a
 // partial name first.
@@ -242,10 +243,11 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
     int64_t written = renderFrames(
         demo, reader, count, [&](int64_t k) { return moments[size_t(k)]; }, deliver, progress);
     if (!failure.empty())
-        return reportFailure(kTool, failure);
+        return reportFailureAfter(progress, failure);
     if (written < count) {
         if (stopSignal != 0)
-            return interrupted(progress, std::to_string(written) + " of " + std::to_string(count) + " stills written");
+            return reportFailureAfter(progress, "interrupted; " + std::to_string(written) + " of " +
+                                                    std::to_string(count) + " stills written");
         return 1;
     }
     return 0;
@@ -271,22 +273,21 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
         [&](int64_t, std::span<const uint8_t> pixels) { return encoder.write(pixels); }, progress);
     if (stopSignal != 0) {
         encoder.stop();
-        return interrupted(progress, output.shown + " not written");
+        return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
     }
     failure = encoder.finish();
     if (failure.empty() && sent < count)
         failure = "ffmpeg stopped taking frames";
     if (failure.empty())
         failure = partial.name(output.path);
-    if (!failure.empty()) {
-        std::fputs(progress->close().c_str(), stderr);
-        return reportFailure(kTool, output.shown + ": " + failure);
-    }
+    if (!failure.empty())
+        return reportFailureAfter(progress, output.shown + ": " + failure);
     return 0;
 }
 
-int render(RenderOptions options)
+int render(const RenderOptions& options)
 {
+    // The user's paths are relative to the folder the tool started in, which DataFolder leaves.
     fs::path here = fs::current_path();
     std::vector<Output> outputs;
     if (options.video)
@@ -299,12 +300,12 @@ int render(RenderOptions options)
     // The music is read only when it bounds the range: a video, or stills up to its end.
     double musicEnd = 0.0;
     if (options.video || (options.every && !options.to)) {
-        std::string why;
         // SDL_mixer names a missing file only as a "NULL src".
         if (std::FILE* file = std::fopen(kMusicPath, "rb"))
             std::fclose(file);
         else
             return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + std::strerror(errno));
+        std::string why;
         std::optional<DecodedMusic> music = decodeMusic(kMusicPath, why);
         if (!music)
             return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + why);
