@@ -276,6 +276,9 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
         return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
     }
     failure = encoder.finish();
+    // A stop asked for while ffmpeg wrote the last frames still counts.
+    if (stopSignal != 0)
+        return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
     if (failure.empty() && sent < count)
         failure = "ffmpeg stopped taking frames";
     if (failure.empty())
