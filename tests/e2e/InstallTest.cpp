@@ -48,7 +48,8 @@ TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnIt
         runProcess({SOVANE05_CMAKE, "--install", SOVANE05_BUILD_DIR, "--prefix", prefix.path().string()}, {}, {}, 300.0);
     ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
     const fs::path launcher = prefix / "bin/sovane05";
-    for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo", "sovane05-check"})
+    for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo", "sovane05-check",
+                                "sovane05-render", "sovane05-make"})
         EXPECT_EQ(runProcess({(prefix / "bin" / command).string(), "--version"}).out,
                   command + " " + std::string(sovane05Version()) + "\n");
 

@@ -124,6 +124,17 @@ std::string Process::outputSoFar() const
     return readFile(outPath);
 }
 
+std::string Process::errorSoFar() const
+{
+    return readFile(errPath);
+}
+
+void Process::sendSignal(int signal)
+{
+    if (!reaped && pid > 0)
+        kill(pid, signal);
+}
+
 ProcessResult Process::wait(double timeoutSeconds)
 {
     ProcessResult result;

@@ -32,6 +32,10 @@ public:
     ProcessResult wait(double timeoutSeconds);
     // Standard output captured so far.
     std::string outputSoFar() const;
+    // Standard error captured so far.
+    std::string errorSoFar() const;
+    // Sends `signal` to the process alone, as a Ctrl-C or a kill would.
+    void sendSignal(int signal);
     void terminate();
 
 private:

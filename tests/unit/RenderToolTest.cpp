@@ -1,0 +1,150 @@
+// sovane05-render's decisions that need no GL: which options go together, which show times a
+// run draws, how stills are named, and when progress is reported.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "tools/render/FrameTimes.h"
+#include "tools/render/OutputPattern.h"
+#include "tools/render/RenderOptions.h"
+#include "tools/render/RenderProgress.h"
+
+TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
+{
+    struct Case {
+        std::vector<std::string_view> arguments;
+        std::string usageError;  // its start; "" when the line is sound
+    };
+    const Case cases[] = {
+        {{"--at", "12.5", "-o", "frame.png"}, ""},
+        {{"--at", "1", "--at", "2", "-o", "f%03d.png", "--size", "640x360", "--data", "d", "--force"}, ""},
+        {{"--every", "0.5", "--from", "40", "--to", "50", "--output", "frames/%05d.png"}, ""},
+        {{"--video", "out.mp4", "--fps", "30", "--from", "10", "--to", "20"}, ""},
+        {{}, "nothing to render"},
+        {{"--at", "1"}, "--at and --every need -o"},
+        {{"-o", "a.png"}, "-o needs --at or --every"},
+        {{"--at", "1", "--at", "2", "-o", "a.png"}, "-o 'a.png': several frames need a %d field"},
+        {{"--at", "1", "--every", "1", "-o", "%d.png"}, "--at cannot be combined"},
+        {{"--from", "1", "--to", "2", "-o", "%d.png"}, "--from and --to need --every or --video"},
+        {{"--every", "1", "--from", "3", "--to", "2", "-o", "%d.png"}, "--from must not come after --to"},
+        {{"--every", "1e-9", "--to", "64", "-o", "%d.png"}, "--every makes more than 1000000 frames"},
+        {{"--video", "v.mp4", "--at", "1"}, "--video cannot be combined"},
+        {{"--video", "v.mp4", "--from", "5", "--to", "5"}, "--from must come before --to"},
+        {{"--video", "v.mp4", "--size", "641x360"}, "a video needs an even width and height"},
+        {{"--at", "1", "-o", "a.png", "--fps", "30"}, "--fps is for --video only"},
+        {{"--at", "-1", "-o", "a.png"}, "--at needs a show time in seconds from 0 on"},
+        {{"--every", "0", "-o", "%d.png"}, "--every needs a step in seconds above 0"},
+        {{"--video", "v.mp4", "--fps", "0.5"}, "--fps needs frames per second from 1 to 240"},
+        {{"--at", "1", "-o", "%s.png"}, "-o '%s.png': '%s' is not a %d field"},
+        {{"--at"}, "--at needs a value"},
+        {{"--loop"}, "unknown argument '--loop'"},
+    };
+    for (const Case& c : cases) {
+        ParsedArguments parsed = parseRenderArguments(c.arguments);
+        std::string line = ::testing::PrintToString(c.arguments);
+        EXPECT_EQ(parsed.standardOption, "") << line;
+        if (c.usageError.empty())
+            EXPECT_EQ(parsed.usageError, "") << line;
+        else
+            EXPECT_EQ(parsed.usageError.substr(0, c.usageError.size()), c.usageError) << line;
+    }
+
+    RenderOptions stills = parseRenderArguments({"--at", "1", "--at", "0.25", "-o", "f%d.png", "--size", "640x360"}).options;
+    EXPECT_EQ(stills.at, (std::vector<double>{1.0, 0.25}));
+    EXPECT_EQ(std::pair(stills.width, stills.height), std::pair(640, 360));
+    RenderOptions video = parseRenderArguments({"--video", "v.mp4", "--to", "20"}).options;
+    EXPECT_EQ(std::tuple(video.fps, video.width, video.height, video.data), std::tuple(60.0, 1920, 1080, ""));
+    EXPECT_EQ(std::pair(video.from, video.to), std::pair(std::optional<double>(), std::optional<double>(20.0)));
+    EXPECT_EQ(parseRenderArguments({"--version", "--at", "x"}).standardOption, "--version");
+}
+
+TEST(RenderFrameTimes, StillsReachTheirEndAndVideoFramesStopBeforeIt)
+{
+    struct Stills {
+        double from, to, every;
+        std::vector<double> moments;
+    } const stills[] = {
+        {0.0, 1.0, 0.5, {0.0, 0.5, 1.0}},
+        {0.0, 0.3, 0.1, {0.0, 0.1, 0.2, 0.30000000000000004}},
+        {2.0, 2.0, 1.0, {2.0}},
+        {0.0, 0.99, 0.5, {0.0, 0.5}},
+        {3.0, 2.0, 1.0, {}},
+    };
+    for (const Stills& s : stills) {
+        EXPECT_EQ(momentsEvery(s.from, s.to, s.every), s.moments) << s.from << " to " << s.to << " every " << s.every;
+        EXPECT_EQ(momentCount(s.from, s.to, s.every), int64_t(s.moments.size()));
+    }
+
+    struct Video {
+        double from, to, fps;
+        int64_t frames;
+    } const videos[] = {{0.0, 64.0, 60.0, 3840}, {43.0, 47.0, 60.0, 240}, {0.0, 2.01, 10.0, 21},
+                        {0.0, 0.3, 10.0, 3},     {5.0, 5.0, 60.0, 0}};
+    for (const Video& v : videos)
+        EXPECT_EQ(videoFrameCount(v.from, v.to, v.fps), v.frames) << v.from << " to " << v.to << " at " << v.fps;
+    EXPECT_EQ(videoFrameTime(0.0, 60.0, 3839), 3839.0 / 60.0);
+    EXPECT_EQ(videoFrameTime(43.0, 60.0, 60), 44.0);
+}
+
+TEST(OutputPattern, OneIntegerFieldNumbersTheStills)
+{
+    struct Case {
+        std::string pattern;
+        int64_t number;
+        std::string path;  // or the start of the reason it is refused
+        bool refused = false;
+    };
+    const Case cases[] = {
+        {"frames/%05d.png", 12, "frames/00012.png"},
+        {"f%d.png", 3840, "f3840.png"},
+        {"f%02d.png", 123, "f123.png"},
+        {"f%02d.png", -3, "f-3.png"},
+        {"100%%-%d.png", 1, "100%-1.png"},
+        {"still.png", 5, "still.png"},
+        {"%d-%d.png", 0, "'%d-%d.png' holds more than one %d field", true},
+        {"a%s.png", 0, "'a%s.png': '%s' is not a %d field", true},
+        {"a%.png", 0, "'a%.png': '%.' is not a %d field", true},
+        {"a%", 0, "'a%': '%' is not a %d field", true},
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        std::optional<OutputPattern> pattern = parseOutputPattern(c.pattern, why);
+        if (c.refused) {
+            EXPECT_FALSE(pattern.has_value()) << c.pattern;
+            EXPECT_EQ(why.substr(0, c.path.size()), c.path) << c.pattern;
+        } else {
+            ASSERT_TRUE(pattern.has_value()) << c.pattern << ": " << why;
+            EXPECT_EQ(pattern->fill(c.number), c.path) << c.pattern;
+        }
+    }
+}
+
+TEST(RenderProgress, ATerminalLineIsRedrawnInPlaceAndALogGetsALineEachTenth)
+{
+    EXPECT_EQ(progressLine(1234, 3840, 100.0), "sovane05-render: 1234/3840 frames (32%), 12.3 frames/s, 3:31 left");
+    EXPECT_EQ(progressLine(0, 3840, 0.0), "sovane05-render: 0/3840 frames (0%), 0.0 frames/s, -:-- left");
+
+    RenderProgress log(100, false);
+    std::vector<int64_t> reported;
+    for (int64_t done = 1; done <= 100; ++done) {
+        std::string text = log.update(done, double(done));
+        if (!text.empty()) {
+            EXPECT_EQ(text, progressLine(done, 100, double(done)) + "\n");
+            reported.push_back(done);
+        }
+    }
+    EXPECT_EQ(reported, (std::vector<int64_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
+
+    RenderProgress terminal(100, true);
+    EXPECT_EQ(terminal.update(1, 0.1), "\r" + progressLine(1, 100, 0.1) + "\x1b[K");
+    EXPECT_EQ(terminal.update(2, 0.2), "") << "redrawn again within a quarter of a second";
+    EXPECT_EQ(terminal.update(3, 0.4), "\r" + progressLine(3, 100, 0.4) + "\x1b[K");
+    EXPECT_EQ(terminal.close(), "\n") << "a line left open is ended before another message";
+    EXPECT_EQ(terminal.update(100, 0.45), "\r" + progressLine(100, 100, 0.45) + "\x1b[K\n");
+    EXPECT_EQ(terminal.close(), "") << "the last line is ended already";
+}

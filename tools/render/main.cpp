@@ -1,0 +1,383 @@
+// sovane05-render: the show drawn off-screen at chosen show times instead of the wall clock,
+// through the show's own start-up and per-frame dispatch: stills as PNG files, or a video with
+// the music in step, encoded by ffmpeg. Needs no display and no sound card.
+#include <signal.h>
+#include <unistd.h>
+
+#include <GL/glew.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "tools/common/CommandLine.h"
+#include "tools/common/DataFolder.h"
+#include "tools/common/FrameReader.h"
+#include "tools/common/MusicFile.h"
+#include "tools/common/OffscreenContext.h"
+#include "tools/common/PngWrite.h"
+#include "tools/common/RenderTarget.h"
+#include "tools/common/ShowBuild.h"
+#include "tools/render/FrameTimes.h"
+#include "tools/render/RenderOptions.h"
+#include "tools/render/RenderProgress.h"
+#include "tools/render/VideoEncoder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: sovane05-render --at T [--at T ...] -o FILE [options]\n"
+    "       sovane05-render --every DT [--from A] [--to B] -o PATTERN [options]\n"
+    "       sovane05-render --video FILE [--fps FPS] [--from A] [--to B] [options]\n"
+    "\n"
+    "Draws the show off-screen, exactly as sovane05 draws it, at chosen show times: stills as\n"
+    "PNG files (RGB, top row first, the same bytes for the same moment), or the show as an\n"
+    "H.264 video with its music, in step whatever the machine's speed. Needs no display and\n"
+    "no sound card; the video needs ffmpeg.\n"
+    "\n"
+    "  --at T              a still at show time T seconds; may be given several times\n"
+    "  --every DT          stills every DT seconds from A to B, both included\n"
+    "  -o, --output PATTERN  where stills go; several need one %d field, which numbers\n"
+    "                      them from 0 in order (frames/%05d.png)\n"
+    "  --video FILE        an MP4 video: frame k shows time A + k / FPS for every such time\n"
+    "                      before B, with the music from A to B as AAC\n"
+    "  --fps FPS           the video's frames per second (default 60)\n"
+    "  --from A            where the stills or the video start, in seconds (default 0)\n"
+    "  --to B              where they end (default the end of the music)\n"
+    "  --size WxH          the frame's size in pixels (default 1920x1080)\n"
+    "  --data DIR          the show's data folder (default ./data, else the installed show's);\n"
+    "                      its config's paths are read from the folder above it, as the\n"
+    "                      show started there would\n"
+    "  --force             replace outputs that exist\n"
+    "  --help, --version\n"
+    "\n"
+    "Progress goes to standard error; Ctrl-C stops and leaves no partial file behind.\n"
+    "Exit status: 0 done, 1 a reported failure, 2 a usage error.\n";
+
+const Tool kTool{"sovane05-render", kUsage};
+
+const char* const kMusicPath = "data/ywsf.mp3";
+
+volatile sig_atomic_t stopSignal = 0;
+
+void requestStop(int signal)
+{
+    stopSignal = signal;
+}
+
+// Without SA_RESTART, so a write blocked on a busy ffmpeg returns at once on Ctrl-C.
+void catchStopSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// "sovane05: <what>", as the show itself reports what it meets in its data.
+int reportAsTheShow(const std::string& what)
+{
+    std::fprintf(stderr, "sovane05: %s\n", what.c_str());
+    return 1;
+}
+
+// One output of the run: the name as the user wrote it, for messages, and where it goes.
+struct Output {
+    std::string shown;
+    fs::path path;
+};
+
+// An output's file while it is being written: hidden beside it, so the rename that gives it
+// its name stays on one file system, and removed unless it was given its name.
+class PartialFile {
+public:
+    explicit PartialFile(const fs::path& output)
+        : path(output.parent_path() / ("." + output.filename().string() + ".partial-" + std::to_string(getpid())))
+    {
+    }
+    ~PartialFile()
+    {
+        if (!named) {
+            std::error_code ignored;
+            fs::remove(path, ignored);
+        }
+    }
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+
+    // Creates it empty, to learn before any rendering whether the folder takes files.
+    std::string create() const
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr)
+            return std::string("cannot write: ") + std::strerror(errno);
+        std::fclose(file);
+        return "";
+    }
+
+    // Gives the finished file the output's name.
+    std::string name(const fs::path& output)
+    {
+        std::error_code error;
+        fs::rename(path, output, error);
+        if (error)
+            return "cannot replace: " + error.message();
+        named = true;
+        return "";
+    }
+
+    const fs::path path;
+
+private:
+    bool named = false;
+};
+
+// Refuses outputs that exist unless --force, and makes their folders; "" when all is ready.
+std::string prepareOutputs(const std::vector<Output>& outputs, bool force)
+{
+    for (const Output& output : outputs) {
+        std::error_code error;
+        if (fs::is_directory(output.path, error))
+            return output.shown + ": is a folder";
+        if (!force && fs::exists(output.path, error))
+            return output.shown + ": exists; --force replaces it";
+        fs::create_directories(output.path.parent_path(), error);
+        if (error)
+            return output.shown + ": cannot make its folder: " + error.message();
+    }
+    return "";
+}
+
+// A failure line after progress lines: a line left open on a terminal is ended first.
+int reportFailureAfter(std::optional<RenderProgress>& progress, const std::string& what)
+{
+    std::fputs(progress ? progress->close().c_str() : "", stderr);
+    return reportFailure(kTool, what);
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Draws frames 0 … count − 1 at timeOf(k) and hands each one's pixels, RGBA bottom row first,
+// to deliver(k, pixels) in order, drawing a frame ahead while the previous one is read back.
+// Returns how many were delivered: fewer than `count` after a stop signal or a refusal.
+int64_t renderFrames(cg_engine::Demo& demo, FrameReader& reader, int64_t count,
+                     const std::function<double(int64_t)>& timeOf,
+                     const std::function<bool(int64_t, std::span<const uint8_t>)>& deliver,
+                     std::optional<RenderProgress>& progress)
+{
+    auto start = std::chrono::steady_clock::now();
+    int64_t drawn = 0;
+    int64_t delivered = 0;
+    while (delivered < count && stopSignal == 0) {
+        if (drawn < count && !reader.full()) {
+            drawShowMoment(demo, timeOf(drawn++));
+            reader.start();
+            continue;
+        }
+        bool accepted = false;
+        bool read = reader.takeOldest([&](std::span<const uint8_t> pixels) { accepted = deliver(delivered, pixels); });
+        if (!read) {
+            reportFailureAfter(progress, "cannot read frame " + std::to_string(delivered) + " back from OpenGL");
+            return delivered;
+        }
+        if (!accepted)
+            return delivered;
+        ++delivered;
+        if (progress)
+            std::fputs(progress->update(delivered, secondsSince(start)).c_str(), stderr);
+    }
+    while (reader.pending())
+        reader.takeOldest([](std::span<const uint8_t>) {});
+    return delivered;
+}
+
+
+// The stills: each flipped upright, its alpha dropped as a window drops it, and written under a
+// partial name first.
+int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<double>& moments,
+                 const std::vector<Output>& outputs)
+{
+    std::vector<uint8_t> rgb(size_t(reader.width) * size_t(reader.height) * 3);
+    std::string failure;
+    auto deliver = [&](int64_t index, std::span<const uint8_t> pixels) {
+        size_t rowPixels = size_t(reader.width);
+        for (int y = 0; y < reader.height; ++y) {
+            const uint8_t* from = pixels.data() + size_t(reader.height - 1 - y) * rowPixels * 4;
+            uint8_t* to = rgb.data() + size_t(y) * rowPixels * 3;
+            for (size_t x = 0; x < rowPixels; ++x, from += 4, to += 3) {
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+            }
+        }
+        const Output& output = outputs[size_t(index)];
+        PartialFile partial(output.path);
+        if (!writePng(partial.path.string(), reader.width, reader.height, 3, rgb.data())) {
+            failure = output.shown + ": cannot write the image";
+            return false;
+        }
+        failure = partial.name(output.path);
+        if (!failure.empty())
+            failure = output.shown + ": " + failure;
+        return failure.empty();
+    };
+    int64_t count = int64_t(moments.size());
+    std::optional<RenderProgress> progress;
+    if (count > 1)
+        progress.emplace(count, isatty(STDERR_FILENO) != 0);
+    int64_t written = renderFrames(
+        demo, reader, count, [&](int64_t k) { return moments[size_t(k)]; }, deliver, progress);
+    if (!failure.empty())
+        return reportFailureAfter(progress, failure);
+    if (written < count) {
+        if (stopSignal != 0)
+            return reportFailureAfter(progress, "interrupted; " + std::to_string(written) + " of " +
+                                                    std::to_string(count) + " stills written");
+        return 1;
+    }
+    return 0;
+}
+
+int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings& settings, const Output& output)
+{
+    PartialFile partial(output.path);
+    std::string failure = partial.create();
+    if (!failure.empty())
+        return reportFailure(kTool, output.shown + ": " + failure);
+    VideoSettings encoding = settings;
+    encoding.output = partial.path.string();
+    // Declared after the partial file, so ffmpeg is ended before that file is removed.
+    VideoEncoder encoder(encoding);
+    if (!encoder.failure.empty())
+        return reportFailure(kTool, encoder.failure);
+
+    int64_t count = videoFrameCount(settings.from, settings.to, settings.fps);
+    std::optional<RenderProgress> progress(std::in_place, count, isatty(STDERR_FILENO) != 0);
+    int64_t sent = renderFrames(
+        demo, reader, count, [&](int64_t k) { return videoFrameTime(settings.from, settings.fps, k); },
+        [&](int64_t, std::span<const uint8_t> pixels) { return encoder.write(pixels); }, progress);
+    if (stopSignal != 0) {
+        encoder.stop();
+        return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
+    }
+    failure = encoder.finish();
+    // A stop asked for while ffmpeg wrote the last frames still counts.
+    if (stopSignal != 0)
+        return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
+    if (failure.empty() && sent < count)
+        failure = "ffmpeg stopped taking frames";
+    if (failure.empty())
+        failure = partial.name(output.path);
+    if (!failure.empty())
+        return reportFailureAfter(progress, output.shown + ": " + failure);
+    return 0;
+}
+
+int render(const RenderOptions& options)
+{
+    // The user's paths are relative to the folder the tool started in, which DataFolder leaves.
+    fs::path here = fs::current_path();
+    std::vector<Output> outputs;
+    if (options.video)
+        outputs.push_back({*options.video, absoluteFromHere(*options.video)});
+
+    DataFolder folder(options.data.empty() ? defaultDataFolder(kTool.name) : fs::path(options.data));
+    if (!folder.failure.empty())
+        return reportFailure(kTool, folder.failure);
+
+    // The music is read only when it bounds the range: a video, or stills up to its end.
+    double musicEnd = 0.0;
+    if (options.video || (options.every && !options.to)) {
+        // SDL_mixer names a missing file only as a "NULL src".
+        if (std::FILE* file = std::fopen(kMusicPath, "rb"))
+            std::fclose(file);
+        else
+            return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + std::strerror(errno));
+        std::string why;
+        std::optional<DecodedMusic> music = decodeMusic(kMusicPath, why);
+        if (!music)
+            return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + why);
+        musicEnd = music->seconds();
+    }
+    double from = options.from.value_or(0.0);
+    double to = options.to.value_or(musicEnd);
+
+    std::vector<double> moments = options.at;
+    if (options.video) {
+        if (to > musicEnd || from >= musicEnd) {
+            char what[160];
+            std::snprintf(what, sizeof what, "%s: the music ends at %.3f s; --from %g --to %g reaches past it",
+                          kMusicPath, musicEnd, from, to);
+            return reportFailure(kTool, what);
+        }
+    } else if (options.every) {
+        if (momentCount(from, to, *options.every) > kMostFrames)
+            return reportFailure(kTool, "--every makes more than " + std::to_string(kMostFrames) + " stills");
+        moments = momentsEvery(from, to, *options.every);
+        if (moments.empty())
+            return reportFailure(kTool, "no stills between --from and the end of the music");
+    }
+    for (size_t k = 0; k < moments.size(); ++k) {
+        std::string shown = options.output->fill(int64_t(k));
+        outputs.push_back({shown, (here / shown).lexically_normal()});
+    }
+    std::string failure = prepareOutputs(outputs, options.force);
+    if (!failure.empty())
+        return reportFailure(kTool, failure);
+
+    // The hidden window only carries the context; every frame goes to the target.
+    OffscreenContext context = createOffscreenContext(64, 64);
+    if (!context.failure.empty())
+        return reportFailure(kTool, context.failure);
+    BuiltShow show = buildShow(options.width, options.height);
+    if (!show.failure.empty())
+        return reportAsTheShow(show.failure);
+    RenderTarget target(options.width, options.height);
+    if (!target.complete())
+        return reportFailure(kTool, "OpenGL refused a frame buffer of " + std::to_string(options.width) + "x" +
+                                        std::to_string(options.height));
+    target.bind();
+    FrameReader reader(options.width, options.height);
+    if (stopSignal != 0)
+        return reportFailure(kTool, "interrupted; nothing written");
+
+    if (!options.video)
+        return renderStills(*show.demo, reader, moments, outputs);
+    VideoSettings settings;
+    settings.width = options.width;
+    settings.height = options.height;
+    settings.fps = options.fps;
+    settings.from = from;
+    settings.to = to;
+    settings.music = (folder.data / "ywsf.mp3").string();
+    return renderVideo(*show.demo, reader, settings, outputs.front());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    catchStopSignals();
+    ParsedArguments parsed = parseRenderArguments({argv + 1, argv + argc});
+    if (!parsed.standardOption.empty())
+        return *answerStandardOption(kTool, parsed.standardOption);
+    if (!parsed.usageError.empty())
+        return usageError(kTool, parsed.usageError);
+    return render(parsed.options);
+}
