@@ -12,6 +12,11 @@
 #include <filesystem>
 #include <string>
 
+// The files the show itself reads, relative to its folder; everything else the config names.
+constexpr const char* kShowConfigPath = "data/config.txt";
+constexpr const char* kShowTimingPath = "data/texttiming.txt";
+constexpr const char* kShowMusicPath = "data/ywsf.mp3";
+
 // `path` made absolute against the current working folder, for paths a user gave before a
 // tool changes folder.
 std::filesystem::path absoluteFromHere(const std::filesystem::path& path);
