@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ public:
     ProcessResult wait(double timeoutSeconds);
     // Standard output captured so far.
     std::string outputSoFar() const;
+    // Standard error captured so far.
+    std::string errorSoFar() const;
+    // The process id, for reading /proc about it.
+    pid_t id() const { return pid; }
     void terminate();
 
 private:
@@ -48,3 +53,7 @@ ProcessResult runProcess(const std::vector<std::string>& command, const std::vec
 
 // Seconds on a monotonic clock.
 double monotonicSeconds();
+
+// Asks `condition` every 50 ms until it holds or `seconds` have passed; returns its last answer.
+// The time is a bound for a failing test, not something waited for.
+bool waitUntil(const std::function<bool()>& condition, double seconds);
