@@ -54,9 +54,8 @@ void FileWatch::watch(const std::vector<std::string>& watched, double now)
     constexpr uint32_t kChanges =
         IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
     for (const std::string& path : paths) {
-        std::string folder = std::filesystem::path(path).parent_path().string();
-        if (folder.empty())
-            folder = ".";
+        std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        std::string folder = parent.empty() ? std::string(".") : parent.string();
         if (std::find(folders.begin(), folders.end(), folder) != folders.end())
             continue;
         if (inotify_add_watch(notifications, folder.c_str(), kChanges) >= 0)

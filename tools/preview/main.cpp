@@ -138,13 +138,13 @@ void Preview::rebuild()
     }
     fault = reported.empty() ? "" : reported.front();
     if (replaces) {
+        // The old show goes with its context while the new one is current.
         shown = std::move(candidate);
-        if (shown)
-            say("built in " + std::to_string(int((now() - started) * 1000.0)) + " ms");
+        say("built in " + std::to_string(int((now() - started) * 1000.0)) + " ms");
     } else {
         shown->makeCurrent();
         candidate.reset();
-        say("the new build is faulty; the last good show stays");
+        say("the new build is faulty; the show on screen stays");
     }
     redraw = true;
 }
