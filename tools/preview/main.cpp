@@ -1,6 +1,5 @@
 // sovane05-preview: the show in a window, played from any moment with its music, paused,
 // scrubbed and looped from the keyboard, and rebuilt in place whenever a file it reads changes.
-#include <GL/glew.h>
 #include <SDL.h>
 
 #include <csignal>
