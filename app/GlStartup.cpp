@@ -1,14 +1,27 @@
-// Shared start-up steps: the context request and GLEW.
+// Shared start-up steps: the context request, the display check and GLEW.
 #include "app/GlStartup.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
+
+#include <cstring>
 
 void requestShowContext()
 {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+}
+
+bool hasVisibleDisplay()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr)
+        return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)
+        return true;
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    return requested != nullptr && std::strcmp(requested, driver) == 0;
 }
 
 std::string loadGlEntryPoints()

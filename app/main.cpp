@@ -28,19 +28,6 @@ void report(const char* what, const char* reason)
     std::fprintf(stderr, "sovane05: %s: %s\n", what, reason);
 }
 
-// SDL falls back to a driver that shows nothing when there is no display; the show would then
-// play to an invisible window. Such a driver is accepted only when asked for by name.
-bool hasVisibleDisplay()
-{
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr)
-        return false;
-    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)
-        return true;
-    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
-    return requested != nullptr && std::strcmp(requested, driver) == 0;
-}
-
 void shutDown(SDL_Window* window, Mix_Music* music)
 {
     SDL_ShowCursor(SDL_ENABLE);

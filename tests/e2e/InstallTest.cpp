@@ -49,7 +49,7 @@ TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnIt
     ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
     const fs::path launcher = prefix / "bin/sovane05";
     for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo", "sovane05-check",
-                                "sovane05-render", "sovane05-make"})
+                                "sovane05-render", "sovane05-make", "sovane05-preview"})
         EXPECT_EQ(runProcess({(prefix / "bin" / command).string(), "--version"}).out,
                   command + " " + std::string(sovane05Version()) + "\n");
 

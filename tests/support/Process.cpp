@@ -56,6 +56,17 @@ double monotonicSeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+bool waitUntil(const std::function<bool()>& condition, double seconds)
+{
+    double deadline = monotonicSeconds() + seconds;
+    while (!condition()) {
+        if (monotonicSeconds() > deadline)
+            return condition();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 Process::Process(const std::vector<std::string>& command, const std::vector<std::string>& environment,
                  const std::filesystem::path& workingFolder)
     : outPath(captureFile("out")), errPath(captureFile("err"))

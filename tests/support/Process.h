@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ public:
     std::string errorSoFar() const;
     // Sends `signal` to the process alone, as a Ctrl-C or a kill would.
     void sendSignal(int signal);
+    // The process id, for reading /proc about it.
+    pid_t id() const { return pid; }
     void terminate();
 
 private:
@@ -52,3 +55,7 @@ ProcessResult runProcess(const std::vector<std::string>& command, const std::vec
 
 // Seconds on a monotonic clock.
 double monotonicSeconds();
+
+// Asks `condition` every 50 ms until it holds or `seconds` have passed; returns its last answer.
+// The time is a bound for a failing test, not something waited for.
+bool waitUntil(const std::function<bool()>& condition, double seconds);

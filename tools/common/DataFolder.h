@@ -24,6 +24,11 @@ std::filesystem::path defaultDataFolder(const std::filesystem::path& workingFold
 // folder the tool reads: "sovane05-check: reading /usr/share/sovane05/data".
 std::filesystem::path defaultDataFolder(std::string_view toolName);
 
+// The files the show itself reads, relative to its folder; everything else the config names.
+constexpr const char* kShowConfigPath = "data/config.txt";
+constexpr const char* kShowTimingPath = "data/texttiming.txt";
+constexpr const char* kShowMusicPath = "data/ywsf.mp3";
+
 // `path` made absolute against the current working folder, for paths a user gave before a
 // tool changes folder.
 std::filesystem::path absoluteFromHere(const std::filesystem::path& path);

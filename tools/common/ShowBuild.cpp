@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include <exception>
+#include <utility>
 
 #include "engine/Scene.h"
 #include "engine/SceneDispatch.h"
@@ -22,8 +23,10 @@ BuiltShow buildShow(int width, int height)
     } catch (...) {
         built.failure = "the show could not be built";
     }
-    if (!built.failure.empty())
+    if (!built.failure.empty()) {
+        built.abandonedScenes = std::move(built.demo->scenes);
         built.demo.reset();
+    }
     return built;
 }
 

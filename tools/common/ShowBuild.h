@@ -10,12 +10,16 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "show/MyDemo.h"
 
 struct BuiltShow {
     std::unique_ptr<MyDemo> demo;  // null when the show could not be built
     std::string failure;           // what initialise() threw, or ""
+    // The scenes initialise() had appended before it threw, for a caller that frees what it
+    // builds; the show itself never frees a scene.
+    std::vector<cg_engine::Scene*> abandonedScenes;
 };
 
 // Creates MyDemo for a window of that size, sets the show's global GL state and calls
