@@ -210,10 +210,20 @@ TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)
          "stays hidden\n"},
         {"short", true, "0.5 3\nx 3\n0.5 3\n",
          "sovane05: data/texttiming.txt: reading stopped at pair 2 of 87 (not a number); pairs 2 to 87 stay hidden\n"},
+        {"folder", false, "",
+         "sovane05: data/texttiming.txt: cannot open the lyric timing (Is a directory); every lyric line stays hidden\n"},
+        {"fifo", false, "",
+         "sovane05: data/texttiming.txt: cannot open the lyric timing (not a regular file); every lyric line stays "
+         "hidden\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(folder / "data/texttiming.txt");
+        std::filesystem::remove_all(folder / "data/texttiming.txt");
+        std::filesystem::create_directories(folder / "data");
+        if (c.name == "folder")
+            std::filesystem::create_directory(folder / "data/texttiming.txt");
+        if (c.name == "fifo")
+            makeFifo(folder / "data/texttiming.txt");
         visible.writeTiming = c.writeTiming;
         visible.timingText = c.timingText;
         std::string err;
