@@ -76,7 +76,7 @@ TEST(ShowDataFailures, WhatDoesNotStopStartUpIsReportedAndTheShowPlaysOn)
         {"broken white program", "data/white.frag", "#version 410 core\nvoid main() { broken }\n",
          "Shader error\n#version 410 core\nvoid main() { broken }\n\n", {}},
         {"missing line image", "data/lines/050.png", "", "",
-         {"sovane05: data/lines/050.png: cannot load the image: can't fopen"}},
+         {"sovane05: data/lines/050.png: cannot load the image: No such file or directory"}},
         {"missing timing file", "data/texttiming.txt", "", "",
          {"sovane05: data/texttiming.txt: cannot open the lyric timing (No such file or directory); every lyric "
           "line stays hidden"}},
