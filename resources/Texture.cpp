@@ -7,11 +7,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <span>
+#include <unordered_set>
 
 #include "resources/InputFile.h"
 #include "resources/TextureImage.h"
 
 namespace {
+
+// The names loadTexture gave no image. GL cannot tell them apart when drawing: Mesa stands a
+// 1×1 opaque black texel in for a texture without an image, so textureSize reads 1, not 0.
+std::unordered_set<TextureName>& namesWithoutImage()
+{
+    static std::unordered_set<TextureName> names;
+    return names;
+}
 
 // The widest texture the current context takes. Asked only for an image that needs it, so
 // loading an ordinary image makes no extra GL call.
@@ -35,6 +44,7 @@ TextureName loadTexture(const char* path)
     InputText file = readInputFile(path);
     if (!file.read) {
         std::fprintf(stderr, "sovane05: %s: cannot load the image: %s\n", path, file.failure.c_str());
+        namesWithoutImage().insert(name);
         return name;
     }
     std::span<const unsigned char> encoded(reinterpret_cast<const unsigned char*>(file.text.data()), file.text.size());
@@ -42,9 +52,12 @@ TextureName loadTexture(const char* path)
     file.text = std::string();
     if (image.pixels() == nullptr) {
         std::fprintf(stderr, "sovane05: %s: %s\n", path, image.problem.c_str());
+        namesWithoutImage().insert(name);
         return name;
     }
 
+    // A name GL handed out again after a test deleted its texture is no longer one without image.
+    namesWithoutImage().erase(name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -59,4 +72,9 @@ TextureName loadTexture(const char* path)
                  GL_UNSIGNED_BYTE, image.pixels());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     return name;
+}
+
+bool hasImage(TextureName texture)
+{
+    return !namesWithoutImage().contains(texture);
 }

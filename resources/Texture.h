@@ -12,3 +12,7 @@ using TextureName = uint32_t;
 // size limits (resources/TextureImage.h) still yields a fresh name, one with no image; the
 // reason goes to standard error.
 TextureName loadTexture(const char* path);
+
+// False for a name loadTexture left without an image, which must draw nothing; true for every
+// other name. No GL call.
+bool hasImage(TextureName texture);

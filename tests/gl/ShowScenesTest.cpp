@@ -43,10 +43,12 @@ Rgba blend(Rgba source, Rgba destination)
 
 class ShowScenesTest : public GlTest {
 protected:
-    // Builds the show from a fixture written into a temporary folder.
-    MyDemo* build(const FixtureShow& show, std::string* err = nullptr)
+    // Builds the show from a fixture written into a temporary folder, less the `removed` files.
+    MyDemo* build(const FixtureShow& show, std::string* err = nullptr, const std::vector<std::string>& removed = {})
     {
         writeFixtureShow(folder.path(), show);
+        for (const std::string& file : removed)
+            std::filesystem::remove(folder / file);
         WorkingFolder inside(folder.path());
         MyDemo* demo = new MyDemo(kWidth, kHeight);
         ::testing::internal::CaptureStderr();
@@ -174,6 +176,30 @@ TEST_F(ShowScenesTest, ActiveLinesShowOverTheBackgroundLaterOnesOnTop)
         {"translucent", 7.5, {{kMiddle, kRow, blend({255, 255, 255, 128}, background(7.5))}}},
         {"empty-and-inverted", 9.0, {{kMiddle, kRow, background(9.0)}}},
         {"inverted", 9.7, {{kMiddle, kRow, background(9.7)}}},
+    };
+    for (const Case& c : cases)
+        expectFrame(*demo, c.time, c.probes, c.name);
+}
+
+// A texture with no image samples as opaque black; drawn over the whole frame like the photo,
+// it would hide the background and every line below it.
+TEST_F(ShowScenesTest, ImagesThatDidNotLoadDrawNothing)
+{
+    FixtureShow show;
+    const Rgba red = {255, 0, 0, 255};
+    show.lines[0] = {1.0, 5.0, red, 0.0f, 2.0f / 3.0f};
+    show.lines[1] = {2.0, 6.0, {0, 255, 0, 255}, 1.0f / 3.0f, 1.0f};
+    MyDemo* demo = build(show, nullptr, {"data/lines/085.png", "data/photo.png"});
+    auto background = fixtureBackground;
+    struct Case {
+        std::string name;
+        double time;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"missing-line-alone", 5.5, {{kLeft, kRow, background(5.5)}, {kRight, kRow, background(5.5)}}},
+        {"missing-line-over-another", 3.0, {{kLeft, kRow, red}, {kMiddle, kRow, red}, {kRight, kRow, background(3.0)}}},
+        {"missing-photo", 50.0, {{kLeft, kRow, background(50.0)}, {kRight, kRow, background(50.0)}}},
     };
     for (const Case& c : cases)
         expectFrame(*demo, c.time, c.probes, c.name);

@@ -82,12 +82,14 @@ TEST_F(TextureTest, UnreadableFilesStillYieldFreshNamesWithoutImages)
         EXPECT_NE(name, previous);
         EXPECT_EQ(err, "sovane05: " + path + ": cannot load the image: " + reason + "\n");
         EXPECT_EQ(readTexture(name).width, 0) << "no image may be specified for it";
+        EXPECT_FALSE(hasImage(name)) << path;
         previous = name;
     }
     std::string good = (folder / "good.png").string();
     writeTestPng(good, 1, 1, 4, {1, 2, 3, 4});
     TextureName next = loadTexture(good.c_str());
     EXPECT_NE(next, previous);
+    EXPECT_TRUE(hasImage(next));
 }
 
 // Headers of a few dozen bytes that claim sizes the decoder would allocate, and for BMP and TGA
@@ -132,6 +134,7 @@ TEST_F(TextureTest, ImagesClaimingHugeSizesAreRefusedBeforeDecoding)
         std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(err, "sovane05: " + path + ": the image claims " + c.claim + "\n");
         EXPECT_EQ(readTexture(name).width, 0);
+        EXPECT_FALSE(hasImage(name));
     }
     // Decoding the BMP or the TGA would have filled at least 400 MB.
     rusage usage = {};
