@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -147,6 +149,25 @@ TEST(ShowRuntime, EscapeKeyDownEndsTheShowPromptly)
     EXPECT_EQ(showLines(result.err), std::vector<std::string>{});
     EXPECT_LT(ended - pressed, kAllowance) << "Escape did not end the show promptly";
     EXPECT_LT(musicHeard(folder / "sound.raw").seconds, playedAtLeast(kLongTrack)) << "the show ran to the end of the music";
+}
+
+// SDL would turn both signals into the quit event a close request also makes, which the show
+// ignores; they must end it the way Escape does.
+TEST(ShowRuntime, SigintAndSigtermEndTheShowInOrderWithStatusZero)
+{
+    for (int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(signal));
+        ShowFolder folder(kLongTrack);
+        ShowRun show(folder.path(), {.arguments = {}, .environment = recordSoundInto(folder / "sound.raw")});
+        std::string window = show.waitForWindow();
+        ASSERT_NE(window, "") << "no window titled Sovane05 appeared";
+        show.signal(signal);
+        ProcessResult result = show.finish(kLongTrack + 60.0);
+
+        expectEnded(result, 0);
+        EXPECT_EQ(showLines(result.err), std::vector<std::string>{});
+        EXPECT_LT(musicHeard(folder / "sound.raw").seconds, playedAtLeast(kLongTrack)) << "the signal did not end it";
+    }
 }
 
 // Keys go to the window as the Escape test sends its key, so they do reach the show; through
