@@ -37,6 +37,72 @@ std::optional<std::pair<int64_t, int64_t>> pngClaimedSize(std::span<const unsign
     return std::pair{bigEndian(16), bigEndian(20)};
 }
 
+// Whether every Huffman table of a JPEG has at most the 256 codes the format allows. The
+// decoder adds up a table's 16 code counts without a bound and writes that many entries into
+// its tables of 257 and 256, over what follows them. It finds a table after the bytes FF C4
+// wherever they stand (fill bytes and scans included), so every such place is checked,
+// as the decoder would read it: a two-byte length, then tables of a class byte, 16 counts and
+// their codes.
+bool jpegHuffmanTablesFit(std::span<const unsigned char> encoded)
+{
+    // Only a JPEG (fill bytes, then the start-of-image marker) gets as far as its tables; other
+    // formats' compressed bytes hold FF C4 by chance.
+    size_t start = 0;
+    while (start < encoded.size() && encoded[start] == 0xFF)
+        ++start;
+    if (start == 0 || start == encoded.size() || encoded[start] != 0xD8)
+        return true;
+    auto byteAt = [&](size_t at) { return at < encoded.size() ? int(encoded[at]) : 0; };
+    for (size_t marker = 0; marker + 1 < encoded.size(); ++marker) {
+        if (encoded[marker] != 0xFF || encoded[marker + 1] != 0xC4)
+            continue;
+        size_t at = marker + 2;
+        int remaining = (byteAt(at) << 8 | byteAt(at + 1)) - 2;
+        at += 2;
+        while (remaining > 0 && at < encoded.size()) {
+            int codes = 0;
+            for (int i = 0; i < 16; ++i)
+                codes += byteAt(at + 1 + size_t(i));
+            if (codes > 256)
+                return false;
+            at += 17 + size_t(codes);
+            remaining -= 17 + codes;
+        }
+    }
+    return true;
+}
+
+// Whether the three numbers of a binary PNM header (P5 or P6) fit an int. The decoder reads
+// them digit by digit into an int without a bound; this reads them exactly as it does.
+bool pnmNumbersFit(std::span<const unsigned char> encoded)
+{
+    if (encoded.size() < 2 || encoded[0] != 'P' || (encoded[1] != '5' && encoded[1] != '6'))
+        return true;
+    size_t next = 2;
+    auto atEnd = [&] { return next >= encoded.size(); };
+    auto read = [&] { return atEnd() ? '\0' : char(encoded[next++]); };
+    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    char c = read();
+    for (int number = 0; number < 3; ++number) {
+        for (;;) {
+            while (!atEnd() && isSpace(c))
+                c = read();
+            if (atEnd() || c != '#')
+                break;
+            while (!atEnd() && c != '\n' && c != '\r')
+                c = read();
+        }
+        int value = 0;
+        while (!atEnd() && c >= '0' && c <= '9') {
+            if (value > (INT_MAX - (c - '0')) / 10)
+                return false;
+            value = value * 10 + (c - '0');
+            c = read();
+        }
+    }
+    return true;
+}
+
 std::string cannotLoad(const char* reason)
 {
     return std::string("cannot load the image: ") + (reason != nullptr ? reason : "unknown reason");
@@ -46,7 +112,9 @@ std::string cannotLoad(const char* reason)
 
 std::optional<ImageHeader> readImageHeader(std::span<const unsigned char> encoded)
 {
-    if (encoded.size() > size_t(INT_MAX))
+    // Reading a JPEG's header builds the Huffman tables that come before it, and a PNM's reads
+    // its numbers.
+    if (encoded.size() > size_t(INT_MAX) || !jpegHuffmanTablesFit(encoded) || !pnmNumbersFit(encoded))
         return std::nullopt;
     ImageHeader header;
     if (stbi_info_from_memory(encoded.data(), int(encoded.size()), &header.width, &header.height, &header.channels) == 0)
@@ -59,7 +127,8 @@ std::string imageSizeProblem(int64_t width, int64_t height, int maximumSide)
     std::string size = std::to_string(width) + "x" + std::to_string(height);
     if (width <= 0 || height <= 0)
         return "the image claims " + size + " pixels";
-    if (width * height > kMaximumImagePixels) {
+    // Divided rather than multiplied: a PNG's header claims up to 2^32 - 1 each way.
+    if (width > kMaximumImagePixels / height) {
         return "the image claims " + size + " pixels, over the limit of " + std::to_string(kMaximumImagePixels) +
                " (64 megapixels)";
     }
@@ -80,6 +149,14 @@ TextureImage decodeTextureImage(std::span<const unsigned char> encoded, int maxi
     TextureImage image;
     if (encoded.size() > size_t(INT_MAX)) {
         image.problem = cannotLoad("the file is larger than the decoder reads");
+        return image;
+    }
+    if (!jpegHuffmanTablesFit(encoded)) {
+        image.problem = cannotLoad("a JPEG Huffman table holds more than 256 codes");
+        return image;
+    }
+    if (!pnmNumbersFit(encoded)) {
+        image.problem = cannotLoad("a number in the PNM header is too large");
         return image;
     }
     std::optional<ImageHeader> header = readImageHeader(encoded);

@@ -28,7 +28,7 @@ struct ImageHeader {
 };
 
 // What stb_image reads from the header alone, in any format it decodes; nothing when it
-// recognises no image.
+// recognises no image, or when reading the header would already overrun the decoder.
 std::optional<ImageHeader> readImageHeader(std::span<const unsigned char> encoded);
 
 // Why an image of `width` × `height` is refused, naming its size and the limit it breaks, or ""
