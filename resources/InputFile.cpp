@@ -19,8 +19,13 @@ OpenedInput openInputFile(const char* path, const char* mode)
         return opened;
     }
     struct stat status = {};
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        opened.failure = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+    if (fstat(descriptor, &status) != 0)
+        opened.failure = std::strerror(errno);
+    else if (S_ISDIR(status.st_mode))
+        opened.failure = std::strerror(EISDIR);
+    else if (!S_ISREG(status.st_mode))
+        opened.failure = "not a regular file";
+    if (!opened.failure.empty()) {
         close(descriptor);
         return opened;
     }
