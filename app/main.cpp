@@ -5,6 +5,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <signal.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,28 @@ namespace {
 
 const char* const kMusicPath = "data/ywsf.mp3";
 
+// Set by SIGINT and SIGTERM. SDL would turn them into a quit event, which the show cannot tell
+// from a request to close the window and ignores; so the show catches them itself and ends as
+// on Escape, with an orderly shut-down.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void requestStop(int signal)
+{
+    stopSignal = signal;
+}
+
+void catchStopSignals()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    // Calls under way (the swap, file reads during loading) go on; the flag is read once a frame.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 void report(const char* what, const char* reason)
 {
     std::fprintf(stderr, "sovane05: %s: %s\n", what, reason);
@@ -38,8 +62,8 @@ void shutDown(SDL_Window* window, Mix_Music* music)
     SDL_Quit();
 }
 
-// Runs until Escape or the end of the music. The frame in which either happens is still drawn
-// and presented, because the done flag is tested only after the swap.
+// Runs until Escape, SIGINT or SIGTERM, or the end of the music. The frame in which either
+// happens is still drawn and presented, because the done flag is tested only after the swap.
 void runFrames(SDL_Window* window, cg_engine::Demo& demo, double startTick)
 {
     bool done = false;
@@ -49,6 +73,8 @@ void runFrames(SDL_Window* window, cg_engine::Demo& demo, double startTick)
             if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
                 done = true;
         }
+        if (stopSignal != 0)
+            done = true;
         if (Mix_PlayingMusic() == 0)
             done = true;
         cg_engine::renderActiveScenes(demo, cg_engine::showTime(SDL_GetTicks(), startTick));
@@ -67,6 +93,7 @@ int SDL_main(int, char*[])
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    catchStopSignals();
 
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
         report("cannot initialise SDL", SDL_GetError());

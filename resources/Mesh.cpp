@@ -1,15 +1,13 @@
 // Mesh files: reading and flattening, without GL.
 #include "resources/Mesh.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
+
+#include "resources/InputFile.h"
 
 namespace {
 
@@ -102,14 +100,12 @@ MeshFace::MeshFace(std::string_view line)
 
 void Mesh::readFile(const char* path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::fprintf(stderr, "sovane05: %s: cannot open the mesh: %s\n", path, std::strerror(errno));
+    InputText file = readInputFile(path);
+    if (!file.read) {
+        std::fprintf(stderr, "sovane05: %s: cannot open the mesh: %s\n", path, file.failure.c_str());
         return;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    readText(content.str(), path);
+    readText(file.text, path);
 }
 
 void Mesh::readText(std::string_view text, const char* path, size_t firstLine)

@@ -2,11 +2,10 @@
 #include "resources/ResourceRegistry.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "resources/ConfigLine.h"
+#include "resources/InputFile.h"
 
 namespace {
 
@@ -16,12 +15,15 @@ const char* const kConfigPath = "data/config.txt";
 
 ResourceRegistry::ResourceRegistry()
 {
-    std::ifstream file(kConfigPath, std::ios::binary);
-    if (!file)
+    // A missing configuration leaves the registry empty without a word, and the show's first
+    // lookup names what is missing; anything else in the way is said first.
+    InputText file = readInputFile(kConfigPath);
+    if (!file.read) {
+        if (!file.missing)
+            std::fprintf(stderr, "sovane05: %s: cannot read the configuration: %s\n", kConfigPath, file.failure.c_str());
         return;
-    std::ostringstream content;
-    content << file.rdbuf();
-    std::string text = content.str();
+    }
+    const std::string& text = file.text;
 
     size_t lineNumber = 0;
     for (std::string_view lineText : configLines(text)) {

@@ -4,35 +4,24 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "resources/InputFile.h"
 
 namespace {
 
-// The whole file as a zero-terminated text, or an empty text when it cannot be read: the
-// program is then still linked, validated and reported like after a failed compile.
-char* readSource(const char* path)
+// The whole file, or an empty text when it cannot be read: the program is then still linked,
+// validated and reported like after a failed compile. Its length is not taken beforehand: a
+// folder's is absurd, and a file may change while it is read.
+std::string readSource(const char* path)
 {
-    std::FILE* file = std::fopen(path, "r");
-    if (file == nullptr) {
-        std::fprintf(stderr, "sovane05: %s: cannot open the shader: %s\n", path, std::strerror(errno));
-        return static_cast<char*>(std::calloc(1, 1));
-    }
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
-    if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fprintf(stderr, "sovane05: %s: cannot read the shader: %s\n", path, std::strerror(errno));
-        std::fclose(file);
-        return static_cast<char*>(std::calloc(1, 1));
-    }
-    char* text = static_cast<char*>(std::calloc(size_t(length) + 1, 1));
-    size_t read = std::fread(text, 1, size_t(length), file);
-    text[read] = '\0';
-    std::fclose(file);
-    return text;
+    InputText source = readInputFile(path);
+    if (!source.read)
+        std::fprintf(stderr, "sovane05: %s: cannot open the shader: %s\n", path, source.failure.c_str());
+    return source.text;
 }
 
 // A shader's or a program's info log, fetched as the show always has: the length, then the log
@@ -50,17 +39,17 @@ std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADER
 ShaderStageReport compileStage(GLuint program, const char* path, GLenum stage)
 {
     ShaderStageReport report;
-    char* source = readSource(path);
+    std::string source = readSource(path);
+    const char* text = source.c_str();
     GLuint shader = glCreateShader(stage);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint compiled = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     report.compiled = compiled != 0;
-    report.source = source;
+    report.source = text;
     if (!report.compiled)
         report.log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
-    std::free(source);
     glAttachShader(program, shader);
     return report;
 }

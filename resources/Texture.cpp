@@ -3,25 +3,35 @@
 #include "resources/Texture.h"
 
 #include <GL/glew.h>
-#include <stb_image.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <span>
+#include <unordered_set>
+
+#include "resources/InputFile.h"
+#include "resources/TextureImage.h"
 
 namespace {
 
-// Grey and grey-with-alpha images are widened on the CPU: a one-channel upload into RGBA
-// would land in red alone, and a core context refuses GL_LUMINANCE_ALPHA outright.
-std::vector<unsigned char> widenGrey(const unsigned char* pixels, int width, int height, int channels)
+// The names loadTexture gave no image. GL cannot tell them apart when drawing: Mesa stands a
+// 1×1 opaque black texel in for a texture without an image, so textureSize reads 1, not 0.
+std::unordered_set<TextureName>& namesWithoutImage()
 {
-    size_t count = size_t(width) * size_t(height);
-    std::vector<unsigned char> rgba(count * 4);
-    for (size_t i = 0; i < count; ++i) {
-        unsigned char grey = pixels[i * channels];
-        rgba[i * 4] = rgba[i * 4 + 1] = rgba[i * 4 + 2] = grey;
-        rgba[i * 4 + 3] = channels == 2 ? pixels[i * 2 + 1] : 255;
-    }
-    return rgba;
+    static std::unordered_set<TextureName> names;
+    return names;
+}
+
+// The widest texture the current context takes. Asked only for an image that needs it, so
+// loading an ordinary image makes no extra GL call.
+int maximumTextureSide(const std::span<const unsigned char> encoded)
+{
+    std::optional<ImageHeader> header = readImageHeader(encoded);
+    if (!header || std::max(header->width, header->height) <= kGuaranteedTextureSide)
+        return kGuaranteedTextureSide;
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    return std::max(side, kGuaranteedTextureSide);
 }
 
 }  // namespace
@@ -31,23 +41,23 @@ TextureName loadTexture(const char* path)
     TextureName name = 0;
     glGenTextures(1, &name);
 
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    unsigned char* pixels = stbi_load(path, &width, &height, &channels, 0);
-    if (pixels == nullptr) {
-        std::fprintf(stderr, "sovane05: %s: cannot load the image: %s\n", path, stbi_failure_reason());
+    InputText file = readInputFile(path);
+    if (!file.read) {
+        std::fprintf(stderr, "sovane05: %s: cannot load the image: %s\n", path, file.failure.c_str());
+        namesWithoutImage().insert(name);
+        return name;
+    }
+    std::span<const unsigned char> encoded(reinterpret_cast<const unsigned char*>(file.text.data()), file.text.size());
+    TextureImage image = decodeTextureImage(encoded, maximumTextureSide(encoded));
+    file.text = std::string();
+    if (image.pixels() == nullptr) {
+        std::fprintf(stderr, "sovane05: %s: %s\n", path, image.problem.c_str());
+        namesWithoutImage().insert(name);
         return name;
     }
 
-    std::vector<unsigned char> widened;
-    const unsigned char* upload = pixels;
-    GLenum format = channels == 3 ? GL_RGB : GL_RGBA;
-    if (channels <= 2) {
-        widened = widenGrey(pixels, width, height, channels);
-        upload = widened.data();
-    }
-
+    // A name GL handed out again after a test deleted its texture is no longer one without image.
+    namesWithoutImage().erase(name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -58,9 +68,13 @@ TextureName loadTexture(const char* path)
     // image whose row is not a multiple of 4 bytes and read past the end of the block. The
     // default is put back after, as nothing else in the show changes it.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, format, GL_UNSIGNED_BYTE, upload);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.channels == 3 ? GL_RGB : GL_RGBA,
+                 GL_UNSIGNED_BYTE, image.pixels());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-
-    stbi_image_free(pixels);
     return name;
+}
+
+bool hasImage(TextureName texture)
+{
+    return !namesWithoutImage().contains(texture);
 }

@@ -13,6 +13,9 @@ void drawBackground(ShaderProgram& program, const ScreenQuad& quad, float zscore
 
 void drawImage(ShaderProgram& program, const ScreenQuad& quad, float zscore, TextureName image)
 {
+    // A texture without an image would sample as opaque black and cover everything below it.
+    if (!hasImage(image))
+        return;
     // Made current again for every image, so each lands on texture unit 0.
     program.use();
     glUniform1f(glGetUniformLocation(program.program, "zscore"), zscore);

@@ -9,5 +9,6 @@
 // "zscore" and the show time as the single-precision "time".
 void drawBackground(ShaderProgram& program, const ScreenQuad& quad, float zscore, double time);
 
-// "zscore" and the image on texture unit 0 as "img".
+// "zscore" and the image on texture unit 0 as "img". An image the loader could not read draws
+// nothing at all, so what lies below shows.
 void drawImage(ShaderProgram& program, const ScreenQuad& quad, float zscore, TextureName image);

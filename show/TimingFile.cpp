@@ -1,8 +1,9 @@
 // Reading the lyric timing file.
 #include "show/TimingFile.h"
 
-#include <cerrno>
-#include <cstring>
+#include <string>
+
+#include "resources/InputFile.h"
 
 TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount],
                            long* pairOffsets)
@@ -26,10 +27,11 @@ TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount]
 
 TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
 {
-    std::FILE* file = std::fopen(path, "r");
+    OpenedInput opened = openInputFile(path, "r");
+    std::FILE* file = opened.file;
     if (file == nullptr) {
         std::fprintf(stderr, "sovane05: %s: cannot open the lyric timing (%s); every lyric line stays hidden\n", path,
-                     std::strerror(errno));
+                     opened.failure.c_str());
         return {0, "end of file"};
     }
     TimingRead read = readTimingPairs(file, lineStart, lineEnd);

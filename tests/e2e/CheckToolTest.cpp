@@ -145,15 +145,15 @@ TEST(CheckTool, ReportsEachProblemOnOneLineWithItsFileAndLine)
           "the show skips this line"},
          1},
         {"an image that does not decode", {}, [](const fs::path& data) { writeFile(data / "lines/050.png", "not an image"); },
-         {"data/lines/050.png: error: cannot decode it (unknown image type): " + std::string(kNoImage)}, 1},
+         {"data/lines/050.png: error: cannot load the image: unknown image type: " + std::string(kNoImage)}, 1},
         {"an image over the pixel limit", {},
          [](const fs::path& data) { writeFile(data / "lines/040.png", pngHeader(10000, 7000)); },
-         {"data/lines/040.png: error: 10000×7000 is 66.8 megapixels, over the loader's limit of 64: " +
+         {"data/lines/040.png: error: the image claims 10000x7000 pixels, over the limit of 67108864 (64 megapixels): " +
           std::string(kNoImage)},
          1},
         {"an image wider than the driver's largest texture", {},
          [](const fs::path& data) { writeFile(data / "lines/030.png", pngHeader(70000, 2)); },
-         {"data/lines/030.png: error: 70000×2 has a side over the driver's largest texture, "}, 1},
+         {"data/lines/030.png: error: the image claims 70000x2 pixels, wider or taller than the "}, 1},
         {"a shader that does not compile", {},
          [](const fs::path& data) {
              writeFile(data / "white.frag", "#version 410 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0) }\n");

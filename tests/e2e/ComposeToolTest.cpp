@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
+#include <csignal>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -155,11 +158,15 @@ TEST(ComposeTool, FailuresAreOneLineAndLeaveNothingBehind)
     EXPECT_EQ(full.exitStatus, 1);
     EXPECT_EQ(full.err, "sovane05-compose: <standard output>: cannot write the onsets\n");
 
-    // SIGTERM mid-render: compose finishes on its own terms, reports it and writes nothing.
+    // SIGTERM mid-render: compose finishes on its own terms, reports it and writes nothing. The
+    // signal is sent once compose catches it, which it does before any work, so it is sent
+    // neither too early for the handler nor after the render.
     std::filesystem::path target = folder / "track.mp3";
-    ProcessResult stopped = runProcess({"timeout", "--preserve-status", "-s", "TERM", "0.5", kCompose, "--output",
-                                        target.string()},
-                                       {}, folder.path(), 170.0);
+    Process compose({kCompose, "--output", target.string()}, {}, folder.path());
+    while (compose.running() && !compose.catches(SIGTERM))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    compose.signal(SIGTERM);
+    ProcessResult stopped = compose.wait(170.0);
     EXPECT_EQ(stopped.signal, 0);
     EXPECT_EQ(stopped.exitStatus, 1) << stopped.err;
     EXPECT_EQ(stopped.err, "sovane05-compose: " + target.string() + ": interrupted; nothing written\n");

@@ -91,9 +91,11 @@ DrawnFrame readFrame(std::span<const TraceCall> calls, int backgroundProgram, in
 TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
 {
     FixtureShow show;
+    // Lines 5 and 70 hold the whole show, so every frame after t = 0 draws at least two lines
+    // however few frames a loaded machine manages; the others come and go.
     const std::pair<int, std::pair<double, double>> windows[] = {
-        {0, {0.2, 1.2}}, {1, {0.5, 1.5}}, {3, {0.6, 0.9}}, {2, {1.0, 1.0}},
-        {86, {0.3, 1.1}}, {40, {1.0, 0.4}}, {4, {1.3, 50.0}},
+        {0, {0.2, 1.2}}, {1, {0.5, 1.5}}, {3, {0.6, 0.9}}, {2, {1.0, 1.0}}, {86, {0.3, 1.1}},
+        {40, {1.0, 0.4}}, {4, {1.3, 50.0}}, {5, {0.0, 50.0}}, {70, {0.0, 50.0}},
     };
     for (auto [line, window] : windows) {
         show.lines[line].start = window.first;
@@ -126,7 +128,14 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
     float previousTime = -1.0f;
     for (std::span<const TraceCall> calls : trace.frames()) {
         DrawnFrame frame = readFrame(calls, programs[0], programs[1], lineOfTexture);
-        ASSERT_TRUE(frame.time.has_value()) << "every frame of this short show is a lyrics frame";
+        // No scene holds t = 0: frames in the first millisecond draw nothing at all. Every later
+        // frame of this short show is a lyrics frame.
+        if (!frame.time) {
+            EXPECT_EQ(previousTime, -1.0f) << "a frame after t = 0 drew no background";
+            EXPECT_EQ(frame.lines, std::vector<LineDraw>{}) << "a frame without a scene drew lines";
+            continue;
+        }
+        EXPECT_GT(*frame.time, 0.0f);
         EXPECT_GE(*frame.time, previousTime) << "show time never goes back";
         previousTime = *frame.time;
         EXPECT_NEAR(frame.backgroundZscore.value_or(NAN), kBackgroundZscore, kPrintedPrecision);
@@ -146,6 +155,7 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
         framesWithLines += frame.lines.empty() ? 0 : 1;
         maximumLines = std::max(maximumLines, frame.lines.size());
     }
-    EXPECT_GT(framesWithLines, 3u) << "the run must have shown lines to check";
+    // The music ends after 2 s and the frame that notices is still drawn: at least that one.
+    EXPECT_GE(framesWithLines, 1u) << "the run must have shown lines to check";
     EXPECT_GE(maximumLines, 2u) << "and overlapping ones";
 }

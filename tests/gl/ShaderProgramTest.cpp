@@ -96,25 +96,34 @@ TEST_F(ShaderProgramTest, GoodFilesLinkSilentlyWithTheWholeSourceHandedToGl)
 
 TEST_F(ShaderProgramTest, FailuresAreReportedOnStandardOutputInOrder)
 {
+    enum class Path { File, Missing, Folder, Fifo };
     struct Case {
         std::string name;
         std::string fragmentSource;
-        bool fragmentReadable;
+        Path fragmentPath;
         std::vector<std::string> reportsInOrder;
-        std::string err;
+        std::string err;  // after "sovane05: <path>: "
     };
+    const std::vector<std::string> unreadReports = {"Shader error\n\n", "Link error\n", "Validate error\n"};
     const Case cases[] = {
-        {"compile", kBrokenFragment, true,
+        {"compile", kBrokenFragment, Path::File,
          {"Shader error\n", std::string(kBrokenFragment) + "\n", "Link error\n", "Validate error\n"}, ""},
-        {"link", kUnlinkableFragment, true, {"Link error\n", "Validate error\n"}, ""},
-        {"unreadable", "", false, {"Shader error\n\n", "Link error\n", "Validate error\n"}, "cannot open the shader"},
+        {"link", kUnlinkableFragment, Path::File, {"Link error\n", "Validate error\n"}, ""},
+        {"unreadable", "", Path::Missing, unreadReports, "cannot open the shader: No such file or directory"},
+        // A folder once read as an absurd length, and the failed allocation was written through.
+        {"folder", "", Path::Folder, unreadReports, "cannot open the shader: Is a directory"},
+        {"fifo", "", Path::Fifo, unreadReports, "cannot open the shader: not a regular file"},
     };
     std::string vertex = file("v.vert", kVertex);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string fragment = (folder / (c.name + ".frag")).string();
-        if (c.fragmentReadable)
+        if (c.fragmentPath == Path::File)
             writeFile(fragment, c.fragmentSource);
+        if (c.fragmentPath == Path::Folder)
+            std::filesystem::create_directory(fragment);
+        if (c.fragmentPath == Path::Fifo)
+            makeFifo(fragment);
         Reports loaded = load(fragment, vertex);
         ASSERT_NE(loaded.program, nullptr);
         EXPECT_NE(loaded.program->program, 0u);
@@ -132,7 +141,7 @@ TEST_F(ShaderProgramTest, FailuresAreReportedOnStandardOutputInOrder)
         if (c.err.empty())
             EXPECT_EQ(loaded.err, "");
         else
-            EXPECT_EQ(loaded.err, "sovane05: " + fragment + ": " + c.err + ": No such file or directory\n");
+            EXPECT_EQ(loaded.err, "sovane05: " + fragment + ": " + c.err + "\n");
     }
 }
 

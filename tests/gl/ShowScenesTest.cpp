@@ -44,10 +44,12 @@ Rgba blend(Rgba source, Rgba destination)
 
 class ShowScenesTest : public GlTest {
 protected:
-    // Builds the show from a fixture written into a temporary folder.
-    MyDemo* build(const FixtureShow& show, std::string* err = nullptr)
+    // Builds the show from a fixture written into a temporary folder, less the `removed` files.
+    MyDemo* build(const FixtureShow& show, std::string* err = nullptr, const std::vector<std::string>& removed = {})
     {
         writeFixtureShow(folder.path(), show);
+        for (const std::string& file : removed)
+            std::filesystem::remove(folder / file);
         WorkingFolder inside(folder.path());
         MyDemo* demo = new MyDemo(kWidth, kHeight);
         ::testing::internal::CaptureStderr();
@@ -180,6 +182,30 @@ TEST_F(ShowScenesTest, ActiveLinesShowOverTheBackgroundLaterOnesOnTop)
         expectFrame(*demo, c.time, c.probes, c.name);
 }
 
+// A texture with no image samples as opaque black; drawn over the whole frame like the photo,
+// it would hide the background and every line below it.
+TEST_F(ShowScenesTest, ImagesThatDidNotLoadDrawNothing)
+{
+    FixtureShow show;
+    const Rgba red = {255, 0, 0, 255};
+    show.lines[0] = {1.0, 5.0, red, 0.0f, 2.0f / 3.0f};
+    show.lines[1] = {2.0, 6.0, {0, 255, 0, 255}, 1.0f / 3.0f, 1.0f};
+    MyDemo* demo = build(show, nullptr, {"data/lines/085.png", "data/photo.png"});
+    auto background = fixtureBackground;
+    struct Case {
+        std::string name;
+        double time;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"missing-line-alone", 5.5, {{kLeft, kRow, background(5.5)}, {kRight, kRow, background(5.5)}}},
+        {"missing-line-over-another", 3.0, {{kLeft, kRow, red}, {kMiddle, kRow, red}, {kRight, kRow, background(3.0)}}},
+        {"missing-photo", 50.0, {{kLeft, kRow, background(50.0)}, {kRight, kRow, background(50.0)}}},
+    };
+    for (const Case& c : cases)
+        expectFrame(*demo, c.time, c.probes, c.name);
+}
+
 TEST_F(ShowScenesTest, PhotoShowsOverItsBackgroundAndNothingDrawsOnTheBoundary)
 {
     FixtureShow show;
@@ -211,10 +237,20 @@ TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)
          "stays hidden\n"},
         {"short", true, "0.5 3\nx 3\n0.5 3\n",
          "sovane05: data/texttiming.txt: reading stopped at pair 2 of 87 (not a number); pairs 2 to 87 stay hidden\n"},
+        {"folder", false, "",
+         "sovane05: data/texttiming.txt: cannot open the lyric timing (Is a directory); every lyric line stays hidden\n"},
+        {"fifo", false, "",
+         "sovane05: data/texttiming.txt: cannot open the lyric timing (not a regular file); every lyric line stays "
+         "hidden\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(folder / "data/texttiming.txt");
+        std::filesystem::remove_all(folder / "data/texttiming.txt");
+        std::filesystem::create_directories(folder / "data");
+        if (c.name == "folder")
+            std::filesystem::create_directory(folder / "data/texttiming.txt");
+        if (c.name == "fifo")
+            makeFifo(folder / "data/texttiming.txt");
         visible.writeTiming = c.writeTiming;
         visible.timingText = c.timingText;
         std::string err;

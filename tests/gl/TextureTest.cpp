@@ -1,5 +1,6 @@
 // Loading image files into textures on a real context, read back with glGetTexImage.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "resources/Texture.h"
 #include "tests/support/GlTest.h"
@@ -64,23 +65,81 @@ TEST_F(TextureTest, SixteenBitImagesArriveAsEightBit)
 TEST_F(TextureTest, UnreadableFilesStillYieldFreshNamesWithoutImages)
 {
     writeFile(folder / "garbage.png", "this is not an image");
-    const std::string paths[] = {(folder / "missing.png").string(), (folder / "garbage.png").string()};
+    std::filesystem::create_directory(folder / "folder.png");
+    makeFifo(folder / "fifo.png");
+    const std::pair<std::string, std::string> cases[] = {
+        {(folder / "missing.png").string(), "No such file or directory"},
+        {(folder / "garbage.png").string(), "unknown image type"},
+        {(folder / "folder.png").string(), "Is a directory"},
+        {(folder / "fifo.png").string(), "not a regular file"},
+    };
     TextureName previous = 0;
-    for (const std::string& path : paths) {
+    for (const auto& [path, reason] : cases) {
         ::testing::internal::CaptureStderr();
         TextureName name = loadTexture(path.c_str());
         std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_NE(name, 0u);
         EXPECT_NE(name, previous);
-        EXPECT_EQ(err.rfind("sovane05: " + path + ": cannot load the image: ", 0), 0u) << err;
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+        EXPECT_EQ(err, "sovane05: " + path + ": cannot load the image: " + reason + "\n");
         EXPECT_EQ(readTexture(name).width, 0) << "no image may be specified for it";
+        EXPECT_FALSE(hasImage(name)) << path;
         previous = name;
     }
     std::string good = (folder / "good.png").string();
     writeTestPng(good, 1, 1, 4, {1, 2, 3, 4});
     TextureName next = loadTexture(good.c_str());
     EXPECT_NE(next, previous);
+    EXPECT_TRUE(hasImage(next));
+}
+
+// Headers of a few dozen bytes that claim sizes the decoder would allocate, and for BMP and TGA
+// fill, before finding the pixels missing; and a real image with a side longer than any texture
+// of this context.
+TEST_F(TextureTest, ImagesClaimingHugeSizesAreRefusedBeforeDecoding)
+{
+    auto little = [](std::initializer_list<uint32_t> values, std::initializer_list<int> widths) {
+        std::string bytes;
+        auto width = widths.begin();
+        for (uint32_t value : values) {
+            for (int i = 0; i < *width; ++i)
+                bytes += char(value >> (8 * i) & 0xFF);
+            ++width;
+        }
+        return bytes;
+    };
+    GLint maximumSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maximumSide);
+    const std::string side = std::to_string(maximumSide + 1);
+    struct Case {
+        std::string file;
+        std::string content;
+        std::string claim;
+    };
+    const Case cases[] = {
+        {"huge.bmp",
+         "BM" + little({54, 0, 0, 54, 40, 12000, 12000, 1, 24, 0, 0, 0, 0, 0, 0}, {4, 2, 2, 4, 4, 4, 4, 2, 2, 4, 4, 4, 4, 4, 4}),
+         "12000x12000 pixels, over the limit of 67108864 (64 megapixels)"},
+        {"huge.tga", little({0, 0, 2, 0, 0, 0, 0, 0, 12000, 12000, 32, 8}, {1, 1, 1, 2, 2, 1, 2, 2, 2, 2, 1, 1}),
+         "12000x12000 pixels, over the limit of 67108864 (64 megapixels)"},
+        {"huge.ppm", "P6\n9000 9000\n255\n", "9000x9000 pixels, over the limit of 67108864 (64 megapixels)"},
+        {"wide.pgm", "P5\n" + side + " 1\n255\n" + std::string(size_t(maximumSide) + 1, '\x80'),
+         side + "x1 pixels, wider or taller than the " + std::to_string(maximumSide) + " a texture may be here"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string path = (folder / c.file).string();
+        writeFile(path, c.content);
+        ::testing::internal::CaptureStderr();
+        TextureName name = loadTexture(path.c_str());
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err, "sovane05: " + path + ": the image claims " + c.claim + "\n");
+        EXPECT_EQ(readTexture(name).width, 0);
+        EXPECT_FALSE(hasImage(name));
+    }
+    // Decoding the BMP or the TGA would have filled at least 400 MB.
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 300 * 1024) << "peak resident kilobytes";
 }
 
 TEST_F(TextureTest, FiltersAndWrapsAreLinearAndRepeatWithLevelZeroOnly)

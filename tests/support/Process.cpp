@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -128,6 +129,22 @@ void Process::terminate()
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     reaped = true;
+}
+
+void Process::signal(int number)
+{
+    if (!reaped && pid > 0)
+        kill(pid, number);
+}
+
+bool Process::catches(int number) const
+{
+    std::istringstream status(readFile("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigCgt:"))
+            return (std::stoull(line.substr(7), nullptr, 16) >> (number - 1) & 1) != 0;
+    }
+    return false;
 }
 
 std::string Process::outputSoFar() const

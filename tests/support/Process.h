@@ -40,6 +40,11 @@ public:
     // The process id, for reading /proc about it.
     pid_t id() const { return pid; }
     void terminate();
+    // Sends `number` to the process (not to its children).
+    void signal(int number);
+    // Whether the running process has a handler installed for `number`, as /proc tells: after
+    // that, a signal no longer ends it by the default action.
+    bool catches(int number) const;
 
 private:
     pid_t pid = -1;

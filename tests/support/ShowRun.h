@@ -22,8 +22,9 @@
 // managing it: without a window manager SDL's full-screen window stays 1×1.
 const std::string& virtualDisplay();
 
-// Runs an X client (xdotool, wmctrl, xprop, xwininfo) against the virtual display.
-ProcessResult xClient(const std::vector<std::string>& command, double timeoutSeconds = 10.0);
+// Runs an X client (xdotool, wmctrl, xprop, xwininfo) against the virtual display. The timeout
+// only ends a client that hangs; on a loaded machine a quick one may take seconds.
+ProcessResult xClient(const std::vector<std::string>& command, double timeoutSeconds = 60.0);
 inline ProcessResult xdotool(std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), "xdotool");
@@ -56,14 +57,28 @@ class ShowRun {
 public:
     explicit ShowRun(const std::filesystem::path& folder, const ShowOptions& options = {});
 
-    // The X window id of the window titled exactly "Sovane05", or "" after the timeout.
-    std::string waitForWindow(double timeoutSeconds = 20.0);
+    // The X window id of the window titled exactly "Sovane05", once it is there, or "" when the
+    // show ended without one.
+    std::string waitForWindow();
     bool running() { return process->running(); }
+    void signal(int number) { process->signal(number); }
     ProcessResult finish(double timeoutSeconds = 60.0) { return process->wait(timeoutSeconds); }
 
 private:
     std::unique_ptr<Process> process;
 };
+
+// Environment for a show that plays into `recording` through SDL's disk driver, which writes
+// the mix in real time as a sound card would play it: 44.1 kHz, 16-bit, stereo.
+std::vector<std::string> recordSoundInto(const std::filesystem::path& recording);
+
+struct HeardMusic {
+    double seconds = 0.0;       // from the first to the last sample of the test tone
+    double afterSeconds = 0.0;  // the silence recorded after it, until the show closed the device
+};
+// What a recording made with recordSoundInto holds of a test track (tests/support/TestMusic.h).
+// It measures the show by what it played, not by a clock that also counts its start-up.
+HeardMusic musicHeard(const std::filesystem::path& recording);
 
 // The text of `apitrace dump` of a trace: one call per line.
 std::string dumpTrace(const std::filesystem::path& trace);

@@ -1,6 +1,8 @@
 // Temporary folders for tests.
 #include "tests/support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -50,4 +52,10 @@ std::string readFile(const std::filesystem::path& path)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+void makeFifo(const std::filesystem::path& path)
+{
+    if (mkfifo(path.c_str(), 0600) != 0)
+        throw std::runtime_error("cannot make a FIFO at " + path.string());
 }

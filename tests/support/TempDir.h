@@ -35,3 +35,6 @@ private:
 // Writes `content` byte for byte, creating the parent folders.
 void writeFile(const std::filesystem::path& path, std::string_view content);
 std::string readFile(const std::filesystem::path& path);
+
+// Makes a FIFO at `path`: a path that opens like a file but blocks a reader until a writer comes.
+void makeFifo(const std::filesystem::path& path);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resources/Mesh.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -161,14 +162,24 @@ TEST(Mesh, LinesWithTooFewValuesAreRejectedWithFileAndLine)
     }
 }
 
-TEST(Mesh, MissingFileGivesAnEmptyMeshAndOneLineOnStandardError)
+TEST(Mesh, PathsThatAreNoReadableFileGiveAnEmptyMeshAndOneLineOnStandardError)
 {
-    Mesh mesh;
-    ::testing::internal::CaptureStderr();
-    mesh.readFile("/nonexistent/folder/shape.mesh");
-    std::string err = ::testing::internal::GetCapturedStderr();
-    mesh.expandFaces();
-    EXPECT_EQ(mesh.vertexCount, 0);
-    EXPECT_TRUE(mesh.positions.empty());
-    EXPECT_EQ(err, "sovane05: /nonexistent/folder/shape.mesh: cannot open the mesh: No such file or directory\n");
+    TempDir folder;
+    std::filesystem::create_directory(folder / "folder.mesh");
+    makeFifo(folder / "fifo.mesh");
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent/folder/shape.mesh", "No such file or directory"},
+        {(folder / "folder.mesh").string(), "Is a directory"},
+        {(folder / "fifo.mesh").string(), "not a regular file"},
+    };
+    for (const auto& [path, reason] : cases) {
+        Mesh mesh;
+        ::testing::internal::CaptureStderr();
+        mesh.readFile(path.c_str());
+        std::string err = ::testing::internal::GetCapturedStderr();
+        mesh.expandFaces();
+        EXPECT_EQ(mesh.vertexCount, 0);
+        EXPECT_TRUE(mesh.positions.empty());
+        EXPECT_EQ(err, "sovane05: " + path + ": cannot open the mesh: " + reason + "\n");
+    }
 }

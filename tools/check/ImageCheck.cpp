@@ -1,32 +1,30 @@
 // The image check.
 #include "tools/check/ImageCheck.h"
 
-#include <stb_image.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
+#include <span>
 
-#include "tools/check/ImageLimit.h"
+#include "resources/InputFile.h"
+#include "resources/TextureImage.h"
 #include "tools/lyrics/LayoutHeader.h"
 
 namespace {
 
 const char* const kDrawsNothing = ": the texture gets no image and draws nothing";
 
-// The decoded pixels widened to RGBA as the loader uploads them.
+// The loader's pixels (RGB or RGBA) as the RGBA a texture holds.
 Canvas widened(const unsigned char* pixels, int width, int height, int channels)
 {
     Canvas image(width, height);
     for (size_t i = 0; i < size_t(width) * size_t(height); ++i) {
         const unsigned char* p = pixels + i * size_t(channels);
         uint8_t* out = &image.rgba[i * 4];
-        bool grey = channels <= 2;
         out[0] = p[0];
-        out[1] = grey ? p[0] : p[1];
-        out[2] = grey ? p[0] : p[2];
-        out[3] = channels == 2 ? p[1] : channels == 4 ? p[3] : 255;
+        out[1] = p[1];
+        out[2] = p[2];
+        out[3] = channels == 4 ? p[3] : 255;
     }
     return image;
 }
@@ -41,23 +39,24 @@ const char* channelWords(int channels)
 
 CheckedImage checkImage(const std::string& path, int maxTextureSize, bool verbose, std::vector<Finding>& findings)
 {
+    // Read and decoded by the texture loader's own CPU side, so the checker refuses exactly what
+    // the show refuses, with the same words.
     CheckedImage checked;
-    std::string failure;
-    std::optional<ImageHeader> header = readImageHeader(path, failure);
-    if (!header) {
-        findings.push_back({path, 0, Severity::Error, "cannot decode it (" + failure + ")" + kDrawsNothing});
+    InputText file = readInputFile(path.c_str());
+    if (!file.read) {
+        findings.push_back({path, 0, Severity::Error, "cannot load the image: " + file.failure + kDrawsNothing});
         return checked;
     }
-    if (std::string problem = imageSizeProblem(*header, maxTextureSize); !problem.empty()) {
-        findings.push_back({path, 0, Severity::Error, problem + kDrawsNothing});
+    std::span<const unsigned char> encoded(reinterpret_cast<const unsigned char*>(file.text.data()), file.text.size());
+    TextureImage decoded = decodeTextureImage(encoded, maxTextureSize);
+    file.text = std::string();
+    if (decoded.pixels() == nullptr) {
+        findings.push_back({path, 0, Severity::Error, decoded.problem + kDrawsNothing});
         return checked;
     }
-    std::unique_ptr<unsigned char, decltype(&stbi_image_free)> pixels(
-        stbi_load(path.c_str(), &checked.width, &checked.height, &checked.channels, 0), stbi_image_free);
-    if (!pixels) {
-        findings.push_back({path, 0, Severity::Error, std::string("cannot decode it (") + stbi_failure_reason() + ")" + kDrawsNothing});
-        return checked;
-    }
+    checked.width = decoded.width;
+    checked.height = decoded.height;
+    checked.channels = decoded.fileChannels;
     checked.decoded = true;
     if (verbose) {
         char text[160];
@@ -67,8 +66,8 @@ CheckedImage checkImage(const std::string& path, int maxTextureSize, bool verbos
         findings.push_back({path, 0, Severity::Note, text});
     }
 
-    Canvas image = widened(pixels.get(), checked.width, checked.height, checked.channels);
-    pixels.reset();
+    Canvas image = widened(decoded.pixels(), decoded.width, decoded.height, decoded.channels);
+    decoded = TextureImage();
     int firstRow = readLayoutHeader(image.rgba.data(), image.width, image.height) ? 1 : 0;
     int rows = image.height - firstRow;
     checked.fullyTransparent = true;
