@@ -5,12 +5,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <signal.h>
-
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <string>
 
@@ -38,13 +34,10 @@ void requestStop(int signal)
 void catchStopSignals()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    struct sigaction action = {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    // Calls under way (the swap, file reads during loading) go on; the flag is read once a frame.
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // The flag is read once a frame; a call under way when a signal comes (the swap, a file read
+    // during loading) resumes where the C library resumes it, as glibc does.
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
 }
 
 void report(const char* what, const char* reason)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/common/CommandLine.h"
+#include "tools/common/StopSignal.h"
 #include "tools/compose/Loudness.h"
 #include "tools/compose/Mixdown.h"
 #include "tools/compose/Mp3Encoder.h"
@@ -36,18 +37,6 @@ constexpr const char* kHelp =
     "only request. Exit status: 0 done, 1 failed (reported on standard error), 2 usage error.\n";
 
 const Tool kTool{"sovane05-compose", kHelp};
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void requestStop(int signal)
-{
-    stopSignal = signal;
-}
-
-bool stopRequested()
-{
-    return stopSignal != 0;
-}
 
 void report(std::string_view path, std::string_view what)
 {
@@ -164,16 +153,12 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    // A closed pipe must show up as a write error, not end the process. SIGPIPE and SIGHUP
-    // exist only on POSIX systems.
+    // A closed pipe must show up as a write error, not end the process; SIGPIPE exists only on
+    // POSIX systems.
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    for (int signal : {SIGINT, SIGTERM})
-        std::signal(signal, requestStop);
-#ifdef SIGHUP
-    std::signal(SIGHUP, requestStop);
-#endif
+    catchStopSignals();
 
     std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {

@@ -13,6 +13,7 @@
 
 #include "show/ShowTimeline.h"
 #include "tools/common/CommandLine.h"
+#include "tools/common/StopSignal.h"
 #include "tools/common/PngWrite.h"
 #include "tools/lyrics/LyricBuild.h"
 #include "tools/make/MusicImport.h"
@@ -51,18 +52,6 @@ constexpr const char* kUsage =
     "  --version          the version\n";
 
 constexpr Tool kTool{"sovane05-make", kUsage};
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void requestStop(int signal)
-{
-    stopSignal = signal;
-}
-
-bool stopRequested()
-{
-    return stopSignal != 0;
-}
 
 struct Options {
     std::string music;
@@ -224,8 +213,7 @@ int main(int argc, char** argv)
     lyricText << in.rdbuf();
 
     // From here a signal only asks the build to stop, so the staging folder is always removed.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, requestStop);
+    catchStopSignals();
     std::string failure;
     std::optional<ShowStaging> staging = ShowStaging::begin(options.output, options.force, failure);
     if (!staging)

@@ -1,13 +1,13 @@
 // sovane05-render: the show drawn off-screen at chosen show times instead of the wall clock,
 // through the show's own start-up and per-frame dispatch: stills as PNG files, or a video with
 // the music in step, encoded by ffmpeg. Needs no display and no sound card.
-#include <signal.h>
 #include <unistd.h>
 
 #include <GL/glew.h>
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +26,7 @@
 #include "tools/common/OffscreenContext.h"
 #include "tools/common/PngWrite.h"
 #include "tools/common/RenderTarget.h"
+#include "tools/common/StopSignal.h"
 #include "tools/common/ShowBuild.h"
 #include "tools/render/FrameTimes.h"
 #include "tools/render/RenderOptions.h"
@@ -68,24 +69,6 @@ constexpr std::string_view kUsage =
 const Tool kTool{"sovane05-render", kUsage};
 
 const char* const kMusicPath = "data/ywsf.mp3";
-
-volatile sig_atomic_t stopSignal = 0;
-
-void requestStop(int signal)
-{
-    stopSignal = signal;
-}
-
-// Without SA_RESTART, so a write blocked on a busy ffmpeg returns at once on Ctrl-C.
-void catchStopSignals()
-{
-    struct sigaction action = {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-}
 
 // "sovane05: <what>", as the show itself reports what it meets in its data.
 int reportAsTheShow(const std::string& what)
@@ -184,7 +167,7 @@ int64_t renderFrames(cg_engine::Demo& demo, FrameReader& reader, int64_t count,
     auto start = std::chrono::steady_clock::now();
     int64_t drawn = 0;
     int64_t delivered = 0;
-    while (delivered < count && stopSignal == 0) {
+    while (delivered < count && !stopRequested()) {
         if (drawn < count && !reader.full()) {
             drawShowMoment(demo, timeOf(drawn++));
             reader.start();
@@ -246,7 +229,7 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
     if (!failure.empty())
         return reportFailureAfter(progress, failure);
     if (written < count) {
-        if (stopSignal != 0)
+        if (stopRequested())
             return reportFailureAfter(progress, "interrupted; " + std::to_string(written) + " of " +
                                                     std::to_string(count) + " stills written");
         return 1;
@@ -272,13 +255,13 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
     int64_t sent = renderFrames(
         demo, reader, count, [&](int64_t k) { return videoFrameTime(settings.from, settings.fps, k); },
         [&](int64_t, std::span<const uint8_t> pixels) { return encoder.write(pixels); }, progress);
-    if (stopSignal != 0) {
+    if (stopRequested()) {
         encoder.stop();
         return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
     }
     failure = encoder.finish();
     // A stop asked for while ffmpeg wrote the last frames still counts.
-    if (stopSignal != 0)
+    if (stopRequested())
         return reportFailureAfter(progress, "interrupted; " + output.shown + " not written");
     if (failure.empty() && sent < count)
         failure = "ffmpeg stopped taking frames";
@@ -354,7 +337,7 @@ int render(const RenderOptions& options)
                                         std::to_string(options.height));
     target.bind();
     FrameReader reader(options.width, options.height);
-    if (stopSignal != 0)
+    if (stopRequested())
         return reportFailure(kTool, "interrupted; nothing written");
 
     if (!options.video)
@@ -373,6 +356,9 @@ int render(const RenderOptions& options)
 
 int main(int argc, char** argv)
 {
+    // A closed ffmpeg shows up as a write error, not the end of the process; a stop signal lets
+    // the partial output be removed.
+    std::signal(SIGPIPE, SIG_IGN);
     catchStopSignals();
     ParsedArguments parsed = parseRenderArguments({argv + 1, argv + argc});
     if (!parsed.standardOption.empty())

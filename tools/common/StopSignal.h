@@ -1,0 +1,14 @@
+// Ctrl-C (SIGINT), a plain kill (SIGTERM) and a closed terminal (SIGHUP, where the system has
+// it) ask a long-running tool to stop instead of ending it on the spot: the tool abandons its
+// work in order, leaves no partial output behind and says so in one line.
+//
+//   catchStopSignals();
+//   while (working && !stopRequested()) ...
+//   if (stopRequested()) return reportFailure(kTool, output + ": interrupted; nothing written");
+#pragma once
+
+// Installs the handlers. Calls blocked when a signal comes (a write to a busy child's pipe)
+// return early instead of resuming, so the request is noticed at once.
+void catchStopSignals();
+
+bool stopRequested();
