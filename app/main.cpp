@@ -11,7 +11,6 @@
 #include <string>
 
 #include "app/GlStartup.h"
-
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "show/MyDemo.h"
