@@ -18,6 +18,7 @@
 #include "engine/ShowClock.h"
 #include "show/MyDemo.h"
 #include "show/ShowGlState.h"
+#include "show/ShowWarmUp.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ int SDL_main(int, char*[])
         shutDown(window, nullptr);
         return 1;
     }
+    requestSwapInterval();
 
     std::string glFailure = loadGlEntryPoints();
     if (!glFailure.empty()) {
@@ -141,6 +143,8 @@ int SDL_main(int, char*[])
         shutDown(window, music);
         return 1;
     }
+    // Before the clock starts, so the frame loop never waits for the driver to build a program.
+    warmUpShow(*demo);
 
     Mix_PlayMusic(music, 1);
     double startTick = SDL_GetTicks();

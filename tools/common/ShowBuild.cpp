@@ -9,6 +9,7 @@
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "show/ShowGlState.h"
+#include "show/ShowWarmUp.h"
 
 BuiltShow buildShow(int width, int height)
 {
@@ -24,6 +25,8 @@ BuiltShow buildShow(int width, int height)
     }
     if (!built.failure.empty())
         built.demo.reset();
+    else
+        warmUpShow(*built.demo);
     return built;
 }
 
