@@ -8,6 +8,7 @@
 #version 410 core
 
 in vec2 uv;
+in vec2 fromMiddle;
 flat in vec4 textArea;
 flat in vec2 texelSize;
 
@@ -20,11 +21,11 @@ const vec2 kReference = vec2(1920.0, 1080.0);
 void main()
 {
     // Where the pixel falls in the reference frame: its height spans the viewport's, and its
-    // width is centred across. The viewport's size comes from the full-screen coordinate, which
-    // spans 0…1 across it; rounded, so that at 1920×1080 texel centres fall on pixel centres.
+    // width is centred across, so only the viewport's shape is needed. The viewport's size comes
+    // from the full-screen coordinate, which spans 0…1 across it; rounded, so that at 1920×1080
+    // texel centres fall on pixel centres.
     vec2 viewport = floor(vec2(1.0 / abs(dFdx(uv.s)), 1.0 / abs(dFdy(uv.t))) + 0.5);
-    float scale = viewport.y / kReference.y;
-    vec2 reference = (uv * viewport - vec2((viewport.x - kReference.x * scale) * 0.5, 0.0)) / scale;
+    vec2 reference = vec2(fromMiddle.x * (viewport.x / viewport.y) + kReference.x * 0.5, fromMiddle.y);
     vec2 texel = reference - textArea.xy;
     if (any(lessThan(texel, vec2(0.0))) || any(greaterThanEqual(texel, textArea.zw)))
         discard;

@@ -13,6 +13,10 @@ uniform float zscore;
 uniform sampler2D img;
 
 out vec2 uv;
+// For the fragment shader's reference frame: across, 1080 × the distance from the middle in
+// the coordinate's units, which the viewport's shape turns into reference pixels; down, the
+// reference row itself. Both are affine across the screen, so interpolating them is exact.
+out vec2 fromMiddle;
 // A lyric image's text area in the reference frame: its top-left corner and its size in
 // texels (the text rows, without the header). Another image gets an area that holds the whole
 // screen and a size of 0.
@@ -40,5 +44,6 @@ void main()
         uv.t = edge / kReferenceHeight;
         corner.y = 1.0 - 2.0 * uv.t;
     }
+    fromMiddle = vec2((uv.s - 0.5) * kReferenceHeight, uv.t * kReferenceHeight);
     gl_Position = vec4(corner, zscore, 1.0);
 }
