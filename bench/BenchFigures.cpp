@@ -62,16 +62,19 @@ BusiestMoment busiestMoment(const double (&lineStart)[kLyricLineCount], const do
     return busiest;
 }
 
-FramePacing framePacing(const std::vector<double>& swaps)
+FramePacing framePacing(const std::vector<double>& swaps, double from, double to)
 {
     FramePacing pacing;
     std::vector<double> frames;
     for (size_t i = 1; i < swaps.size(); ++i) {
+        double endsAt = swaps[i] - swaps.front();
+        if (endsAt < from || endsAt >= to)
+            continue;
         double frame = swaps[i] - swaps[i - 1];
         frames.push_back(frame);
         if (frame > pacing.longest) {
             pacing.longest = frame;
-            pacing.longestEndsAt = swaps[i] - swaps.front();
+            pacing.longestEndsAt = endsAt;
         }
     }
     pacing.frames = frames.size();

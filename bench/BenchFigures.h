@@ -23,14 +23,15 @@ struct BusiestMoment {
 BusiestMoment busiestMoment(const double (&lineStart)[kLyricLineCount], const double (&lineEnd)[kLyricLineCount]);
 
 // The frames of a run from the moments its buffer swaps returned, in seconds: each frame lasts
-// from one swap to the next.
+// from one swap to the next. Only frames that end from `from` to before `to` seconds after the
+// first swap count, all of them by default.
 struct FramePacing {
     size_t frames = 0;
     double median = 0.0;
     double longest = 0.0;
     double longestEndsAt = 0.0;  // seconds after the first swap
 };
-FramePacing framePacing(const std::vector<double>& swaps);
+FramePacing framePacing(const std::vector<double>& swaps, double from = 0.0, double to = 1e300);
 
 // One row of the table: what is measured, its figure and floor in `unit`, and the largest
 // figure / floor that meets the target (0 when the figure is only reported). Without a floor

@@ -55,16 +55,18 @@ TEST(BenchFigures, PacingMeasuresEachFrameFromSwapToSwap)
     struct Case {
         const char* what;
         std::vector<double> swaps;
+        std::pair<double, double> within;
         FramePacing pacing;
     };
     const Case cases[] = {
-        {"no frame between fewer than two swaps", {5.0}, {0, 0.0, 0.0, 0.0}},
-        {"even frames", {10.0, 10.5, 11.0, 11.5}, {3, 0.5, 0.5, 0.5}},
-        {"one hitch", {0.0, 1.0, 2.0, 5.0, 6.0}, {4, 1.0, 3.0, 5.0}},
-        {"the first of two equal longest", {0.0, 2.0, 3.0, 5.0}, {3, 2.0, 2.0, 2.0}},
+        {"no frame between fewer than two swaps", {5.0}, {0.0, 1e300}, {0, 0.0, 0.0, 0.0}},
+        {"even frames", {10.0, 10.5, 11.0, 11.5}, {0.0, 1e300}, {3, 0.5, 0.5, 0.5}},
+        {"one hitch", {0.0, 1.0, 2.0, 5.0, 6.0}, {0.0, 1e300}, {4, 1.0, 3.0, 5.0}},
+        {"the first of two equal longest", {0.0, 2.0, 3.0, 5.0}, {0.0, 1e300}, {3, 2.0, 2.0, 2.0}},
+        {"the frames that end within a stretch", {0.0, 1.0, 2.0, 5.0, 6.0, 6.5}, {2.0, 6.0}, {2, 2.0, 3.0, 5.0}},
     };
     for (const Case& c : cases) {
-        FramePacing pacing = framePacing(c.swaps);
+        FramePacing pacing = framePacing(c.swaps, c.within.first, c.within.second);
         EXPECT_EQ(pacing.frames, c.pacing.frames) << c.what;
         EXPECT_DOUBLE_EQ(pacing.median, c.pacing.median) << c.what;
         EXPECT_DOUBLE_EQ(pacing.longest, c.pacing.longest) << c.what;
