@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,26 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
     std::map<int, int> lineOfTexture;
     for (int line = 0; line < kLyricLineCount; ++line)
         lineOfTexture[textures[line + 1]] = line;
+
+    // Before the first frame, the warm-up drew with both programs, the text program with a
+    // line's image and with the photo, and cleared what it drew.
+    ASSERT_FALSE(trace.frames().empty());
+    std::span<const TraceCall> startUp = trace.frames().front();
+    startUp = startUp.first(startUp.size() - fromLastClear(startUp).size());
+    std::set<std::pair<int, int>> warmedUp;  // program, texture
+    int program = 0;
+    int texture = 0;
+    for (const TraceCall& call : startUp) {
+        if (call.name == "glUseProgram")
+            program = integerArgument(call, "program");
+        else if (call.name == "glBindTexture")
+            texture = integerArgument(call, "texture");
+        else if (call.name == "glDrawArrays")
+            warmedUp.insert({program, program == programs[1] ? texture : 0});
+    }
+    EXPECT_TRUE(warmedUp.count({programs[0], 0})) << "no warm-up draw of the background";
+    EXPECT_TRUE(warmedUp.count({programs[1], textures[0]})) << "no warm-up draw of the photo";
+    EXPECT_TRUE(warmedUp.count({programs[1], textures[1]})) << "no warm-up draw of a line's image";
 
     size_t framesWithLines = 0;
     size_t maximumLines = 0;
