@@ -3,8 +3,8 @@
 // before the chorus, flash into warm sunset colours at 45 s, and fade out as the show ends;
 // each bar also sends a faint ring of light outwards.
 // What is the same at every pixel of a frame comes from white.vert; here only what differs
-// from pixel to pixel, in a few dozen multiplications and no library sines, so a software
-// rasteriser draws it at nearly the cost of a plain colour.
+// from pixel to pixel, with no library sine or exponential: a software rasteriser runs every
+// instruction of this for each of the screen's pixels.
 #version 410 core
 
 in vec2 uv;
