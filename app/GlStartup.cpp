@@ -1,4 +1,4 @@
-// Shared start-up steps: the context request, the display check and GLEW.
+// Shared start-up steps: the context request, the display check, GLEW and the swap interval.
 #include "app/GlStartup.h"
 
 #include <GL/glew.h>
@@ -37,4 +37,18 @@ std::string loadGlEntryPoints()
         return "";
 #endif
     return reinterpret_cast<const char*>(glewGetErrorString(result));
+}
+
+int chooseSwapInterval(const std::function<bool(int)>& setInterval)
+{
+    for (int interval : {-1, 1}) {
+        if (setInterval(interval))
+            return interval;
+    }
+    return 0;
+}
+
+void requestSwapInterval()
+{
+    chooseSwapInterval([](int interval) { return SDL_GL_SetSwapInterval(interval) == 0; });
 }

@@ -15,6 +15,7 @@
 #include "engine/ShowClock.h"
 #include "show/MyDemo.h"
 #include "show/ShowGlState.h"
+#include "show/ShowWarmUp.h"
 
 namespace {
 
@@ -112,6 +113,7 @@ int SDL_main(int, char*[])
         shutDown(window, nullptr);
         return 1;
     }
+    requestSwapInterval();
 
     std::string glFailure = loadGlEntryPoints();
     if (!glFailure.empty()) {
@@ -147,6 +149,8 @@ int SDL_main(int, char*[])
         shutDown(window, music);
         return 1;
     }
+    // Before the clock starts, so the frame loop never waits for the driver to build a program.
+    warmUpShow(*demo);
 
     Mix_PlayMusic(music, 1);
     double startTick = SDL_GetTicks();

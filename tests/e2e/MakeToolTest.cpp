@@ -84,7 +84,8 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
         EXPECT_TRUE(fs::is_regular_file(data / file)) << file;
     EXPECT_EQ(namesIn(data / "lyrics").size(), 87u);
     EXPECT_EQ(readFile(data / "texttiming.txt").substr(0, 36), "0.300 1.200\n0.700 1.200\n1.200 2.400\n");
-    EXPECT_NE(readFile(data / "white.frag").find("const float kBeat = 60.0 / 100.0;"), std::string::npos);
+    for (const char* stage : {"white.frag", "white.vert"})
+        EXPECT_NE(readFile(data / stage).find("const float kBeat = 60.0 / 100.0;"), std::string::npos) << stage;
     ProcessResult probe = runProcess({"ffprobe", "-v", "error", "-show_entries", "format=format_name", "-of",
                                       "default=noprint_wrappers=1:nokey=1", (data / "ywsf.mp3").string()});
     EXPECT_EQ(probe.out, "mp3\n");

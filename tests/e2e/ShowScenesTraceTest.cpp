@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,17 @@ DrawnFrame readFrame(std::span<const TraceCall> calls, int backgroundProgram, in
     return frame;
 }
 
+// A frame's drawing begins with its scene's clear. The first frame's calls also hold the
+// start-up and its warm-up draws (show/ShowWarmUp.h), which end in a clear of their own.
+std::span<const TraceCall> fromLastClear(std::span<const TraceCall> calls)
+{
+    for (size_t index = calls.size(); index-- > 0;) {
+        if (calls[index].name == "glClear")
+            return calls.subspan(index);
+    }
+    return calls;
+}
+
 }  // namespace
 
 TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
@@ -123,11 +135,31 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
     for (int line = 0; line < kLyricLineCount; ++line)
         lineOfTexture[textures[line + 1]] = line;
 
+    // Before the first frame, the warm-up drew with both programs, the text program with a
+    // line's image and with the photo, and cleared what it drew.
+    ASSERT_FALSE(trace.frames().empty());
+    std::span<const TraceCall> startUp = trace.frames().front();
+    startUp = startUp.first(startUp.size() - fromLastClear(startUp).size());
+    std::set<std::pair<int, int>> warmedUp;  // program, texture
+    int program = 0;
+    int texture = 0;
+    for (const TraceCall& call : startUp) {
+        if (call.name == "glUseProgram")
+            program = integerArgument(call, "program");
+        else if (call.name == "glBindTexture")
+            texture = integerArgument(call, "texture");
+        else if (call.name == "glDrawArrays")
+            warmedUp.insert({program, program == programs[1] ? texture : 0});
+    }
+    EXPECT_TRUE(warmedUp.count({programs[0], 0})) << "no warm-up draw of the background";
+    EXPECT_TRUE(warmedUp.count({programs[1], textures[0]})) << "no warm-up draw of the photo";
+    EXPECT_TRUE(warmedUp.count({programs[1], textures[1]})) << "no warm-up draw of a line's image";
+
     size_t framesWithLines = 0;
     size_t maximumLines = 0;
     float previousTime = -1.0f;
     for (std::span<const TraceCall> calls : trace.frames()) {
-        DrawnFrame frame = readFrame(calls, programs[0], programs[1], lineOfTexture);
+        DrawnFrame frame = readFrame(fromLastClear(calls), programs[0], programs[1], lineOfTexture);
         // No scene holds t = 0: frames in the first millisecond draw nothing at all. Every later
         // frame of this short show is a lyrics frame.
         if (!frame.time) {

@@ -11,6 +11,7 @@
 #include "show/PhotoCompo.h"
 #include "show/ScreenQuad.h"
 #include "show/ShowTimeline.h"
+#include "show/ShowWarmUp.h"
 #include "tests/support/FixtureShow.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
@@ -216,6 +217,23 @@ TEST_F(ShowScenesTest, PhotoShowsOverItsBackgroundAndNothingDrawsOnTheBoundary)
     expectFrame(*demo, kPhotoStart, {{kLeft, kRow, untouched}, {kRight, kRow, untouched}}, "boundary");
     expectFrame(*demo, kPhotoEnd, {{kLeft, kRow, untouched}}, "after-the-show");
     expectFrame(*demo, 44.9, {{kLeft, kRow, {255, 0, 0, 255}}}, "line-until-the-switch");
+}
+
+TEST_F(ShowScenesTest, WarmUpLeavesTheFrameBufferClearedAndTheFramesAsTheyWere)
+{
+    FixtureShow show;
+    show.lines[0] = {1.0, 5.0, {255, 0, 0, 255}, 0.0f, 2.0f / 3.0f};
+    MyDemo* demo = build(show);
+    RenderTarget target(kFrameWidth, kFrameHeight);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    warmUpShow(*demo);
+    Image cleared = readTarget(target);
+    for (int x : {kLeft, kMiddle, kRight})
+        EXPECT_EQ(cleared.at(x, kRow), (Rgba{0, 0, 0, 0})) << "column " << x;
+    expectFrame(*demo, 1.5, {{kLeft, kRow, {255, 0, 0, 255}}, {kRight, kRow, fixtureBackground(1.5)}}, "after-warm-up");
+    expectFrame(*demo, 50.0, {{kLeft, kRow, show.photo}}, "photo-after-warm-up");
 }
 
 TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)

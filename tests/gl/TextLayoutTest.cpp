@@ -53,6 +53,54 @@ Image expectedFrame(const Image& image, int width, int height)
     return frame;
 }
 
+// The background as it was first written, a handful of sines for every pixel, without its
+// dither: the look that working out the frame once per corner must keep. (s, t) is the
+// full-screen coordinate, t = 0 at the top.
+Rgba referenceBackground(double time, double s, double t, double aspect)
+{
+    const double beatSeconds = kSecondsPerBeat;
+    const double barSeconds = kSecondsPerBar;
+    const double tau = 6.2831853;
+    auto smoothstep = [](double edge0, double edge1, double x) {
+        double k = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
+        return k * k * (3.0 - 2.0 * k);
+    };
+    auto fract = [](double x) { return x - std::floor(x); };
+    double px = (s - 0.5) * aspect;
+    double py = t - 0.5;
+    double radius = std::hypot(px, py);
+    double chorus = smoothstep(kPhotoStart - 0.25, kPhotoStart + 0.35, time);
+    double build = smoothstep(kPhotoStart - 4.0 * barSeconds, kPhotoStart, time) * (1.0 - chorus);
+    double beat = fract(time / beatSeconds);
+    double bar = fract(time / barSeconds);
+    double pulse = std::exp(-7.0 * beat) * (0.35 + 0.45 * build + 0.5 * chorus) + std::exp(-3.0 * bar) * 0.35;
+    double drift = time * (0.16 + (0.27 - 0.16) * chorus);
+    double cx = 0.35 * std::sin(drift * 0.71);
+    double cy = 0.22 * std::cos(drift * 0.53);
+    double waves = std::sin(px * 3.1 + drift * 1.7) + std::sin(py * 4.3 - drift * 1.3) +
+                   std::sin((px + py) * 2.3 + drift) + std::sin(std::hypot(px - cx, py - cy) * 7.0 - drift * 2.4);
+    double field = waves * 0.125 + 0.5;
+    double flash = time >= kPhotoStart ? std::exp(-(time - kPhotoStart) * 4.0) : 0.0;
+    double fade = smoothstep(0.0, 1.2, time) * (1.0 - smoothstep(kPhotoEnd - 2.0, kPhotoEnd, time));
+    const double nightBase[3] = {0.12, 0.12, 0.29}, nightSwing[3] = {0.10, 0.09, 0.16}, nightPhase[3] = {0.55, 0.65, 0.80};
+    const double sunsetBase[3] = {0.46, 0.22, 0.30}, sunsetSwing[3] = {0.26, 0.16, 0.14}, sunsetPhase[3] = {0.02, 0.16, 0.28};
+    const double nightGlow[3] = {0.45, 0.55, 1.0}, chorusGlow[3] = {1.0, 0.72, 0.42}, flashColour[3] = {1.0, 0.85, 0.7};
+    double ring = radius - bar * 1.3;
+    uint8_t channels[3];
+    for (int c = 0; c < 3; ++c) {
+        double night = nightBase[c] + nightSwing[c] * std::cos(tau * (field * 0.8 + time * 0.004 + nightPhase[c]));
+        double sunset = sunsetBase[c] + sunsetSwing[c] * std::cos(tau * (field * 0.9 - time * 0.01 + sunsetPhase[c]));
+        double glow = nightGlow[c] + (chorusGlow[c] - nightGlow[c]) * chorus;
+        double light = night + (sunset - night) * chorus;
+        light += glow * pulse * 0.16 * std::exp(-radius * radius * 2.5) * (0.6 + 0.8 * field);
+        light += glow * std::exp(-ring * ring * 90.0) * (1.0 - bar) * (0.07 + 0.04 * chorus);
+        light += flashColour[c] * flash * 0.5;
+        light *= (1.0 - 0.45 * radius * radius) * fade;
+        channels[c] = uint8_t(std::lround(std::clamp(light, 0.0, 1.0) * 255.0));
+    }
+    return {channels[0], channels[1], channels[2], 255};
+}
+
 }  // namespace
 
 class TextLayoutTest : public GlTest {
@@ -306,5 +354,26 @@ TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
         saveTestImage(onBeat, "white-on-beat");
         saveTestImage(offBeat, "white-off-beat");
         saveTestImage(chorus, "white-50s");
+    }
+}
+
+TEST_F(TextLayoutTest, BackgroundKeepsTheLookOfItsPerPixelFormula)
+{
+    constexpr int kWidth = 384;
+    constexpr int kHeight = 216;
+    RenderTarget target(kWidth, kHeight);
+    // A verse, the beat, the build, the switch to the chorus with its flash, the photo scene and
+    // the fade at the end.
+    for (double time : {3.0, 12.3, 30.0, 40.1, 44.0, 44.9, 45.2, 50.0, 56.5}) {
+        clear();
+        drawBackground(float(time), 0.11f);
+        Image expected(kWidth, kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                expected.set(x, y, referenceBackground(time, (x + 0.5) / kWidth, (y + 0.5) / kHeight,
+                                                       double(kWidth) / kHeight));
+        // Within the dither's step and the approximations' few levels, and nearly the same on
+        // average.
+        EXPECT_TRUE(imagesMatch(readTarget(target), expected, 4, 0.75, "white-look-" + std::to_string(time)));
     }
 }

@@ -225,16 +225,18 @@ TEST(ShowData, EveryLyricEntryShowsLongEnoughAndNothingShownTogetherOverlaps)
 
 TEST(ShowData, BackgroundProgramKeepsTheShowsTempoAndTimetable)
 {
-    std::map<std::string, double> constants = shaderConstants(readFile(kRoot / "data/white.frag"));
     const std::pair<const char*, double> expected[] = {
         {"kBeat", kSecondsPerBeat},
         {"kBar", kSecondsPerBar},
         {"kChorus", kPhotoStart},
         {"kEnd", kPhotoEnd},
     };
-    for (const auto& [name, seconds] : expected) {
-        ASSERT_TRUE(constants.count(name)) << "data/white.frag has no constant " << name << " of numbers";
-        EXPECT_NEAR(constants[name], seconds, 1e-9) << name << " in data/white.frag";
+    for (const char* stage : {"data/white.frag", "data/white.vert"}) {
+        std::map<std::string, double> constants = shaderConstants(readFile(kRoot / stage));
+        for (const auto& [name, seconds] : expected) {
+            ASSERT_TRUE(constants.count(name)) << stage << " has no constant " << name << " of numbers";
+            EXPECT_NEAR(constants[name], seconds, 1e-9) << name << " in " << stage;
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "show/ShowGlState.h"
+#include "show/ShowWarmUp.h"
 
 BuiltShow buildShow(int width, int height)
 {
@@ -26,6 +27,8 @@ BuiltShow buildShow(int width, int height)
     if (!built.failure.empty()) {
         built.abandonedScenes = std::move(built.demo->scenes);
         built.demo.reset();
+    } else {
+        warmUpShow(*built.demo);
     }
     return built;
 }

@@ -22,9 +22,10 @@ struct BuiltShow {
     std::vector<cg_engine::Scene*> abandonedScenes;
 };
 
-// Creates MyDemo for a window of that size, sets the show's global GL state and calls
-// initialise(), which reads data/ relative to the working folder. The loaders report on
-// standard error and standard output exactly as in the show.
+// Creates MyDemo for a window of that size, sets the show's global GL state, calls
+// initialise(), which reads data/ relative to the working folder, and warms the show up in the
+// bound frame buffer (show/ShowWarmUp.h). The loaders report on standard error and standard
+// output exactly as in the show.
 BuiltShow buildShow(int width, int height);
 
 // True when some scene of the show draws at `time`.

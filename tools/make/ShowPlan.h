@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-// The background program's one statement of the tempo; --bpm rewrites its number.
+// The background program's statement of the tempo, in each of its two stages; --bpm rewrites
+// its number.
 inline constexpr std::string_view kTempoLine = "const float kBeat = 60.0 / ";
 
 // `shader` with the tempo set to `beatsPerMinute`: the line "const float kBeat = 60.0 / 128.0;"

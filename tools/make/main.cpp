@@ -139,10 +139,11 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
 
     for (const StockFile& file : stockFiles()) {
         std::string content(file.content);
-        if (file.path == "white.frag" && options.bpm) {
+        // Both stages of the background state the tempo: the vertex stage times the frame by it.
+        if ((file.path == "white.frag" || file.path == "white.vert") && options.bpm) {
             std::optional<std::string> retimed = setBackgroundTempo(content, *options.bpm);
             if (!retimed) {
-                say("data/white.frag: the stock background has no line '" + std::string(kTempoLine) +
+                say("data/" + std::string(file.path) + ": the stock background has no line '" + std::string(kTempoLine) +
                     "…;' to set the tempo in");
                 return false;
             }

@@ -1,0 +1,76 @@
+// The warm-up draws at the end of start-up.
+#include "show/ShowWarmUp.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+
+#include "show/Layers.h"
+#include "show/LyricLayers.h"
+#include "show/Lyrics.h"
+#include "show/PhotoCompo.h"
+
+namespace {
+
+bool isPowerOfTwo(int size)
+{
+    return size > 0 && (size & (size - 1)) == 0;
+}
+
+int kindOf(const TextureShape& shape)
+{
+    if (shape.width <= 0 || shape.height <= 0)
+        return 0;
+    return 1 + (isPowerOfTwo(shape.width) ? 1 : 0) + (isPowerOfTwo(shape.height) ? 2 : 0);
+}
+
+TextureShape shapeOf(TextureName texture)
+{
+    TextureShape shape;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &shape.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &shape.height);
+    return shape;
+}
+
+// One scene's layers: its background, then one image of each kind over it.
+void warmUpLayers(ShaderProgram& background, ShaderProgram& images, const ScreenQuad& quad, double time,
+                  const std::vector<TextureName>& textures)
+{
+    std::vector<TextureShape> shapes;
+    for (TextureName texture : textures)
+        shapes.push_back(shapeOf(texture));
+    drawBackground(background, quad, kBackgroundZscore, time);
+    for (int index : oneTextureOfEachKind(shapes))
+        drawImage(images, quad, kFirstLineZscore, textures[size_t(index)]);
+}
+
+}  // namespace
+
+std::vector<int> oneTextureOfEachKind(const std::vector<TextureShape>& shapes)
+{
+    std::vector<int> chosen;
+    std::vector<int> kinds;
+    for (size_t index = 0; index < shapes.size(); ++index) {
+        int kind = kindOf(shapes[index]);
+        if (std::find(kinds.begin(), kinds.end(), kind) != kinds.end())
+            continue;
+        kinds.push_back(kind);
+        chosen.push_back(int(index));
+    }
+    return chosen;
+}
+
+void warmUpShow(cg_engine::Demo& demo)
+{
+    for (cg_engine::Scene* scene : demo.scenes) {
+        if (auto* lyrics = dynamic_cast<Lyrics*>(scene)) {
+            warmUpLayers(*lyrics->backgroundProgram, *lyrics->textProgram, *lyrics->quad, lyrics->startTime,
+                         std::vector<TextureName>(std::begin(lyrics->lineTextures), std::end(lyrics->lineTextures)));
+        } else if (auto* photo = dynamic_cast<PhotoCompo*>(scene)) {
+            warmUpLayers(*photo->backgroundProgram, *photo->photoProgram, *photo->quad, photo->startTime,
+                         {photo->photoTexture});
+        }
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
