@@ -180,7 +180,7 @@ void WholeRun(benchmark::State& state)
     }
     char what[400];
     std::snprintf(what, sizeof what,
-                  "the longest frame of a whole run of the show (%zu frames, 1920×1080 under Xvfb; it ends %.2f s "
+                  "the longest frame of a whole run of the show (%zu frames, 1920×1080 under Xvfb; the longest ends %.2f s "
                   "after the first frame), against the run's median frame; lyrics: median %.1f ms, longest %.1f ms "
                   "at %.2f s; photo: median %.1f ms, longest %.1f ms at %.2f s",
                   pacing.frames, pacing.longestEndsAt, lyrics.median * 1000.0, lyrics.longest * 1000.0,

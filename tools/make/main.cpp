@@ -32,8 +32,8 @@ constexpr const char* kUsage =
     "                     [--bpm N] [--strict] [--force] --output FOLDER\n"
     "\n"
     "Makes a show folder of your own song: FOLDER/data/ with the music, the lyric images and\n"
-    "their timing, the photo and the show's programs. Play it with scripts/run FOLDER from a\n"
-    "checkout, or by starting sovane05 inside FOLDER. The show's windows stay as they are:\n"
+    "their timing, the photo and the show's programs. Play it with sovane05 FOLDER (from a\n"
+    "checkout, scripts/run FOLDER). The show's windows stay as they are:\n"
     "lyrics from 0 to 45 s, the photo from 45 to 58 s; the music plays to its end.\n"
     "\n"
     "  --music SONG       the song: an MP3 is used as it is, anything else ffmpeg reads is\n"
@@ -230,7 +230,7 @@ int main(int argc, char** argv)
     }
     if (!staging->commit(failure))
         return reportFailure(kTool, failure);
-    say("made " + options.output + ": play it with scripts/run " + options.output +
-        " from a checkout, or by starting sovane05 inside it");
+    say("made " + options.output + ": play it with sovane05 " + options.output + " (from a checkout, scripts/run " +
+        options.output + ")");
     return 0;
 }
