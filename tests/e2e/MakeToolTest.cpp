@@ -96,6 +96,12 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
     EXPECT_TRUE(colourNear(photo.at(960, 700), {20, 30, 220, 255}, 12)) << photo.at(960, 700);
     EXPECT_EQ(photo.at(560, 540).a, 0) << "the picture was stretched across";
 
+    // The checker finds no error; its one warning is the 3 s song, shorter than the scenes.
+    ProcessResult checked = runProcess({SOVANE05_CHECK_TOOL, "--data", data.string()}, {}, {}, 120.0);
+    EXPECT_EQ(checked.exitStatus, 0) << checked.out << checked.err;
+    EXPECT_EQ(checked.out.substr(checked.out.rfind('\n', checked.out.size() - 2) + 1), "0 errors, 1 warning\n")
+        << checked.out;
+
     ShowRun show(inputs.folder / "show");
     ProcessResult played = show.finish(60.0);
     EXPECT_EQ(played.signal, 0);
