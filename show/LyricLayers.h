@@ -3,7 +3,11 @@
 // stepped in single precision once per drawn line. Ten lines fit above zero.
 #pragma once
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/ShowClock.h"
+#include "show/ShowTimeline.h"
 #include "show/TimingFile.h"
 
 constexpr float kBackgroundZscore = 0.11f;
@@ -23,4 +27,22 @@ void forEachActiveLine(const double (&lineStart)[kLyricLineCount], const double 
             zscore += kLineZscoreStep;
         }
     }
+}
+
+// The moments within the lyrics scene where the lines shown can change: every window's opening
+// and closing, and the scene's own ends, sorted and distinct. The same lines show all through
+// each span between two neighbours, so one moment inside it tells what the span shows. For
+// tools that survey a whole timing file; it allocates, so the frame loop never calls it.
+inline std::vector<double> lyricWindowEdges(const double (&lineStart)[kLyricLineCount],
+                                            const double (&lineEnd)[kLyricLineCount])
+{
+    std::vector<double> edges = {kLyricsStart, kLyricsEnd};
+    for (int line = 0; line < kLyricLineCount; ++line) {
+        for (double edge : {lineStart[line], lineEnd[line]})
+            if (edge > kLyricsStart && edge < kLyricsEnd)
+                edges.push_back(edge);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    return edges;
 }

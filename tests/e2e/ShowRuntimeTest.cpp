@@ -2,14 +2,13 @@
 // does not, and how it reports the failures it cannot recover from.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/CursorImage.h"
@@ -39,17 +38,10 @@ double playedAtLeast(double track)
     return 0.9 * track;
 }
 
-// Polls `condition` until it holds or `seconds` have passed; returns its last answer.
-template <typename Condition>
-bool eventually(Condition condition, double seconds = kPatience)
+// Waits until `condition` holds, or a test's patience runs out; returns its last answer.
+bool eventually(const std::function<bool()>& condition)
 {
-    double deadline = monotonicSeconds() + seconds;
-    while (!condition()) {
-        if (monotonicSeconds() > deadline)
-            return condition();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
+    return waitUntil(condition, kPatience);
 }
 
 std::string trimmed(std::string text)

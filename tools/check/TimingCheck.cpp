@@ -75,15 +75,7 @@ void checkWindow(int index, const TimedLine& line, bool transparent, const std::
 
 std::vector<Crowd> findCrowds(const double (&lineStart)[kLyricLineCount], const double (&lineEnd)[kLyricLineCount])
 {
-    // The lines that show change only where a window opens or closes.
-    std::vector<double> moments = {kLyricsStart, kLyricsEnd};
-    for (int line = 0; line < kLyricLineCount; ++line) {
-        for (double moment : {lineStart[line], lineEnd[line]})
-            if (moment > kLyricsStart && moment < kLyricsEnd)
-                moments.push_back(moment);
-    }
-    std::sort(moments.begin(), moments.end());
-    moments.erase(std::unique(moments.begin(), moments.end()), moments.end());
+    std::vector<double> moments = lyricWindowEdges(lineStart, lineEnd);
 
     std::vector<Crowd> crowds;
     for (size_t i = 0; i + 1 < moments.size(); ++i) {
