@@ -77,6 +77,10 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
         << made.err;
     EXPECT_NE(made.err.find("warning: the music ends at 0:03.00, inside the lyric scene"), std::string::npos) << made.err;
     EXPECT_EQ(namesIn(inputs.folder.path()).size(), 5u) << "only the inputs and the show folder";
+    // The show folder gets the permissions of any new folder, not its private staging folder's.
+    fs::create_directory(inputs.folder / "plain");
+    EXPECT_EQ(fs::status(inputs.folder / "show").permissions(), fs::status(inputs.folder / "plain").permissions());
+    fs::remove(inputs.folder / "plain");
 
     const fs::path data = inputs.folder / "show/data";
     for (const char* file : {"config.txt", "texttiming.txt", "photo.png", "ywsf.mp3", "white.frag", "white.vert",

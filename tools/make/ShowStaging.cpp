@@ -5,13 +5,15 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "tools/common/DataFolder.h"
+
 namespace fs = std::filesystem;
 
 std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force, std::string& failure)
 {
     std::error_code error;
-    fs::path absolute = fs::absolute(folder, error).lexically_normal();
-    if (absolute.has_filename() == false)
+    fs::path absolute = absoluteFromHere(folder);
+    if (!absolute.has_filename())
         absolute = absolute.parent_path();
     const std::string name = folder.string();
     fs::file_status status = fs::symlink_status(absolute, error);
@@ -43,9 +45,10 @@ std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force
         failure = name + ": cannot make a folder beside it to build in: " + std::generic_category().message(errno);
         return std::nullopt;
     }
-    fs::create_directory(fs::path(pattern) / "data", error);
+    std::error_code dataError;
+    fs::create_directory(fs::path(pattern) / "data", dataError);
     fs::create_directory(fs::path(pattern) / "scratch", error);
-    if (error) {
+    if (dataError || error) {
         fs::remove_all(pattern, error);
         failure = name + ": cannot make a folder beside it to build in";
         return std::nullopt;
@@ -71,14 +74,12 @@ bool ShowStaging::commit(std::string& failure)
 {
     std::error_code error;
     fs::remove_all(scratch(), error);
-    if (!fs::exists(folder, error)) {
-        fs::rename(staging, folder, error);
-        if (error) {
-            failure = folder.string() + ": cannot move the show into place: " + error.message();
-            return false;
-        }
-        staging.clear();
-        return true;
+    // A new folder is made here rather than renamed from the staging folder, which mkdtemp
+    // keeps private to its owner: the show folder gets the user's usual permissions.
+    bool made = fs::create_directory(folder, error);
+    if (error) {
+        failure = folder.string() + ": cannot make the folder: " + error.message();
+        return false;
     }
     // An existing folder keeps everything but its data/, which is swapped for the new one.
     fs::path old = staging / "replaced";
@@ -96,6 +97,8 @@ bool ShowStaging::commit(std::string& failure)
         std::error_code ignored;
         if (hadData)
             fs::rename(old, folder / "data", ignored);
+        if (made)
+            fs::remove(folder, ignored);
         return false;
     }
     return true;
