@@ -10,7 +10,7 @@
 #include <exception>
 #include <string>
 
-#include "app/GlStartup.h"
+#include "platform/gl/GlStartup.h"
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "show/MyDemo.h"

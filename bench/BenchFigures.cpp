@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "show/LyricLayers.h"
-#include "show/ShowTimeline.h"
+#include "rules/LyricLayers.h"
+#include "rules/ShowTimeline.h"
 
 namespace {
 

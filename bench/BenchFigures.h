@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 
 // The middle value, or the mean of the two middle values; 0 for no values.
 double median(std::vector<double> values);

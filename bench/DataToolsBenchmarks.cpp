@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "tools/lyrics/LyricFile.h"
-#include "tools/lyrics/LyricImage.h"
-#include "tools/lyrics/TextRaster.h"
-#include "tools/photo/PhotoComposition.h"
+#include "tools/lib/lyrics/LyricFile.h"
+#include "tools/lib/lyrics/LyricImage.h"
+#include "tools/lib/lyrics/TextRaster.h"
+#include "tools/lib/photo/PhotoComposition.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Pass-through layers for the frame floors.
 #include "bench/FloorLayers.h"
 
-#include "show/LyricLayers.h"
+#include "rules/LyricLayers.h"
 
 namespace {
 

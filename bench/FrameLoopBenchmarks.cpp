@@ -13,10 +13,10 @@
 #include "bench/BenchFigures.h"
 #include "bench/SystemCounters.h"
 #include "engine/SceneDispatch.h"
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 #include "tests/support/TempDir.h"
-#include "tools/common/OffscreenContext.h"
-#include "tools/common/ShowBuild.h"
+#include "platform/gl/OffscreenContext.h"
+#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

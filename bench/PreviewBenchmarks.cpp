@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
-#include "tools/common/DataFolder.h"
-#include "tools/common/OffscreenContext.h"
+#include "tools/lib/base/DataFolder.h"
+#include "platform/gl/OffscreenContext.h"
 #include "tools/preview/FileWatch.h"
 #include "tools/preview/OwnedShow.h"
 

@@ -16,7 +16,7 @@ flat in vec4 ring;
 
 out vec4 colour;
 
-// The show's tempo and timetable, from show/ShowTimeline.h, which a shader cannot include: the
+// The show's tempo and timetable, from rules/ShowTimeline.h, which a shader cannot include: the
 // seconds of a beat and of a bar, the start of the chorus and photo scene, and the show's end.
 // A unit test holds these four to that header. The frame's timing is worked out in white.vert
 // from the same four lines; sovane05-make sets the tempo in both.

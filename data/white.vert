@@ -18,7 +18,7 @@ flat out vec3 colourTerm[6];    // the colour as a polynomial of the waves (see 
 flat out vec3 glow;             // the glow's colour at the middle, at the beat's strength
 flat out vec4 ring;             // the bar's ring: its radius, then its colour
 
-// The show's tempo and timetable, from show/ShowTimeline.h, which a shader cannot include: the
+// The show's tempo and timetable, from rules/ShowTimeline.h, which a shader cannot include: the
 // seconds of a beat and of a bar, the start of the chorus and photo scene, and the show's end.
 // A unit test holds these four to that header, here and in white.frag.
 const float kBeat = 60.0 / 128.0;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "resources/ConfigLine.h"
+#include "rules/ConfigLine.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "resources/Mesh.h"
+#include "rules/Mesh.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "resources/Mesh.h"
+#include "rules/Mesh.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "resources/ConfigLine.h"
-#include "resources/InputFile.h"
+#include "rules/ConfigLine.h"
+#include "rules/InputFile.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "resources/Mesh.h"
+#include "rules/Mesh.h"
 #include "resources/ShaderProgram.h"
 #include "resources/Texture.h"
 

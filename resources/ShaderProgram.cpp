@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "resources/InputFile.h"
+#include "rules/InputFile.h"
 
 namespace {
 

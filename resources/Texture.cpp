@@ -9,8 +9,8 @@
 #include <span>
 #include <unordered_set>
 
-#include "resources/InputFile.h"
-#include "resources/TextureImage.h"
+#include "rules/InputFile.h"
+#include "rules/TextureImage.h"
 
 namespace {
 

@@ -9,7 +9,7 @@ using TextureName = uint32_t;
 // Decodes the image at `path` (relative to the working directory) into a new RGBA texture
 // with linear filtering, repeat wrapping and level 0 only, and returns its name. The name is
 // reserved before the file is touched, so a file that cannot be read, decoded or is over the
-// size limits (resources/TextureImage.h) still yields a fresh name, one with no image; the
+// size limits (rules/TextureImage.h) still yields a fresh name, one with no image; the
 // reason goes to standard error.
 TextureName loadTexture(const char* path);
 

@@ -4,8 +4,8 @@
 #include <GL/glew.h>
 
 #include "show/Layers.h"
-#include "show/LyricLayers.h"
-#include "show/ShowTimeline.h"
+#include "rules/LyricLayers.h"
+#include "rules/ShowTimeline.h"
 
 namespace {
 

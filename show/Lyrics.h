@@ -6,7 +6,7 @@
 #include "engine/Scene.h"
 #include "resources/ResourceRegistry.h"
 #include "show/ScreenQuad.h"
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 
 class Lyrics : public cg_engine::Scene {
 public:

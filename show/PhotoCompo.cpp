@@ -4,7 +4,7 @@
 #include <GL/glew.h>
 
 #include "show/Layers.h"
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 
 namespace {
 

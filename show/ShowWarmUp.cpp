@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "show/Layers.h"
-#include "show/LyricLayers.h"
+#include "rules/LyricLayers.h"
 #include "show/Lyrics.h"
 #include "show/PhotoCompo.h"
 

@@ -9,7 +9,7 @@
 
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestMusic.h"
-#include "tools/common/CommandLine.h"
+#include "tools/lib/base/CommandLine.h"
 
 namespace fs = std::filesystem;
 

@@ -12,8 +12,8 @@
 
 #include "tests/support/GlTest.h"
 #include "tests/support/ShowRun.h"
-#include "tools/common/OffscreenContext.h"
-#include "tools/common/ShowBuild.h"
+#include "platform/gl/OffscreenContext.h"
+#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

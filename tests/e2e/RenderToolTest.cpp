@@ -20,7 +20,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/TestMusic.h"
-#include "tools/common/MusicFile.h"
+#include "tools/lib/gl/MusicFile.h"
 
 namespace {
 

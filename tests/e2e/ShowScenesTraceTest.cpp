@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/ShowClock.h"
-#include "show/LyricLayers.h"
+#include "rules/LyricLayers.h"
 #include "tests/support/ShowRun.h"
 #include "tests/support/Trace.h"
 

@@ -1,7 +1,7 @@
 // A mesh's vertex array and buffers on a real context.
 #include <gtest/gtest.h>
 
-#include "resources/Mesh.h"
+#include "rules/Mesh.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 

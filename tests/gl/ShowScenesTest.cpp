@@ -10,7 +10,7 @@
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
 #include "show/ScreenQuad.h"
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 #include "show/ShowWarmUp.h"
 #include "tests/support/FixtureShow.h"
 #include "tests/support/GlTest.h"

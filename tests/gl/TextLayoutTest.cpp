@@ -12,11 +12,11 @@
 #include "resources/ShaderProgram.h"
 #include "resources/Texture.h"
 #include "show/ScreenQuad.h"
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
-#include "tools/common/PngWrite.h"
-#include "tools/lyrics/LayoutHeader.h"
+#include "tools/lib/base/PngWrite.h"
+#include "rules/LayoutHeader.h"
 
 namespace {
 

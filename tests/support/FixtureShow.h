@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 #include "tests/support/Image.h"
 
 struct FixtureLine {

@@ -2,7 +2,7 @@
 #include "tests/support/GlTest.h"
 
 #include "show/ShowGlState.h"
-#include "tools/common/OffscreenContext.h"
+#include "platform/gl/OffscreenContext.h"
 
 #include <cstdlib>
 

@@ -7,9 +7,9 @@
 //       Image frame = readFramebuffer();      // the whole default frame buffer, top row first
 //   }
 //
-// The context (tools/common/OffscreenContext.h) is created once per process and shared by every
+// The context (platform/gl/OffscreenContext.h) is created once per process and shared by every
 // test; SetUp restores the show's state before each test. Tests that need another size render
-// into a RenderTarget (tools/common/RenderTarget.h) and read it with readTarget.
+// into a RenderTarget (tools/lib/gl/RenderTarget.h) and read it with readTarget.
 #pragma once
 
 #include <GL/glew.h>
@@ -18,7 +18,7 @@
 #include <string>
 
 #include "tests/support/Image.h"
-#include "tools/common/RenderTarget.h"
+#include "tools/lib/gl/RenderTarget.h"
 
 class GlTest : public ::testing::Test {
 public:

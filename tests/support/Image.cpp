@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "tools/common/PngWrite.h"
+#include "tools/lib/base/PngWrite.h"
 
 std::ostream& operator<<(std::ostream& out, const Rgba& colour)
 {

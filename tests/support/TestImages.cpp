@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tools/common/PngWrite.h"
+#include "tools/lib/base/PngWrite.h"
 
 namespace {
 

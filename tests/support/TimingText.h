@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 
 // Reads `text` as readTimingPairs reads a file.
 TimingRead readTimingText(std::string_view text, double (&lineStart)[kLyricLineCount],

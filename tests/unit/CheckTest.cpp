@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/DriverLog.h"
+#include "tools/lib/base/DriverLog.h"
 #include "tools/check/Timeline.h"
 
 TEST(CheckTimeline, ABarSpansTheColumnsOfItsWindowWithinTheAxis)

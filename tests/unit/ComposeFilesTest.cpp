@@ -10,8 +10,8 @@
 
 #include "tests/support/TempDir.h"
 #include "tools/compose/Dsp.h"
-#include "tools/compose/Mp3Encoder.h"
-#include "tools/compose/OutputFile.h"
+#include "tools/lib/audio/Mp3Encoder.h"
+#include "platform/system/OutputFile.h"
 #include "tools/compose/WavFile.h"
 
 namespace {

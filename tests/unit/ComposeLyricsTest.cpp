@@ -9,7 +9,7 @@
 
 #include "tests/support/TempDir.h"
 #include "tools/compose/Score.h"
-#include "tools/lyrics/LyricFile.h"
+#include "tools/lib/lyrics/LyricFile.h"
 
 namespace {
 

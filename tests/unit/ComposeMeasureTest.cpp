@@ -10,7 +10,7 @@
 #include "tools/compose/Effects.h"
 #include "tools/compose/Instruments.h"
 #include "tools/compose/Loudness.h"
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 #include "tools/compose/Score.h"
 
 namespace {

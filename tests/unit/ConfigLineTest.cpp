@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "resources/ConfigLine.h"
+#include "rules/ConfigLine.h"
 
 namespace {
 

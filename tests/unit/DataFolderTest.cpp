@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
-#include "tools/common/DataFolder.h"
+#include "tools/lib/base/DataFolder.h"
 
 TEST(DataFolder, DefaultsToTheWorkingFolderShowThenTheInstalledOne)
 {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/GlStartup.h"
+#include "platform/gl/GlStartup.h"
 #include "show/ShowWarmUp.h"
 
 TEST(FramePacing, TheWarmUpDrawsTheFirstTextureOfEachKind)

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "resources/InputFile.h"
+#include "rules/InputFile.h"
 #include "tests/support/TempDir.h"
 
 TEST(InputFile, ReadableFilesAreReadWholeAndOthersNamedWhy)

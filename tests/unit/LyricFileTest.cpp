@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "tests/support/TimingText.h"
-#include "tools/lyrics/LyricFile.h"
-#include "tools/lyrics/TextTiming.h"
+#include "tools/lib/lyrics/LyricFile.h"
+#include "tools/lib/lyrics/TextTiming.h"
 
 namespace {
 

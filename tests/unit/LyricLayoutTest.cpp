@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/lyrics/LayoutHeader.h"
-#include "tools/lyrics/LyricFile.h"
-#include "tools/lyrics/LyricLayout.h"
+#include "rules/LayoutHeader.h"
+#include "tools/lib/lyrics/LyricFile.h"
+#include "tools/lib/lyrics/LyricLayout.h"
 
 namespace {
 

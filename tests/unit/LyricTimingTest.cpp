@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "show/LyricLayers.h"
+#include "rules/LyricLayers.h"
 #include "tests/support/TimingText.h"
 
 namespace {

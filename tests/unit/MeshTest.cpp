@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "resources/Mesh.h"
+#include "rules/Mesh.h"
 #include "tests/support/TempDir.h"
 
 namespace {

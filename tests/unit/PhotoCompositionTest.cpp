@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "tests/support/Image.h"
-#include "tools/lyrics/LayoutHeader.h"
-#include "tools/photo/PhotoComposition.h"
+#include "rules/LayoutHeader.h"
+#include "tools/lib/photo/PhotoComposition.h"
 
 namespace {
 

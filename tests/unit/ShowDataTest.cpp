@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "resources/ConfigLine.h"
-#include "resources/Mesh.h"
-#include "show/ShowTimeline.h"
+#include "rules/ConfigLine.h"
+#include "rules/Mesh.h"
+#include "rules/ShowTimeline.h"
 #include "tests/support/Image.h"
 #include "tests/support/TempDir.h"
-#include "tools/lyrics/LayoutHeader.h"
+#include "rules/LayoutHeader.h"
 
 namespace {
 

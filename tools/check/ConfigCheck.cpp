@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 
 namespace {
 

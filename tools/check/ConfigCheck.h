@@ -1,4 +1,4 @@
-// Checking a show's resource configuration as the show reads it (resources/ConfigLine.h):
+// Checking a show's resource configuration as the show reads it (rules/ConfigLine.h):
 // lines the show ignores that look meant, lines it skips, names registered twice or empty,
 // paths that lead nowhere, and the names the show asks for that nothing registers. No GL.
 #pragma once
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "resources/ConfigLine.h"
-#include "tools/check/Finding.h"
+#include "rules/ConfigLine.h"
+#include "tools/lib/base/Finding.h"
 
 // A complete resource line, which the show loads.
 struct ConfiguredResource {

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <span>
 
-#include "resources/InputFile.h"
-#include "resources/TextureImage.h"
-#include "tools/lyrics/LayoutHeader.h"
+#include "rules/InputFile.h"
+#include "rules/TextureImage.h"
+#include "rules/LayoutHeader.h"
 
 namespace {
 

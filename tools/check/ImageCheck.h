@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/check/Canvas.h"
-#include "tools/check/Finding.h"
+#include "tools/lib/base/Finding.h"
 
 struct CheckedImage {
     bool decoded = false;

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "resources/Mesh.h"
+#include "rules/Mesh.h"
 
 void checkMeshText(std::string_view text, const std::string& path, std::vector<Finding>& findings)
 {

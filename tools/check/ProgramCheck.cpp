@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "resources/ShaderProgram.h"
-#include "tools/check/DriverLog.h"
+#include "tools/lib/base/DriverLog.h"
 
 namespace {
 

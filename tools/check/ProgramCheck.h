@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/check/ConfigCheck.h"
-#include "tools/check/Finding.h"
+#include "tools/lib/base/Finding.h"
 
 // Needs a current OpenGL 4.1 core context with the show's global GL state.
 void checkProgram(const ConfiguredResource& resource, const std::string& configPath, std::vector<Finding>& findings);

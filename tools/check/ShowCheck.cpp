@@ -12,11 +12,11 @@
 #include <sstream>
 
 #include "show/ShowGlState.h"
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 #include "tools/check/ConfigCheck.h"
 #include "tools/check/MeshCheck.h"
 #include "tools/check/ProgramCheck.h"
-#include "tools/common/OffscreenContext.h"
+#include "platform/gl/OffscreenContext.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/Finding.h"
+#include "tools/lib/base/Finding.h"
 #include "tools/check/ImageCheck.h"
 #include "tools/check/TimingCheck.h"
-#include "tools/common/MusicFile.h"
+#include "tools/lib/gl/MusicFile.h"
 
 constexpr long long kTextureBudget = 160LL << 20;
 constexpr const char* kConfigPath = "data/config.txt";

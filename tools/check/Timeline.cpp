@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "show/ShowTimeline.h"
-#include "tools/lyrics/TextRaster.h"
+#include "rules/ShowTimeline.h"
+#include "tools/lib/lyrics/TextRaster.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <array>
 #include <utility>
 
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 #include "tools/check/Canvas.h"
 #include "tools/check/TimingCheck.h"
-#include "tools/common/MusicFile.h"
+#include "tools/lib/gl/MusicFile.h"
 
 class Font;
 

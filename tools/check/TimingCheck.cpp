@@ -5,8 +5,8 @@
 #include <cctype>
 #include <cstdio>
 
-#include "show/LyricLayers.h"
-#include "show/ShowTimeline.h"
+#include "rules/LyricLayers.h"
+#include "rules/ShowTimeline.h"
 
 namespace {
 

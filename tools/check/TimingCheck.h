@@ -1,5 +1,5 @@
-// Checking the lyric timing file with the show's own reader (show/TimingFile.h) and its rule
-// for which lines draw (show/LyricLayers.h): pairs that stop the reading, windows that never
+// Checking the lyric timing file with the show's own reader (rules/TimingFile.h) and its rule
+// for which lines draw (rules/LyricLayers.h): pairs that stop the reading, windows that never
 // show or show too briefly, and moments when more lines show than the depth order has room
 // for. Slots a song leaves unused, a fully transparent image whose window never shows, pass
 // in silence. No GL.
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "show/TimingFile.h"
-#include "tools/check/Finding.h"
+#include "rules/TimingFile.h"
+#include "tools/lib/base/Finding.h"
 
 struct TimedLine {
     double start = 0.0;

@@ -11,13 +11,13 @@
 #include <string>
 #include <string_view>
 
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 #include "tools/check/ShowCheck.h"
 #include "tools/check/Timeline.h"
-#include "tools/common/CommandLine.h"
-#include "tools/common/DataFolder.h"
-#include "tools/common/PngWrite.h"
-#include "tools/lyrics/TextRaster.h"
+#include "tools/lib/base/CommandLine.h"
+#include "tools/lib/base/DataFolder.h"
+#include "tools/lib/base/PngWrite.h"
+#include "tools/lib/lyrics/TextRaster.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

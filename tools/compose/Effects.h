@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tools/compose/Score.h"
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

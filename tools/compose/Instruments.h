@@ -6,7 +6,7 @@
 
 #include "tools/compose/Dsp.h"
 #include "tools/compose/Score.h"
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

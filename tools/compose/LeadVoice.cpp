@@ -9,7 +9,7 @@
 
 #include "tools/compose/Dsp.h"
 #include "tools/compose/Instruments.h"
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

@@ -2,7 +2,7 @@
 // K-weighting and gating of ITU-R BS.1770, in LUFS.
 #pragma once
 
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "tools/compose/Score.h"
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

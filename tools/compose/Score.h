@@ -1,5 +1,5 @@
 // The song "Yellow Windows, Summer Fields" as timed events: the fixed grid shared with the
-// show (show/ShowTimeline.h: 128 BPM, 4/4, bar n at (n - 1) × 1.875 s, chorus at bar 25 = 45 s, final chord at bar
+// show (rules/ShowTimeline.h: 128 BPM, 4/4, bar n at (n - 1) × 1.875 s, chorus at bar 25 = 45 s, final chord at bar
 // 31), the sections, and every note and drum hit of the arrangement. No sound here: Mixdown
 // turns this into audio.
 #pragma once
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "show/ShowTimeline.h"
+#include "rules/ShowTimeline.h"
 
 namespace compose {
 

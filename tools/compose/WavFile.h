@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 namespace compose {
 

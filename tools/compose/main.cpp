@@ -10,13 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/common/CommandLine.h"
-#include "tools/common/StopSignal.h"
+#include "tools/lib/base/CommandLine.h"
+#include "platform/system/StopSignal.h"
 #include "tools/compose/Loudness.h"
 #include "tools/compose/Mixdown.h"
-#include "tools/compose/Mp3Encoder.h"
+#include "tools/lib/audio/Mp3Encoder.h"
 #include "tools/compose/Notation.h"
-#include "tools/compose/OutputFile.h"
+#include "platform/system/OutputFile.h"
 #include "tools/compose/Score.h"
 #include "tools/compose/WavFile.h"
 

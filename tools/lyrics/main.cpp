@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/common/CommandLine.h"
-#include "tools/lyrics/LyricBuild.h"
+#include "tools/lib/base/CommandLine.h"
+#include "tools/lib/lyrics/LyricBuild.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // ffprobe and ffmpeg run as child processes with their output in files of the scratch folder;
-// the encoder is compose's, the final decode tools/common's.
+// the encoder is compose's, the final decode the shared tools library's.
 #include "tools/make/MusicImport.h"
 
 #include <fcntl.h>
@@ -13,10 +13,10 @@
 #include <sstream>
 #include <vector>
 
-#include "tools/common/MusicFile.h"
-#include "tools/compose/Mp3Encoder.h"
-#include "tools/compose/OutputFile.h"
-#include "tools/compose/StereoBuffer.h"
+#include "tools/lib/gl/MusicFile.h"
+#include "tools/lib/audio/Mp3Encoder.h"
+#include "platform/system/OutputFile.h"
+#include "tools/lib/audio/StereoBuffer.h"
 
 extern char** environ;
 

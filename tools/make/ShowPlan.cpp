@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "show/ShowTimeline.h"
-#include "tools/lyrics/LyricFile.h"
+#include "rules/ShowTimeline.h"
+#include "tools/lib/lyrics/LyricFile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "tools/common/DataFolder.h"
+#include "tools/lib/base/DataFolder.h"
 
 namespace fs = std::filesystem;
 

@@ -11,17 +11,17 @@
 #include <string_view>
 #include <vector>
 
-#include "show/ShowTimeline.h"
-#include "tools/common/CommandLine.h"
-#include "tools/common/StopSignal.h"
-#include "tools/common/PngWrite.h"
-#include "tools/lyrics/LyricBuild.h"
+#include "rules/ShowTimeline.h"
+#include "tools/lib/base/CommandLine.h"
+#include "platform/system/StopSignal.h"
+#include "tools/lib/base/PngWrite.h"
+#include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/make/MusicImport.h"
 #include "tools/make/ShowPlan.h"
 #include "tools/make/ShowStaging.h"
 #include "tools/make/StockFiles.h"
-#include "tools/photo/PhotoComposition.h"
-#include "tools/photo/PictureFile.h"
+#include "tools/lib/photo/PhotoComposition.h"
+#include "tools/lib/photo/PictureFile.h"
 
 namespace fs = std::filesystem;
 

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/common/CommandLine.h"
-#include "tools/common/PngWrite.h"
-#include "tools/lyrics/LayoutHeader.h"
-#include "tools/photo/PhotoComposition.h"
-#include "tools/photo/PictureFile.h"
+#include "tools/lib/base/CommandLine.h"
+#include "tools/lib/base/PngWrite.h"
+#include "rules/LayoutHeader.h"
+#include "tools/lib/photo/PhotoComposition.h"
+#include "tools/lib/photo/PictureFile.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "tools/common/DataFolder.h"
+#include "tools/lib/base/DataFolder.h"
 
 namespace {
 

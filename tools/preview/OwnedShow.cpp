@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "app/GlStartup.h"
-#include "tools/common/ShowBuild.h"
+#include "platform/gl/GlStartup.h"
+#include "tools/lib/gl/ShowBuild.h"
 #include "tools/preview/RegistryCapture.h"
 
 namespace {

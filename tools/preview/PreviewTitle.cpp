@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "show/LyricLayers.h"
+#include "rules/LyricLayers.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "show/TimingFile.h"
+#include "rules/TimingFile.h"
 #include "tools/preview/PreviewClock.h"
 
 struct TitleFacts {

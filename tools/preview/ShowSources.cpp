@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "resources/ConfigLine.h"
-#include "tools/common/DataFolder.h"
+#include "rules/ConfigLine.h"
+#include "tools/lib/base/DataFolder.h"
 
 ShowSources readShowSources(std::string_view configText)
 {

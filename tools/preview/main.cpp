@@ -12,11 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/GlStartup.h"
+#include "platform/gl/GlStartup.h"
 #include "engine/ShowClock.h"
-#include "show/ShowTimeline.h"
-#include "tools/common/CommandLine.h"
-#include "tools/common/DataFolder.h"
+#include "rules/ShowTimeline.h"
+#include "tools/lib/base/CommandLine.h"
+#include "tools/lib/base/DataFolder.h"
 #include "tools/preview/FileWatch.h"
 #include "tools/preview/OwnedShow.h"
 #include "tools/preview/PreviewClock.h"

@@ -1,7 +1,7 @@
 // Reading and checking sovane05-render's command line.
 #include "tools/render/RenderOptions.h"
 
-#include "tools/common/CommandLine.h"
+#include "tools/lib/base/CommandLine.h"
 #include "tools/render/FrameTimes.h"
 
 namespace {

@@ -1,0 +1,44 @@
+// Reading the lyric timing file.
+#include "rules/TimingFile.h"
+
+#include <string>
+
+#include "rules/InputFile.h"
+
+TimingRead readTimingPairs(std::FILE* file, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount],
+                           long* pairOffsets)
+{
+    TimingRead read;
+    for (int i = 0; i < kLyricLineCount; ++i) {
+        if (pairOffsets != nullptr)
+            pairOffsets[i] = std::ftell(file);
+        int matched = std::fscanf(file, "%lf %lf\n", &lineStart[i], &lineEnd[i]);
+        if (matched != 2) {
+            // Reading ends here. The C library consumes a token that only starts like a number
+            // ("." or "1e") before it fails, so a further read could resume behind it and show
+            // lines from a file already known to be broken.
+            read.stopReason = matched == EOF || std::feof(file) ? "end of file" : "not a number";
+            break;
+        }
+        ++read.pairsRead;
+    }
+    return read;
+}
+
+TimingRead readTimingFile(const char* path, double (&lineStart)[kLyricLineCount], double (&lineEnd)[kLyricLineCount])
+{
+    OpenedInput opened = openInputFile(path, "r");
+    std::FILE* file = opened.file;
+    if (file == nullptr) {
+        std::fprintf(stderr, "sovane05: %s: cannot open the lyric timing (%s); every lyric line stays hidden\n", path,
+                     opened.failure.c_str());
+        return {0, "end of file"};
+    }
+    TimingRead read = readTimingPairs(file, lineStart, lineEnd);
+    std::fclose(file);
+    if (read.pairsRead < kLyricLineCount) {
+        std::fprintf(stderr, "sovane05: %s: reading stopped at pair %d of %d (%s); pairs %d to %d stay hidden\n", path,
+                     read.pairsRead + 1, kLyricLineCount, read.stopReason, read.pairsRead + 1, kLyricLineCount);
+    }
+    return read;
+}

@@ -1,8 +1,0 @@
-// The lyric images' names.
-#include "show/LineTextureName.h"
-
-std::array<char, 4> lineTextureName(int line)
-{
-    int number = kLyricLineCount - 1 - line;
-    return {char('0' + number / 100), char('0' + number / 10 % 10), char('0' + number % 10), '\0'};
-}

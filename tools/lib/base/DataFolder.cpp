@@ -1,0 +1,82 @@
+// Entering a show folder for --data.
+#include "tools/lib/base/DataFolder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+fs::path absoluteFromHere(const fs::path& path)
+{
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute.lexically_normal();
+}
+
+fs::path defaultDataFolder(const fs::path& workingFolder, const fs::path& programFolder)
+{
+    std::error_code error;
+    if (fs::is_regular_file(workingFolder / "data/config.txt", error))
+        return "data";
+    if (programFolder.empty())
+        return "data";
+    fs::path installed = (programFolder / SOVANE05_INSTALLED_DATA).lexically_normal();
+    if (fs::is_regular_file(installed / "config.txt", error))
+        return installed;
+    return "data";
+}
+
+fs::path defaultDataFolder(std::string_view toolName)
+{
+    std::error_code error;
+    // The executable itself rather than argv[0], which a shell may have found through PATH or a
+    // link elsewhere.
+    fs::path program = fs::read_symlink("/proc/self/exe", error);
+    fs::path programFolder = error ? fs::path() : program.parent_path();
+    fs::path workingFolder = fs::current_path(error);
+    fs::path folder = defaultDataFolder(error ? fs::path(".") : workingFolder, programFolder);
+    if (folder != "data")
+        std::fprintf(stderr, "%.*s: reading %s\n", int(toolName.size()), toolName.data(), folder.c_str());
+    return folder;
+}
+
+DataFolder::DataFolder(const fs::path& dataFolder)
+{
+    std::error_code error;
+    startFolder = fs::current_path(error);
+    data = absoluteFromHere(dataFolder);
+    if (data.has_filename() == false)
+        data = data.parent_path();
+    if (!fs::is_directory(data, error)) {
+        failure = dataFolder.string() + ": not a folder";
+        return;
+    }
+    fs::path showFolder = data.parent_path();
+    if (data.filename() != "data") {
+        std::string pattern = (fs::temp_directory_path(error) / "sovane05-show-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            failure = "cannot make a temporary show folder for " + data.string();
+            return;
+        }
+        linkFolder = pattern;
+        fs::create_directory_symlink(data, linkFolder / "data", error);
+        if (error) {
+            failure = "cannot link " + data.string() + " as data: " + error.message();
+            return;
+        }
+        showFolder = linkFolder;
+    }
+    fs::current_path(showFolder, error);
+    if (error)
+        failure = "cannot enter " + showFolder.string() + ": " + error.message();
+}
+
+DataFolder::~DataFolder()
+{
+    std::error_code error;
+    if (!startFolder.empty())
+        fs::current_path(startFolder, error);
+    if (!linkFolder.empty())
+        fs::remove_all(linkFolder, error);
+}

@@ -1,0 +1,26 @@
+// Reading a GL driver's compile and link log into its messages, each with the source line it
+// names, whichever of the common forms the driver writes:
+//
+//   0:12(5): error: `undeclared' undeclared          Mesa
+//   0(12) : error C1008: undefined variable "x"       NVIDIA
+//   ERROR: 0:12: 'x' : undeclared identifier          AMD, Apple
+//   error: main function not found                    any, no line
+//
+// No GL.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/lib/base/Finding.h"
+
+struct DriverMessage {
+    size_t line = 0;  // 0 when the message names none
+    Severity severity = Severity::Error;
+    std::string message;
+};
+
+// One per problem: each non-empty line of `log` once, an indented one joined to the message
+// before it. A line that names no severity takes `otherwise`.
+std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwise);

@@ -1,0 +1,594 @@
+// The lyric file parser: tag lines, time tags (points and ranges), word stamps, and the end of
+// each line, with every fault reported as "<path>:<line>: <what>"; and fitting what it read to
+// the show's lyric scene and slots.
+#include "tools/lib/lyrics/LyricFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<long long> parseDigits(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), isDigit))
+        return std::nullopt;
+    long long value = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return value;
+}
+
+struct TimeTag {
+    long long start = 0;
+    std::optional<long long> end;
+};
+
+// A stretch of a line's words that becomes one entry, as a byte range of the untrimmed phrase.
+struct Piece {
+    long long start = 0;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+struct PendingRow {
+    long long start = 0;
+    std::optional<long long> end;
+    int line = 0;
+    std::string phrase;
+    std::vector<Piece> pieces;
+    std::optional<long long> closingStamp;
+    bool oneOfSeveral = false;  // one copy of a line with several time tags
+};
+
+// Messages about one copy of a repeated line say which copy by its time.
+std::string copyName(const PendingRow& row)
+{
+    return row.oneOfSeveral ? "the copy at " + formatLyricTime(row.start) + ": " : "";
+}
+
+class Parser {
+public:
+    Parser(std::string_view path) : path(path) {}
+
+    void error(int line, const std::string& what)
+    {
+        result.errors.push_back(std::string(path) + ":" + std::to_string(line) + ": " + what);
+    }
+    void warning(int line, const std::string& what)
+    {
+        result.warnings.push_back(std::string(path) + ":" + std::to_string(line) + ": " + what);
+    }
+
+    void parseLine(std::string_view line, int number);
+    void finish();
+
+    LyricParse result;
+
+private:
+    bool parseTags(std::string_view line, int number, std::size_t& position, std::vector<TimeTag>& times,
+                   bool& metadata);
+    bool parseWords(std::string_view text, int number, long long lineStart, PendingRow& row);
+
+    std::string_view path;
+    std::vector<PendingRow> rows;
+    std::vector<long long> starts;  // every line's start, rows and pause markers alike
+    bool offsetSeen = false;
+};
+
+// Reads the tags at the front of the line: time tags ([mm:ss.xx] or [mm:ss.xx-mm:ss.xx]) or
+// metadata tags ([ar:…]), leaving `position` at the text after them.
+bool Parser::parseTags(std::string_view line, int number, std::size_t& position, std::vector<TimeTag>& times,
+                       bool& metadata)
+{
+    bool ok = true;
+    while (position < line.size() && line[position] == '[') {
+        std::size_t close = line.find(']', position);
+        if (close == std::string_view::npos) {
+            error(number, "unclosed tag '" + std::string(line.substr(position)) + "'");
+            return false;
+        }
+        std::string_view content = line.substr(position + 1, close - position - 1);
+        std::string shown = "[";
+        shown.append(content).push_back(']');
+        if (!content.empty() && isDigit(content.front())) {
+            TimeTag tag;
+            std::size_t dash = content.find('-');
+            std::optional<long long> start = parseLyricTime(content.substr(0, dash));
+            std::optional<long long> end;
+            if (dash != std::string_view::npos)
+                end = parseLyricTime(content.substr(dash + 1));
+            if (!start || (dash != std::string_view::npos && !end)) {
+                error(number, "unreadable time tag " + shown + ": expected [mm:ss.xx] or [mm:ss.xx-mm:ss.xx]");
+                ok = false;
+            } else if (end && *end <= *start) {
+                error(number, "time tag " + shown + " ends before it starts");
+                ok = false;
+            } else {
+                times.push_back({*start, end});
+            }
+        } else {
+            std::size_t colon = content.find(':');
+            std::string key(content.substr(0, colon == std::string_view::npos ? 0 : colon));
+            bool keyOk = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '#';
+            });
+            if (!keyOk) {
+                error(number, "unreadable tag " + shown + ": expected a time like [01:02.50] or a tag like [ar:Artist]");
+                ok = false;
+            } else {
+                metadata = true;
+                std::transform(key.begin(), key.end(), key.begin(),
+                               [](unsigned char c) { return char(std::tolower(c)); });
+                if (key == "length") {
+                    std::optional<long long> length = parseLyricTime(trim(content.substr(colon + 1)));
+                    if (length)
+                        result.sheet.lengthMilliseconds = length;
+                    else
+                        warning(number, "unreadable length " + shown + ": expected [length:mm:ss]; ignored");
+                } else if (key == "offset") {
+                    std::string_view value = trim(content.substr(colon + 1));
+                    bool negative = !value.empty() && value.front() == '-';
+                    if (!value.empty() && (value.front() == '+' || value.front() == '-'))
+                        value.remove_prefix(1);
+                    std::optional<long long> magnitude = parseDigits(value);
+                    if (!magnitude) {
+                        error(number, "unreadable offset " + shown + ": expected whole milliseconds like [offset:+250]");
+                        ok = false;
+                    } else if (offsetSeen) {
+                        error(number, "a second offset tag: the file has one offset");
+                        ok = false;
+                    } else {
+                        offsetSeen = true;
+                        result.sheet.offsetMilliseconds = int(negative ? -*magnitude : *magnitude);
+                    }
+                }
+            }
+        }
+        position = close + 1;
+        // Another tag may follow after spaces; a bracket that is not a time after time tags is text.
+        std::size_t next = position;
+        while (next < line.size() && isSpace(line[next]))
+            ++next;
+        if (next < line.size() && line[next] == '[' &&
+            (metadata || (next + 1 < line.size() && isDigit(line[next + 1]))))
+            position = next;
+        else
+            break;
+    }
+    return ok;
+}
+
+// Splits the text after the time tags at its word stamps into pieces of the phrase.
+bool Parser::parseWords(std::string_view text, int number, long long lineStart, PendingRow& row)
+{
+    struct Segment {
+        std::optional<long long> stamp;  // none for the words before the first stamp
+        std::string shown;
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+    std::vector<Segment> segments(1);
+    long long previous = lineStart;
+    bool ok = true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '<' && i + 1 < text.size() && isDigit(text[i + 1])) {
+            std::size_t close = text.find('>', i);
+            if (close == std::string_view::npos) {
+                error(number, "unclosed word stamp '" + std::string(text.substr(i)) + "'");
+                return false;
+            }
+            std::string shown(text.substr(i, close - i + 1));
+            std::optional<long long> stamp = parseLyricTime(text.substr(i + 1, close - i - 1));
+            if (!stamp) {
+                error(number, "unreadable word stamp " + shown + ": expected <mm:ss.xx>");
+                ok = false;
+            } else if (*stamp < previous) {
+                error(number, copyName(row) + "word stamp " + shown + " is earlier than " +
+                                  (previous == lineStart ? "the line's start " : "the stamp before it, ") +
+                                  formatLyricTime(previous));
+                ok = false;
+            } else {
+                previous = *stamp;
+            }
+            segments.back().end = row.phrase.size();
+            segments.push_back({stamp.value_or(previous), shown, row.phrase.size(), 0});
+            i = close;
+        } else {
+            row.phrase += text[i] == '\t' ? ' ' : text[i];
+        }
+    }
+    segments.back().end = row.phrase.size();
+
+    for (std::size_t s = 0; s < segments.size(); ++s) {
+        const Segment& segment = segments[s];
+        std::size_t begin = segment.begin;
+        std::size_t end = segment.end;
+        while (begin < end && isSpace(row.phrase[begin]))
+            ++begin;
+        while (end > begin && isSpace(row.phrase[end - 1]))
+            --end;
+        if (begin < end) {
+            row.pieces.push_back({segment.stamp.value_or(lineStart), begin, end});
+        } else if (segment.stamp && s + 1 == segments.size()) {
+            // A stamp with nothing after it closes the line, as enhanced LRC writes it.
+            row.closingStamp = segment.stamp;
+        } else if (segment.stamp) {
+            error(number, "word stamp " + segment.shown + " has no words after it");
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void Parser::parseLine(std::string_view line, int number)
+{
+    std::string_view content = trim(line);
+    if (content.empty() || content.front() == '#')
+        return;
+    if (content.front() != '[') {
+        error(number, "expected a time tag like [01:02.50] at the start of the line");
+        return;
+    }
+    std::size_t position = 0;
+    std::vector<TimeTag> times;
+    bool metadata = false;
+    if (!parseTags(content, number, position, times, metadata))
+        return;
+    std::string_view text = trim(content.substr(position));
+    if (metadata) {
+        if (!times.empty())
+            error(number, "a line holds time tags or tags like [ar:Artist], not both");
+        else if (!text.empty())
+            error(number, "text after a tag like [ar:Artist]: lyrics need a time tag");
+        return;
+    }
+
+    // Word stamps belong to the copy whose time tag comes last before the first stamp; the
+    // other copies of the line are moved by the distance between the tags.
+    std::sort(times.begin(), times.end(), [](const TimeTag& a, const TimeTag& b) { return a.start < b.start; });
+    std::optional<long long> firstStamp;
+    for (std::size_t i = 0; i + 1 < text.size() && !firstStamp; ++i)
+        if (text[i] == '<' && isDigit(text[i + 1]))
+            firstStamp = parseLyricTime(text.substr(i + 1, text.find('>', i) - i - 1));
+    const TimeTag* anchor = &times.front();
+    for (const TimeTag& tag : times)
+        if (firstStamp && tag.start <= *firstStamp)
+            anchor = &tag;
+    PendingRow sung;
+    sung.start = anchor->start;
+    sung.oneOfSeveral = times.size() > 1;
+    if (!parseWords(text, number, anchor->start, sung))
+        return;
+
+    for (const TimeTag& tag : times) {
+        PendingRow row = sung;
+        long long shift = tag.start - anchor->start;
+        for (Piece& piece : row.pieces)
+            piece.start += shift;
+        if (row.closingStamp)
+            *row.closingStamp += shift;
+        row.start = tag.start;
+        row.end = tag.end;
+        row.line = number;
+        row.oneOfSeveral = times.size() > 1;
+        starts.push_back(tag.start);
+        if (row.pieces.empty()) {
+            // A time with no words is an LRC pause: it only ends the line before it.
+            if (row.end || row.closingStamp)
+                warning(number, copyName(row) + "a timed line with no words shows nothing");
+            continue;
+        }
+        rows.push_back(std::move(row));
+    }
+}
+
+void Parser::finish()
+{
+    std::sort(starts.begin(), starts.end());
+    LyricSheet& sheet = result.sheet;
+    for (PendingRow& pending : rows) {
+        long long end = 0;
+        if (pending.end) {
+            end = *pending.end;
+            if (pending.closingStamp && *pending.closingStamp != end) {
+                error(pending.line, copyName(pending) + "the closing stamp " + formatLyricTime(*pending.closingStamp) +
+                                        " differs from the line's end " + formatLyricTime(end));
+                continue;
+            }
+        } else if (pending.closingStamp) {
+            end = *pending.closingStamp;
+        } else {
+            auto later = std::upper_bound(starts.begin(), starts.end(), pending.start);
+            end = later != starts.end() ? *later
+                                         : pending.pieces.back().start + static_cast<long long>(kLastLineSeconds * 1000);
+        }
+        bool ok = true;
+        for (const Piece& piece : pending.pieces) {
+            if (piece.start >= end) {
+                error(pending.line, copyName(pending) + "the words '" +
+                                        pending.phrase.substr(piece.begin, piece.end - piece.begin) + "' start at " +
+                                        formatLyricTime(piece.start) + ", not before the line ends at " +
+                                        formatLyricTime(end));
+                ok = false;
+            }
+        }
+        if (!ok)
+            continue;
+
+        // Trim the phrase and move the pieces with it; they are trimmed already, so they fit.
+        std::size_t lead = pending.pieces.front().begin;
+        std::size_t tail = pending.pieces.back().end;
+        LyricRow row;
+        row.phrase = pending.phrase.substr(lead, tail - lead);
+        row.sourceLine = pending.line;
+        row.firstEntry = int(sheet.entries.size());
+        row.entryCount = int(pending.pieces.size());
+        double shift = sheet.offsetMilliseconds;
+        row.start = (pending.start - shift) / 1000.0;
+        row.end = (end - shift) / 1000.0;
+        for (const Piece& piece : pending.pieces) {
+            LyricEntry entry;
+            entry.start = (piece.start - shift) / 1000.0;
+            entry.end = row.end;
+            entry.text = pending.phrase.substr(piece.begin, piece.end - piece.begin);
+            entry.row = int(sheet.rows.size());
+            entry.sourceLine = pending.line;
+            entry.phraseBegin = piece.begin - lead;
+            entry.phraseEnd = piece.end - lead;
+            sheet.entries.push_back(std::move(entry));
+        }
+        sheet.rows.push_back(std::move(row));
+    }
+}
+
+std::string quoted(const LyricEntry& entry)
+{
+    return "'" + entry.text + "'";
+}
+
+long long milliseconds(double seconds)
+{
+    return std::llround(seconds * 1000.0);
+}
+
+// Rebuilds the sheet from the entries `keep` accepts, dropping rows left empty.
+template <typename Keep>
+void keepEntries(LyricSheet& sheet, Keep keep)
+{
+    std::vector<LyricRow> rows;
+    std::vector<LyricEntry> entries;
+    for (const LyricRow& row : sheet.rows) {
+        LyricRow kept = row;
+        kept.firstEntry = int(entries.size());
+        kept.entryCount = 0;
+        for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i) {
+            if (!keep(sheet.entries[std::size_t(i)]))
+                continue;
+            entries.push_back(sheet.entries[std::size_t(i)]);
+            entries.back().row = int(rows.size());
+            ++kept.entryCount;
+        }
+        if (kept.entryCount > 0)
+            rows.push_back(std::move(kept));
+    }
+    sheet.rows = std::move(rows);
+    sheet.entries = std::move(entries);
+}
+
+// Entries on screen at `time`, as the show counts them (start <= time < end at a start).
+int shownAt(const std::vector<LyricEntry>& entries, double time)
+{
+    int count = 0;
+    for (const LyricEntry& entry : entries)
+        count += entry.start <= time && time < entry.end;
+    return count;
+}
+
+// The row's entries as whole words: neighbours with no space between them are one word, split
+// by a stamp inside it.
+std::vector<std::vector<LyricEntry>> wordsOf(const LyricSheet& sheet, const LyricRow& row)
+{
+    std::vector<std::vector<LyricEntry>> words;
+    for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i) {
+        const LyricEntry& entry = sheet.entries[std::size_t(i)];
+        if (!words.empty() && words.back().back().phraseEnd == entry.phraseBegin)
+            words.back().push_back(entry);
+        else
+            words.push_back({entry});
+    }
+    return words;
+}
+
+// The row's words in `groups` entries of as even a number of words as can be; each starts with
+// its first word.
+void groupRow(LyricSheet& sheet, int rowIndex, const std::vector<std::vector<LyricEntry>>& words, int groups)
+{
+    const LyricRow& row = sheet.rows[std::size_t(rowIndex)];
+    std::vector<LyricEntry> grouped;
+    for (int g = 0; g < groups; ++g) {
+        std::size_t first = words.size() * std::size_t(g) / std::size_t(groups);
+        std::size_t last = words.size() * std::size_t(g + 1) / std::size_t(groups);
+        LyricEntry entry = words[first].front();
+        entry.phraseEnd = words[last - 1].back().phraseEnd;
+        entry.text = row.phrase.substr(entry.phraseBegin, entry.phraseEnd - entry.phraseBegin);
+        grouped.push_back(std::move(entry));
+    }
+    std::vector<LyricEntry> entries(sheet.entries.begin(), sheet.entries.begin() + row.firstEntry);
+    entries.insert(entries.end(), grouped.begin(), grouped.end());
+    entries.insert(entries.end(), sheet.entries.begin() + row.firstEntry + row.entryCount, sheet.entries.end());
+    int change = int(grouped.size()) - row.entryCount;
+    sheet.rows[std::size_t(rowIndex)].entryCount = int(grouped.size());
+    for (std::size_t r = std::size_t(rowIndex) + 1; r < sheet.rows.size(); ++r)
+        sheet.rows[r].firstEntry += change;
+    sheet.entries = std::move(entries);
+}
+
+}  // namespace
+
+std::string formatLyricTime(long long milliseconds)
+{
+    char buffer[48];
+    const char* sign = milliseconds < 0 ? "-" : "";
+    long long magnitude = milliseconds < 0 ? -milliseconds : milliseconds;
+    if (magnitude % 10 == 0)
+        std::snprintf(buffer, sizeof buffer, "%s%lld:%02lld.%02lld", sign, magnitude / 60000, magnitude / 1000 % 60,
+                      magnitude % 1000 / 10);
+    else
+        std::snprintf(buffer, sizeof buffer, "%s%lld:%02lld.%03lld", sign, magnitude / 60000, magnitude / 1000 % 60,
+                      magnitude % 1000);
+    return buffer;
+}
+
+std::string formatLyricSeconds(double seconds)
+{
+    return formatLyricTime(milliseconds(seconds));
+}
+
+std::optional<long long> parseLyricTime(std::string_view text)
+{
+    std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    std::string_view secondsPart = text.substr(colon + 1);
+    // "mm:ss:xx" is "mm:ss.xx" as some editors write it.
+    std::size_t dot = secondsPart.find_first_of(".:");
+    std::string_view whole = secondsPart.substr(0, dot);
+    std::string_view fraction = dot == std::string_view::npos ? std::string_view() : secondsPart.substr(dot + 1);
+    if (whole.size() < 1 || whole.size() > 2 || (dot != std::string_view::npos && (fraction.empty() || fraction.size() > 3)))
+        return std::nullopt;
+    std::optional<long long> minutes = parseDigits(text.substr(0, colon));
+    std::optional<long long> seconds = parseDigits(whole);
+    std::optional<long long> parts = fraction.empty() ? std::optional<long long>(0) : parseDigits(fraction);
+    if (!minutes || !seconds || !parts || *seconds >= 60)
+        return std::nullopt;
+    long long milliseconds = *parts;
+    for (std::size_t digits = fraction.size(); digits < 3; ++digits)
+        milliseconds *= 10;
+    return (*minutes * 60 + *seconds) * 1000 + milliseconds;
+}
+
+LyricParse parseLyrics(std::string_view text, std::string_view path)
+{
+    Parser parser(path);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    int number = 0;
+    while (!text.empty()) {
+        std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        ++number;
+        parser.parseLine(line, number);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+    }
+    parser.finish();
+    return std::move(parser.result);
+}
+
+void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    auto where = [&](int line) { return std::string(path) + ":" + std::to_string(line) + ": "; };
+    char sceneEnd[32];
+    std::snprintf(sceneEnd, sizeof sceneEnd, "%g s", fit.sceneEnd);
+
+    const LyricEntry* firstLate = nullptr;
+    int late = 0;
+    for (const LyricEntry& entry : sheet.entries) {
+        if (entry.start < fit.sceneEnd)
+            continue;
+        ++late;
+        if (firstLate == nullptr || entry.start < firstLate->start)
+            firstLate = &entry;
+    }
+    if (firstLate != nullptr) {
+        std::string count = late == 1 ? "1 entry" : std::to_string(late) + " entries";
+        parse.warnings.push_back(where(firstLate->sourceLine) + count + " left out: the first, " + quoted(*firstLate) +
+                                 ", starts at " + formatLyricSeconds(firstLate->start) +
+                                 ", after the lyric scene ends at " + sceneEnd);
+        keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start < fit.sceneEnd; });
+    }
+    sheet.leftOut = late;
+
+    // Group the words of crowded lines until no moment shows more than the show draws, taking
+    // each time the line with the most entries up at the most crowded moment. Every round
+    // leaves at least one entry fewer, so it ends.
+    std::vector<std::vector<std::vector<LyricEntry>>> words;
+    for (const LyricRow& row : sheet.rows)
+        words.push_back(wordsOf(sheet, row));
+    std::vector<int> groupedTo(sheet.rows.size(), 0);
+    std::vector<std::pair<int, double>> crowdedAt(sheet.rows.size());
+    for (;;) {
+        double worstTime = 0.0;
+        int worst = 0;
+        for (const LyricEntry& entry : sheet.entries) {
+            int count = shownAt(sheet.entries, entry.start);
+            if (count > worst) {
+                worst = count;
+                worstTime = entry.start;
+            }
+        }
+        if (worst <= fit.maximumAtOnce)
+            break;
+        int chosen = -1;
+        int chosenUp = 1;
+        for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+            const LyricRow& row = sheet.rows[r];
+            int up = 0;
+            for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i)
+                up += sheet.entries[std::size_t(i)].start <= worstTime && worstTime < sheet.entries[std::size_t(i)].end;
+            if (up > chosenUp && std::min<std::size_t>(words[r].size(), std::size_t(row.entryCount)) > 1) {
+                chosen = int(r);
+                chosenUp = up;
+            }
+        }
+        if (chosen < 0)
+            break;  // single entries crowd the screen: the schedule check reports it
+        const LyricRow& row = sheet.rows[std::size_t(chosen)];
+        int groups = std::min(int(words[std::size_t(chosen)].size()),
+                              row.entryCount - std::min(worst - fit.maximumAtOnce, chosenUp - 1));
+        groupRow(sheet, chosen, words[std::size_t(chosen)], std::max(groups, 1));
+        if (groupedTo[std::size_t(chosen)] == 0)
+            crowdedAt[std::size_t(chosen)] = {worst, worstTime};
+        groupedTo[std::size_t(chosen)] = sheet.rows[std::size_t(chosen)].entryCount;
+    }
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        if (groupedTo[r] == 0)
+            continue;
+        parse.warnings.push_back(where(sheet.rows[r].sourceLine) + "its word stamps would put " +
+                                 std::to_string(crowdedAt[r].first) + " entries on screen at " +
+                                 formatLyricSeconds(crowdedAt[r].second) + ", more than the show's " +
+                                 std::to_string(fit.maximumAtOnce) + ": its " + std::to_string(words[r].size()) +
+                                 " words are grouped into " + std::to_string(groupedTo[r]) + " entries");
+    }
+
+    if (int(sheet.entries.size()) > fit.slots) {
+        const LyricEntry& extra = sheet.entries[std::size_t(fit.slots)];
+        parse.errors.push_back(where(extra.sourceLine) + "entry " + std::to_string(fit.slots + 1) + " " + quoted(extra) +
+                               " at " + formatLyricSeconds(extra.start) + " is one too many: the show has " +
+                               std::to_string(fit.slots) + " slots and the lyric scene holds " +
+                               std::to_string(sheet.entries.size()) + " entries");
+    }
+}

@@ -1,0 +1,79 @@
+// Reading the hand-edited lyric file (LRC, with explicit line ends and word stamps) into the
+// show's timed lyric entries. No GL and no FreeType, so tests and other tools can use it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/LineTextureName.h"
+#include "rules/ShowTimeline.h"
+
+// The show pairs this many timing lines with the textures "000"…"086"; a file may fill fewer.
+inline constexpr int kLyricEntryCount = kLyricLineCount;
+
+// A plain LRC line with no later line to end it stays up this long after its last entry starts.
+inline constexpr double kLastLineSeconds = 4.0;
+
+// One image of the show: a word or word group that appears at `start` and leaves at `end`.
+struct LyricEntry {
+    double start = 0.0;  // seconds of show time, the file's offset applied
+    double end = 0.0;
+    std::string text;  // the words, trimmed
+    int row = 0;       // index into LyricSheet::rows
+    int sourceLine = 0;
+    // Where `text` sits inside its row's phrase, in bytes, so the row can be laid out whole.
+    std::size_t phraseBegin = 0;
+    std::size_t phraseEnd = 0;
+};
+
+// One source line as shown on screen once all its entries are up.
+struct LyricRow {
+    std::string phrase;
+    double start = 0.0;
+    double end = 0.0;
+    int sourceLine = 0;
+    int firstEntry = 0;
+    int entryCount = 0;
+};
+
+struct LyricSheet {
+    std::vector<LyricRow> rows;
+    std::vector<LyricEntry> entries;
+    int offsetMilliseconds = 0;
+    std::optional<long long> lengthMilliseconds;  // the song's length as [length:] gives it
+    int leftOut = 0;                              // entries left out after the lyric scene
+};
+
+struct LyricParse {
+    LyricSheet sheet;
+    std::vector<std::string> errors;    // one line each: "<path>:<line>: <what>"
+    std::vector<std::string> warnings;  // the same form; what was changed to fit the show
+    bool ok() const { return errors.empty(); }
+};
+
+// Parses the whole file: every line with a fault is reported and left out, the rest is read.
+LyricParse parseLyrics(std::string_view text, std::string_view path);
+
+// What the show can hold.
+struct ShowFit {
+    double sceneEnd = kLyricsEnd;  // entries starting at or after it never show
+    int maximumAtOnce = 10;
+    int slots = kLyricEntryCount;
+};
+
+// Fits a parsed file to the show: entries that start at or after the lyric scene's end are left
+// out (one warning counts them and names the first), lines whose word stamps would put more
+// than `maximumAtOnce` entries on screen together are grouped into fewer entries of whole
+// words (a warning each), and more entries than slots is an error naming the first too many.
+void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit = {});
+
+// "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds, also with a colon before the
+// fraction ("mm:ss:xx") as some editors write it; nothing when malformed.
+std::optional<long long> parseLyricTime(std::string_view text);
+
+// A moment as messages show it: "1:50.00", or "0:01.005" when it needs the millisecond.
+std::string formatLyricTime(long long milliseconds);
+std::string formatLyricSeconds(double seconds);

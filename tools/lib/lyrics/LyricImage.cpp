@@ -1,0 +1,141 @@
+// Coverage to outline (a disc dilation), shadow (two box blurs, offset) and fill, composed in
+// premultiplied light and stored unpremultiplied as PNG expects.
+#include "tools/lib/lyrics/LyricImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "rules/LayoutHeader.h"
+
+namespace {
+
+struct Plane {
+    Plane(int width, int height) : width(width), height(height), values(std::size_t(width) * height, 0.0f) {}
+    float at(int x, int y) const
+    {
+        return x < 0 || y < 0 || x >= width || y >= height ? 0.0f : values[std::size_t(y) * width + x];
+    }
+    float& operator()(int x, int y) { return values[std::size_t(y) * width + x]; }
+
+    int width;
+    int height;
+    std::vector<float> values;
+};
+
+// The anti-aliased coverage of a disc of `radius` swept over the fill.
+Plane dilate(const Plane& fill, float radius)
+{
+    Plane out(fill.width, fill.height);
+    int reach = int(std::ceil(radius + 0.5f));
+    for (int y = 0; y < fill.height; ++y) {
+        for (int x = 0; x < fill.width; ++x) {
+            float best = 0.0f;
+            for (int dy = -reach; dy <= reach; ++dy) {
+                for (int dx = -reach; dx <= reach; ++dx) {
+                    float weight = std::clamp(radius + 0.5f - std::sqrt(float(dx * dx + dy * dy)), 0.0f, 1.0f);
+                    best = std::max(best, fill.at(x + dx, y + dy) * weight);
+                }
+            }
+            out(x, y) = best;
+        }
+    }
+    return out;
+}
+
+Plane boxBlur(const Plane& in, int radius, bool horizontal)
+{
+    Plane out(in.width, in.height);
+    float scale = 1.0f / float(2 * radius + 1);
+    for (int y = 0; y < in.height; ++y) {
+        for (int x = 0; x < in.width; ++x) {
+            float sum = 0.0f;
+            for (int k = -radius; k <= radius; ++k)
+                sum += horizontal ? in.at(x + k, y) : in.at(x, y + k);
+            out(x, y) = sum * scale;
+        }
+    }
+    return out;
+}
+
+Plane shifted(const Plane& in, int dx, int dy)
+{
+    Plane out(in.width, in.height);
+    for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < in.width; ++x)
+            out(x, y) = in.at(x - dx, y - dy);
+    return out;
+}
+
+uint8_t toByte(float value)
+{
+    return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
+}
+
+}  // namespace
+
+RgbaImage renderEntryImage(const GlyphRun& run, std::size_t begin, std::size_t end, const EntryPlacement& placement,
+                           int capHeight, const ImageStyle& style)
+{
+    const PixelRect& rect = placement.rect;
+    Plane fill(rect.width(), rect.height());
+    for (const PlacedGlyph& glyph : run.glyphs) {
+        if (glyph.byteBegin < begin || glyph.byteEnd > end)
+            continue;
+        int originX = placement.originX + glyph.left - rect.left;
+        int originY = placement.baselineY + glyph.top - rect.top;
+        for (int y = 0; y < glyph.height; ++y) {
+            for (int x = 0; x < glyph.width; ++x) {
+                int px = originX + x;
+                int py = originY + y;
+                if (px < 0 || py < 0 || px >= fill.width || py >= fill.height)
+                    continue;
+                float coverage = glyph.coverage[std::size_t(y) * glyph.width + x] / 255.0f;
+                fill(px, py) = std::max(fill(px, py), coverage);
+            }
+        }
+    }
+
+    Plane outline = dilate(fill, style.outlineRadius);
+    Plane shadow = outline;
+    for (int pass = 0; pass < 2; ++pass) {
+        shadow = boxBlur(shadow, style.blurRadius, true);
+        shadow = boxBlur(shadow, style.blurRadius, false);
+    }
+    shadow = shifted(shadow, style.shadowOffsetX, style.shadowOffsetY);
+
+    RgbaImage image;
+    image.width = rect.width();
+    image.height = rect.height() + 1;
+    image.pixels.assign(std::size_t(image.width) * image.height * 4, 0);
+    writeLayoutHeader(image.pixels.data(), image.width, {rect.left, rect.top});
+
+    int capTop = placement.baselineY - capHeight;
+    for (int y = 0; y < fill.height; ++y) {
+        float along = std::clamp(float(rect.top + y - capTop) / float(std::max(capHeight, 1)), 0.0f, 1.0f);
+        Colour fillColour{style.fillTop.red + (style.fillBottom.red - style.fillTop.red) * along,
+                          style.fillTop.green + (style.fillBottom.green - style.fillTop.green) * along,
+                          style.fillTop.blue + (style.fillBottom.blue - style.fillTop.blue) * along};
+        for (int x = 0; x < fill.width; ++x) {
+            // Premultiplied "over", back to front: shadow, outline, fill.
+            float red = 0.0f, green = 0.0f, blue = 0.0f, alpha = 0.0f;
+            auto over = [&](const Colour& colour, float layerAlpha) {
+                red = colour.red * layerAlpha + red * (1.0f - layerAlpha);
+                green = colour.green * layerAlpha + green * (1.0f - layerAlpha);
+                blue = colour.blue * layerAlpha + blue * (1.0f - layerAlpha);
+                alpha = layerAlpha + alpha * (1.0f - layerAlpha);
+            };
+            over(style.shadow, shadow.at(x, y) * style.shadowOpacity);
+            over(style.outline, outline.at(x, y));
+            over(fillColour, fill.at(x, y));
+            uint8_t* texel = &image.pixels[(std::size_t(y + 1) * image.width + x) * 4];
+            uint8_t storedAlpha = toByte(alpha);
+            if (storedAlpha == 0)
+                continue;
+            texel[0] = toByte(red / alpha);
+            texel[1] = toByte(green / alpha);
+            texel[2] = toByte(blue / alpha);
+            texel[3] = storedAlpha;
+        }
+    }
+    return image;
+}

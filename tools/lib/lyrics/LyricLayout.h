@@ -1,0 +1,69 @@
+// Where each lyric entry goes on screen and whether the schedule can be shown: rows take the
+// lowest vertical slot free for their whole time, entries sit where their words fall in the
+// row's centred phrase, and the checks name the file line of any entry that breaks a rule.
+// Pure geometry: the glyph measurements come in from the renderer.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/ShowTimeline.h"
+#include "tools/lib/lyrics/LyricFile.h"
+
+// Reference-frame pixels (1920×1080, y down); right and bottom are exclusive.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool overlaps(const PixelRect& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+    bool operator==(const PixelRect&) const = default;
+};
+
+// A row's phrase as laid out by the renderer, relative to its pen origin on the baseline.
+struct RowMeasure {
+    int inkLeft = 0;  // the whole phrase's ink, for centring
+    int inkRight = 0;
+    std::vector<PixelRect> entryInk;  // one per entry of the row, in order
+};
+
+struct LayoutStyle {
+    int margin = 14;   // around the ink, for the outline and shadow
+    int ascent = 60;   // the font's extent above and below the baseline
+    int descent = 15;
+    int slotGap = 6;   // between the margins of neighbouring slots
+    int centreY = 560; // the slots' block is centred here
+};
+
+struct SceneRules {
+    double sceneStart = kLyricsStart;  // the lyric scene is active strictly between these
+    double sceneEnd = kLyricsEnd;
+    double minimumSeconds = 0.3;
+    int maximumAtOnce = 10;
+};
+
+struct EntryPlacement {
+    PixelRect rect;  // the image's text area
+    int originX = 0;  // the row's pen origin and baseline
+    int baselineY = 0;
+    int slot = 0;
+};
+
+// The slot of each row: the lowest one whose previous row has ended when this one starts.
+std::vector<int> assignSlots(const std::vector<LyricRow>& rows);
+
+std::vector<EntryPlacement> placeEntries(const LyricSheet& sheet, const std::vector<RowMeasure>& rows,
+                                         const LayoutStyle& style);
+
+// Every entry shows inside the scene long enough, and not too many at once.
+std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view path, const SceneRules& rules = {});
+
+// Every entry lies inside the frame and none covers another shown at the same moment.
+std::vector<std::string> checkPlacements(const LyricSheet& sheet, const std::vector<EntryPlacement>& placements,
+                                         std::string_view path);
