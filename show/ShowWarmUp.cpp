@@ -3,26 +3,12 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
-
 #include "show/Layers.h"
 #include "rules/LyricLayers.h"
 #include "show/Lyrics.h"
 #include "show/PhotoCompo.h"
 
 namespace {
-
-bool isPowerOfTwo(int size)
-{
-    return size > 0 && (size & (size - 1)) == 0;
-}
-
-int kindOf(const TextureShape& shape)
-{
-    if (shape.width <= 0 || shape.height <= 0)
-        return 0;
-    return 1 + (isPowerOfTwo(shape.width) ? 1 : 0) + (isPowerOfTwo(shape.height) ? 2 : 0);
-}
 
 TextureShape shapeOf(TextureName texture)
 {
@@ -46,20 +32,6 @@ void warmUpLayers(ShaderProgram& background, ShaderProgram& images, const Screen
 }
 
 }  // namespace
-
-std::vector<int> oneTextureOfEachKind(const std::vector<TextureShape>& shapes)
-{
-    std::vector<int> chosen;
-    std::vector<int> kinds;
-    for (size_t index = 0; index < shapes.size(); ++index) {
-        int kind = kindOf(shapes[index]);
-        if (std::find(kinds.begin(), kinds.end(), kind) != kinds.end())
-            continue;
-        kinds.push_back(kind);
-        chosen.push_back(int(index));
-    }
-    return chosen;
-}
 
 void warmUpShow(cg_engine::Demo& demo)
 {

@@ -8,19 +8,8 @@
 //   warmUpShow(*demo);          // into the bound frame buffer, left cleared
 #pragma once
 
-#include <vector>
-
 #include "engine/Demo.h"
-
-// A texture's level 0 as the warm-up sees it; 0 × 0 when it has no image.
-struct TextureShape {
-    int width = 0;
-    int height = 0;
-};
-
-// The indices of the first texture of each kind among `shapes`, in order. The kinds: no image;
-// else whether the width, and whether the height, is a power of two.
-std::vector<int> oneTextureOfEachKind(const std::vector<TextureShape>& shapes);
+#include "rules/FramePacing.h"
 
 // Draws, for every scene of `demo` it knows (Lyrics, PhotoCompo), the background once and one
 // image of each kind, with the scene's programs, quad and depths, into the bound frame buffer,

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "rules/FramePacing.h"
+
 void requestShowContext()
 {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
@@ -37,15 +39,6 @@ std::string loadGlEntryPoints()
         return "";
 #endif
     return reinterpret_cast<const char*>(glewGetErrorString(result));
-}
-
-int chooseSwapInterval(const std::function<bool(int)>& setInterval)
-{
-    for (int interval : {-1, 1}) {
-        if (setInterval(interval))
-            return interval;
-    }
-    return 0;
 }
 
 void requestSwapInterval()

@@ -9,7 +9,6 @@
 //   requestSwapInterval();                        // the show's window only
 #pragma once
 
-#include <functional>
 #include <string>
 
 // Sets the three context attributes (4.1, core profile) and nothing else, so the frame buffer's
@@ -25,12 +24,7 @@ bool hasVisibleDisplay();
 // entry points loaded, otherwise GLEW's reason.
 std::string loadGlEntryPoints();
 
-// The swap intervals asked for, in order, until the driver takes one: adaptive sync (a late
-// frame is shown at once instead of waiting a whole refresh), then sync to every refresh. When
-// it takes neither, its default stays. Returns the interval taken, or 0 for the default.
-int chooseSwapInterval(const std::function<bool(int)>& setInterval);
-
-// chooseSwapInterval with SDL_GL_SetSwapInterval on the current context, silently. Without it
+// chooseSwapInterval (rules/FramePacing.h) with SDL_GL_SetSwapInterval on the current context, silently. Without it
 // a driver whose default is no sync (macOS, or one set to "off") spins the frame loop at full
 // load and tears.
 void requestSwapInterval();

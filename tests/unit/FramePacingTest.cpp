@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/gl/GlStartup.h"
-#include "show/ShowWarmUp.h"
+#include "rules/FramePacing.h"
 
 TEST(FramePacing, TheWarmUpDrawsTheFirstTextureOfEachKind)
 {

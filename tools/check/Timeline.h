@@ -10,7 +10,7 @@
 #include "rules/TimingFile.h"
 #include "tools/check/Canvas.h"
 #include "tools/check/TimingCheck.h"
-#include "tools/lib/gl/MusicFile.h"
+#include "tools/lib/base/DecodedMusic.h"
 
 class Font;
 

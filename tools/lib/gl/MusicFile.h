@@ -7,20 +7,10 @@
 //   if (!music) report("data/ywsf.mp3: " + failure);
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
-struct DecodedMusic {
-    static constexpr int kSampleRate = 44100;
-    static constexpr int kChannels = 2;
-
-    std::vector<int16_t> samples;  // interleaved left, right
-
-    int64_t frames() const { return int64_t(samples.size()) / kChannels; }
-    double seconds() const { return double(frames()) / kSampleRate; }
-};
+#include "tools/lib/base/DecodedMusic.h"
 
 // Decodes the whole file; nothing, with SDL_mixer's reason in `failure`, when it cannot.
 std::optional<DecodedMusic> decodeMusic(const std::string& path, std::string& failure);
