@@ -13,16 +13,16 @@ const char* const kConfigPath = "data/config.txt";
 
 }  // namespace
 
+void (*ResourceRegistry::onBuilt)(ResourceRegistry* registry) = nullptr;
+
 ResourceRegistry::ResourceRegistry()
 {
     // A missing configuration leaves the registry empty without a word, and the show's first
     // lookup names what is missing; anything else in the way is said first.
     InputText file = readInputFile(kConfigPath);
-    if (!file.read) {
-        if (!file.missing)
-            std::fprintf(stderr, "sovane05: %s: cannot read the configuration: %s\n", kConfigPath, file.failure.c_str());
-        return;
-    }
+    if (!file.read && !file.missing)
+        std::fprintf(stderr, "sovane05: %s: cannot read the configuration: %s\n", kConfigPath, file.failure.c_str());
+    // A file that could not be read holds no text, and so no lines.
     const std::string& text = file.text;
 
     size_t lineNumber = 0;
@@ -54,6 +54,8 @@ ResourceRegistry::ResourceRegistry()
             break;
         }
     }
+    if (onBuilt != nullptr)
+        onBuilt(this);
 }
 
 ShaderProgram* ResourceRegistry::getShader(const std::string& name) const

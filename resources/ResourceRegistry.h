@@ -24,6 +24,11 @@ public:
     // throws, and construction stops there.
     ResourceRegistry();
 
+    // When set, the constructor hands it each registry it has built (not one that threw). The
+    // show never sets it: a tool that frees the shows it builds learns here of the registry
+    // MyDemo keeps no pointer to (tools/preview/RegistryCapture.h).
+    static void (*onBuilt)(ResourceRegistry* registry);
+
     // Both throw std::out_of_range for a name that is not registered.
     ShaderProgram* getShader(const std::string& name) const;
     TextureName getTexture(const std::string& name) const;

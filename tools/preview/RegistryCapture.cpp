@@ -1,4 +1,4 @@
-// The wrapped registry constructor and the capture it reports to.
+// Noting the registries built while a capture lives, through the registry's hook.
 #include "tools/preview/RegistryCapture.h"
 
 #include "resources/ResourceRegistry.h"
@@ -7,23 +7,18 @@ namespace {
 
 thread_local RegistryCapture* activeCapture = nullptr;
 
-}  // namespace
-
-// The linker sends every call of ResourceRegistry::ResourceRegistry() (its complete-object
-// constructor, _ZN16ResourceRegistryC1Ev) from the show's code here, and the real one is
-// __real_. A constructor takes its object as its one argument in the platform's C++ ABI.
-extern "C" void __real__ZN16ResourceRegistryC1Ev(ResourceRegistry* registry);
-
-extern "C" void __wrap__ZN16ResourceRegistryC1Ev(ResourceRegistry* registry)
+void noteRegistry(ResourceRegistry* registry)
 {
-    __real__ZN16ResourceRegistryC1Ev(registry);
-    // Noted only once built: a constructor that throws leaves no object to free.
     if (activeCapture != nullptr)
         activeCapture->registries.push_back(registry);
 }
 
+}  // namespace
+
 RegistryCapture::RegistryCapture() : outer(activeCapture)
 {
+    // The same function every time; it notes a registry only on a thread with a capture.
+    ResourceRegistry::onBuilt = noteRegistry;
     activeCapture = this;
 }
 

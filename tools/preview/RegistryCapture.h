@@ -1,7 +1,7 @@
 // MyDemo builds its ResourceRegistry and keeps nothing of it, by design, so a program that
-// frees the shows it builds cannot reach the registry afterwards. Such a program's link wraps
-// the registry's constructor (-Wl,--wrap, set by the sovane05_preview library), and while a
-// RegistryCapture lives, every registry built on its thread is noted in it.
+// frees the shows it builds cannot reach the registry afterwards. The registry tells its hook
+// (ResourceRegistry::onBuilt) of each one built, and while a RegistryCapture lives, every
+// registry built on its thread is noted in it.
 //
 //   RegistryCapture capture;
 //   BuiltShow built = buildShow(width, height);
