@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/gl/GlStartup.h"
+#include "rules/ShowFiles.h"
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "show/MyDemo.h"
@@ -18,8 +19,6 @@
 #include "show/ShowWarmUp.h"
 
 namespace {
-
-const char* const kMusicPath = "data/ywsf.mp3";
 
 // Set by SIGINT and SIGTERM. SDL would turn them into a quit event, which the show cannot tell
 // from a request to close the window and ignores; so the show catches them itself and ends as
@@ -126,9 +125,9 @@ int SDL_main(int, char*[])
     bool audioOpen = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) == 0;
     if (!audioOpen)
         report("cannot open the audio device", Mix_GetError());
-    Mix_Music* music = Mix_LoadMUS(kMusicPath);
+    Mix_Music* music = Mix_LoadMUS(kShowMusicPath);
     if (music == nullptr && audioOpen) {
-        std::fprintf(stderr, "sovane05: %s: cannot load the music: %s\n", kMusicPath, Mix_GetError());
+        std::fprintf(stderr, "sovane05: %s: cannot load the music: %s\n", kShowMusicPath, Mix_GetError());
     }
 
     int width = 0;

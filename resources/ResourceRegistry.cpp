@@ -6,12 +6,7 @@
 
 #include "rules/ConfigLine.h"
 #include "rules/InputFile.h"
-
-namespace {
-
-const char* const kConfigPath = "data/config.txt";
-
-}  // namespace
+#include "rules/ShowFiles.h"
 
 void (*ResourceRegistry::onBuilt)(ResourceRegistry* registry) = nullptr;
 
@@ -19,9 +14,9 @@ ResourceRegistry::ResourceRegistry()
 {
     // A missing configuration leaves the registry empty without a word, and the show's first
     // lookup names what is missing; anything else in the way is said first.
-    InputText file = readInputFile(kConfigPath);
+    InputText file = readInputFile(kShowConfigPath);
     if (!file.read && !file.missing)
-        std::fprintf(stderr, "sovane05: %s: cannot read the configuration: %s\n", kConfigPath, file.failure.c_str());
+        std::fprintf(stderr, "sovane05: %s: cannot read the configuration: %s\n", kShowConfigPath, file.failure.c_str());
     // A file that could not be read holds no text, and so no lines.
     const std::string& text = file.text;
 
@@ -35,7 +30,7 @@ ResourceRegistry::ResourceRegistry()
         // An entry without its fields names nothing to load; the line is skipped, and a later
         // lookup of the name it meant fails with its own message.
         if (line.outcome == ConfigLine::Outcome::Incomplete) {
-            std::fprintf(stderr, "sovane05: %s:%zu: %s\n", kConfigPath, lineNumber,
+            std::fprintf(stderr, "sovane05: %s:%zu: %s\n", kShowConfigPath, lineNumber,
                          fieldsNeeded(entry.kind));
             continue;
         }
@@ -62,7 +57,7 @@ ShaderProgram* ResourceRegistry::getShader(const std::string& name) const
 {
     auto found = shaders.find(name);
     if (found == shaders.end())
-        throw std::out_of_range(std::string(kConfigPath) + ": no shader program named \"" + name + "\"");
+        throw std::out_of_range(std::string(kShowConfigPath) + ": no shader program named \"" + name + "\"");
     return found->second;
 }
 
@@ -70,6 +65,6 @@ TextureName ResourceRegistry::getTexture(const std::string& name) const
 {
     auto found = textures.find(name);
     if (found == textures.end())
-        throw std::out_of_range(std::string(kConfigPath) + ": no texture named \"" + name + "\"");
+        throw std::out_of_range(std::string(kShowConfigPath) + ": no texture named \"" + name + "\"");
     return found->second;
 }

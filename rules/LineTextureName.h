@@ -5,7 +5,7 @@
 
 #include <array>
 
-constexpr int kLyricLineCount = 87;
+#include "rules/ShowFiles.h"
 
 // The registry name of lyric line `line`'s texture: "086" for line 0, "000" for line 86.
 std::array<char, 4> lineTextureName(int line);

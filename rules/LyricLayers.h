@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "engine/ShowClock.h"
+#include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "rules/TimingFile.h"
 
 constexpr float kBackgroundZscore = 0.11f;
 constexpr float kFirstLineZscore = 0.1f;
 constexpr float kLineZscoreStep = -0.01f;
+static_assert(int(kFirstLineZscore / -kLineZscoreStep + 0.5f) == kMostLinesAtOnce,
+              "the lines that fit above zero are the lines the show can show at once");
 
 // Calls drawLine(line, zscore) for each active line, in drawing order. Allocates nothing, so
 // the frame loop can call it every frame.

@@ -3,21 +3,16 @@
 
 #include <GL/glew.h>
 
-#include "show/Layers.h"
 #include "rules/LyricLayers.h"
+#include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
-
-namespace {
-
-const char* const kTimingPath = "data/texttiming.txt";
-
-}  // namespace
+#include "show/Layers.h"
 
 Lyrics::Lyrics(ResourceRegistry* registry)
 {
     startTime = kLyricsStart;
     endTime = kLyricsEnd;
-    readTimingFile(kTimingPath, lineStart, lineEnd);
+    readTimingFile(kShowTimingPath, lineStart, lineEnd);
     // The names follow the entry's position alone, so all 87 are looked up even when pairs
     // are missing.
     for (int line = 0; line < kLyricLineCount; ++line)

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "show/ShowGlState.h"
+#include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "tools/check/ConfigCheck.h"
 #include "tools/check/MeshCheck.h"
@@ -70,9 +71,9 @@ void checkImages(const ConfigCheck& config, int maxTextureSize, bool verbose, Sh
     std::string total = "the textures take " + mebibytes(textureBytes) + " (width × height × 4, " +
                         std::to_string(textureBytes) + " bytes)";
     if (textureBytes > kTextureBudget)
-        check.findings.push_back({kConfigPath, 0, Severity::Error, total + ", over the budget of " + mebibytes(kTextureBudget)});
+        check.findings.push_back({kShowConfigPath, 0, Severity::Error, total + ", over the budget of " + mebibytes(kTextureBudget)});
     else if (verbose)
-        check.findings.push_back({kConfigPath, 0, Severity::Note, total + " of the budget of " + mebibytes(kTextureBudget)});
+        check.findings.push_back({kShowConfigPath, 0, Severity::Note, total + " of the budget of " + mebibytes(kTextureBudget)});
 
     for (int line = 0; line < kLyricLineCount; ++line) {
         const ConfiguredResource* texture = findResource(config, ResourceKind::Texture, lineTextureName(line).data());
@@ -86,14 +87,14 @@ void checkImages(const ConfigCheck& config, int maxTextureSize, bool verbose, Sh
 
 void checkMusic(bool verbose, ShowCheck& check)
 {
-    if (!std::filesystem::exists(kMusicPath)) {
-        check.findings.push_back({kMusicPath, 0, Severity::Error, "missing: the show ends after its first frame"});
+    if (!std::filesystem::exists(kShowMusicPath)) {
+        check.findings.push_back({kShowMusicPath, 0, Severity::Error, "missing: the show ends after its first frame"});
         return;
     }
     std::string failure;
-    check.music = decodeMusic(kMusicPath, failure);
+    check.music = decodeMusic(kShowMusicPath, failure);
     if (!check.music) {
-        check.findings.push_back({kMusicPath, 0, Severity::Error,
+        check.findings.push_back({kShowMusicPath, 0, Severity::Error,
                                   "SDL_mixer cannot decode it (" + failure + "): the show ends after its first frame"});
         return;
     }
@@ -102,10 +103,10 @@ void checkMusic(bool verbose, ShowCheck& check)
     if (seconds < kPhotoEnd - kMusicEndSlack) {
         std::snprintf(text, sizeof text, "it plays %.3f s, shorter than the %g s the scenes span: the show ends with it",
                       seconds, kPhotoEnd);
-        check.findings.push_back({kMusicPath, 0, Severity::Warning, text});
+        check.findings.push_back({kShowMusicPath, 0, Severity::Warning, text});
     } else if (verbose) {
         std::snprintf(text, sizeof text, "it plays %.3f s; the scenes span %g s", seconds, kPhotoEnd);
-        check.findings.push_back({kMusicPath, 0, Severity::Note, text});
+        check.findings.push_back({kShowMusicPath, 0, Severity::Note, text});
     }
 }
 
@@ -114,7 +115,7 @@ void checkMusic(bool verbose, ShowCheck& check)
 ShowCheck checkShow(bool verbose)
 {
     ShowCheck check;
-    ConfigCheck config = checkConfig(kConfigPath);
+    ConfigCheck config = checkConfig(kShowConfigPath);
     check.findings = config.findings;
 
     CheckContext gl;
@@ -133,7 +134,7 @@ ShowCheck checkShow(bool verbose)
         if (!resource.filesPresent)
             continue;
         if (resource.entry.kind == ResourceKind::Shader && gl.context.failure.empty())
-            checkProgram(resource, kConfigPath, check.findings);
+            checkProgram(resource, kShowConfigPath, check.findings);
         if (resource.entry.kind == ResourceKind::Mesh && meshes.insert(resource.entry.path).second)
             checkMeshFile(resource.entry.path, check.findings);
     }
@@ -141,10 +142,10 @@ ShowCheck checkShow(bool verbose)
     std::array<bool, kLyricLineCount> transparent = {};
     for (int line = 0; line < kLyricLineCount; ++line)
         transparent[size_t(line)] = check.lineImages[size_t(line)] != nullptr && check.lineImages[size_t(line)]->fullyTransparent;
-    check.timing = checkTiming(readText(kTimingPath), kTimingPath, transparent, check.findings);
-    checkShowNames(config, kConfigPath, check.findings);
+    check.timing = checkTiming(readText(kShowTimingPath), kShowTimingPath, transparent, check.findings);
+    checkShowNames(config, kShowConfigPath, check.findings);
     checkMusic(verbose, check);
 
-    check.findings = inFileOrder(check.findings, {kConfigPath});
+    check.findings = inFileOrder(check.findings, {kShowConfigPath});
     return check;
 }

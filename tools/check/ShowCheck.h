@@ -15,9 +15,6 @@
 #include "tools/lib/gl/MusicFile.h"
 
 constexpr long long kTextureBudget = 160LL << 20;
-constexpr const char* kConfigPath = "data/config.txt";
-constexpr const char* kTimingPath = "data/texttiming.txt";
-constexpr const char* kMusicPath = "data/ywsf.mp3";
 
 struct ShowCheck {
     std::vector<Finding> findings;  // in file order

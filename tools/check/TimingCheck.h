@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "rules/ShowFiles.h"
 #include "rules/TimingFile.h"
 #include "tools/lib/base/Finding.h"
 
@@ -35,8 +36,6 @@ struct TimingCheck {
     std::vector<Crowd> crowds;
 };
 
-constexpr int kMostLinesAtOnce = 10;
-constexpr double kShortestShowing = 0.3;
 
 // `text` is the file's content, nothing when it cannot be read; `transparent[i]` says that
 // lyric line i's image draws nothing.

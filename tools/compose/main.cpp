@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "platform/system/StopSignal.h"
 #include "tools/compose/Loudness.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr const char* kDefaultOutput = "data/ywsf.mp3";
+constexpr const char* kDefaultOutput = kShowMusicPath;
 
 constexpr const char* kHelp =
     "usage: sovane05-compose [--output PATH] [--wav PATH] [--onsets] [--report]\n"

@@ -29,7 +29,7 @@ std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force
             }
             fs::path data = absolute / "data";
             if (fs::exists(fs::symlink_status(data, error)) &&
-                (!fs::is_directory(fs::symlink_status(data, error)) || !fs::is_regular_file(data / "config.txt", error))) {
+                (!fs::is_directory(fs::symlink_status(data, error)) || !fs::is_regular_file(data / kConfigFileName, error))) {
                 failure = (fs::path(name) / "data").string() + ": not a show's data folder (no config.txt); not replaced";
                 return std::nullopt;
             }

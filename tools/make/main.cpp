@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/base/CommandLine.h"
 #include "platform/system/StopSignal.h"
@@ -100,7 +101,7 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
     if (stopRequested())
         return false;
 
-    std::optional<ImportedMusic> music = importMusic(options.music, data / "ywsf.mp3", staging.scratch(), stopRequested, failure);
+    std::optional<ImportedMusic> music = importMusic(options.music, data / kMusicFileName, staging.scratch(), stopRequested, failure);
     if (!music) {
         if (!failure.empty())
             say(failure);

@@ -19,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/gl/FrameReader.h"
@@ -67,8 +68,6 @@ constexpr std::string_view kUsage =
     "Exit status: 0 done, 1 a reported failure, 2 a usage error.\n";
 
 const Tool kTool{"sovane05-render", kUsage};
-
-const char* const kMusicPath = "data/ywsf.mp3";
 
 // "sovane05: <what>", as the show itself reports what it meets in its data.
 int reportAsTheShow(const std::string& what)
@@ -288,14 +287,14 @@ int render(const RenderOptions& options)
     double musicEnd = 0.0;
     if (options.video || (options.every && !options.to)) {
         // SDL_mixer names a missing file only as a "NULL src".
-        if (std::FILE* file = std::fopen(kMusicPath, "rb"))
+        if (std::FILE* file = std::fopen(kShowMusicPath, "rb"))
             std::fclose(file);
         else
-            return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + std::strerror(errno));
+            return reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + std::strerror(errno));
         std::string why;
-        std::optional<DecodedMusic> music = decodeMusic(kMusicPath, why);
+        std::optional<DecodedMusic> music = decodeMusic(kShowMusicPath, why);
         if (!music)
-            return reportAsTheShow(std::string(kMusicPath) + ": cannot load the music: " + why);
+            return reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + why);
         musicEnd = music->seconds();
     }
     double from = options.from.value_or(0.0);
@@ -306,7 +305,7 @@ int render(const RenderOptions& options)
         if (to > musicEnd || from >= musicEnd) {
             char what[160];
             std::snprintf(what, sizeof what, "%s: the music ends at %.3f s; --from %g --to %g reaches past it",
-                          kMusicPath, musicEnd, from, to);
+                          kShowMusicPath, musicEnd, from, to);
             return reportFailure(kTool, what);
         }
     } else if (options.every) {
@@ -348,7 +347,7 @@ int render(const RenderOptions& options)
     settings.fps = options.fps;
     settings.from = from;
     settings.to = to;
-    settings.music = (folder.data / "ywsf.mp3").string();
+    settings.music = (folder.data / kMusicFileName).string();
     return renderVideo(*show.demo, reader, settings, outputs.front());
 }
 

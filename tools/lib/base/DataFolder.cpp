@@ -17,14 +17,14 @@ fs::path absoluteFromHere(const fs::path& path)
 fs::path defaultDataFolder(const fs::path& workingFolder, const fs::path& programFolder)
 {
     std::error_code error;
-    if (fs::is_regular_file(workingFolder / "data/config.txt", error))
-        return "data";
+    if (fs::is_regular_file(workingFolder / kShowConfigPath, error))
+        return kShowDataFolder;
     if (programFolder.empty())
-        return "data";
+        return kShowDataFolder;
     fs::path installed = (programFolder / SOVANE05_INSTALLED_DATA).lexically_normal();
-    if (fs::is_regular_file(installed / "config.txt", error))
+    if (fs::is_regular_file(installed / kConfigFileName, error))
         return installed;
-    return "data";
+    return kShowDataFolder;
 }
 
 fs::path defaultDataFolder(std::string_view toolName)
@@ -36,7 +36,7 @@ fs::path defaultDataFolder(std::string_view toolName)
     fs::path programFolder = error ? fs::path() : program.parent_path();
     fs::path workingFolder = fs::current_path(error);
     fs::path folder = defaultDataFolder(error ? fs::path(".") : workingFolder, programFolder);
-    if (folder != "data")
+    if (folder != kShowDataFolder)
         std::fprintf(stderr, "%.*s: reading %s\n", int(toolName.size()), toolName.data(), folder.c_str());
     return folder;
 }
@@ -53,14 +53,14 @@ DataFolder::DataFolder(const fs::path& dataFolder)
         return;
     }
     fs::path showFolder = data.parent_path();
-    if (data.filename() != "data") {
+    if (data.filename() != kShowDataFolder) {
         std::string pattern = (fs::temp_directory_path(error) / "sovane05-show-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) {
             failure = "cannot make a temporary show folder for " + data.string();
             return;
         }
         linkFolder = pattern;
-        fs::create_directory_symlink(data, linkFolder / "data", error);
+        fs::create_directory_symlink(data, linkFolder / kShowDataFolder, error);
         if (error) {
             failure = "cannot link " + data.string() + " as data: " + error.message();
             return;

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "rules/ShowFiles.h"
+
 // The data folder a tool reads when not given --data: "data" when the working folder holds a
 // show (data/config.txt); else the installed show's data beside the program, in
 // <bindir>/../share/sovane05/data, when that holds one; else "data" all the same, so that the
@@ -23,11 +25,6 @@ std::filesystem::path defaultDataFolder(const std::filesystem::path& workingFold
 // The same for this process, and when it is not "data", one line on standard error naming the
 // folder the tool reads: "sovane05-check: reading /usr/share/sovane05/data".
 std::filesystem::path defaultDataFolder(std::string_view toolName);
-
-// The files the show itself reads, relative to its folder; everything else the config names.
-constexpr const char* kShowConfigPath = "data/config.txt";
-constexpr const char* kShowTimingPath = "data/texttiming.txt";
-constexpr const char* kShowMusicPath = "data/ywsf.mp3";
 
 // `path` made absolute against the current working folder, for paths a user gave before a
 // tool changes folder.

@@ -12,6 +12,7 @@
 
 #include "tools/lib/base/PngWrite.h"
 #include "rules/LayoutHeader.h"
+#include "rules/ShowFiles.h"
 #include "tools/lib/lyrics/LyricImage.h"
 #include "tools/lib/lyrics/TextTiming.h"
 
@@ -188,7 +189,7 @@ std::optional<std::string> writeLyrics(const LyricBuild& build, const std::files
         if (!writePng(path, image.width, image.height, 4, image.pixels.data()))
             return path + ": cannot write the image";
     }
-    std::string timingPath = (folder / "texttiming.txt").string();
+    std::string timingPath = (folder / kTimingFileName).string();
     std::ofstream timing(timingPath, std::ios::binary | std::ios::trunc);
     timing << formatTextTiming(sheet.entries, kLyricEntryCount);
     timing.close();

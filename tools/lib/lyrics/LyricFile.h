@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rules/LineTextureName.h"
+#include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 
 // The show pairs this many timing lines with the textures "000"…"086"; a file may fill fewer.
@@ -60,7 +61,7 @@ LyricParse parseLyrics(std::string_view text, std::string_view path);
 // What the show can hold.
 struct ShowFit {
     double sceneEnd = kLyricsEnd;  // entries starting at or after it never show
-    int maximumAtOnce = 10;
+    int maximumAtOnce = kMostLinesAtOnce;
     int slots = kLyricEntryCount;
 };
 

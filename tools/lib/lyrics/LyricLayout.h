@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/lyrics/LyricFile.h"
 
@@ -44,8 +45,8 @@ struct LayoutStyle {
 struct SceneRules {
     double sceneStart = kLyricsStart;  // the lyric scene is active strictly between these
     double sceneEnd = kLyricsEnd;
-    double minimumSeconds = 0.3;
-    int maximumAtOnce = 10;
+    double minimumSeconds = kShortestShowing;
+    int maximumAtOnce = kMostLinesAtOnce;
 };
 
 struct EntryPlacement {
