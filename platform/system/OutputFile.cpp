@@ -1,4 +1,4 @@
-// Temporary file, write, flush, rename; the temporary file is removed on any failure.
+// Partial file, write, flush, close, rename; the partial file is removed on any failure.
 #include "platform/system/OutputFile.h"
 
 #ifdef _WIN32
@@ -10,17 +10,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <system_error>
 
-namespace compose {
+namespace fs = std::filesystem;
 
 namespace {
 
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The temporary file is named after the process, so two runs writing one target never share it.
 long processId()
 {
 #ifdef _WIN32
@@ -30,33 +25,64 @@ long processId()
 #endif
 }
 
-}  // namespace
-
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, const std::vector<unsigned char>& bytes)
+fs::path partialPathOf(const fs::path& target)
 {
-    std::filesystem::path partial = path;
-    partial += ".partial-" + std::to_string(processId());
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(partial.string().c_str(), "wb"));
-    if (!file)
-        return std::string("cannot write: ") + std::strerror(errno);
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    int writeError = errno;
-    bool closed = std::fclose(file.release()) == 0;
-    if (!closed && written)
-        writeError = errno;
-    if (!written || !closed) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        return std::string("cannot write: ") + std::strerror(writeError);
-    }
-    std::error_code error;
-    std::filesystem::rename(partial, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        return "cannot replace: " + error.message();
-    }
-    return std::nullopt;
+    return target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(processId()));
 }
 
-}  // namespace compose
+std::string cannotWrite(int error)
+{
+    return std::string("cannot write: ") + std::strerror(error);
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const fs::path& destination) : target(destination), partialPath(partialPathOf(destination)) {}
+
+OutputFile::~OutputFile()
+{
+    if (!committed) {
+        std::error_code ignored;
+        fs::remove(partialPath, ignored);
+    }
+}
+
+std::string OutputFile::create() const
+{
+    return write({});
+}
+
+std::string OutputFile::write(std::span<const unsigned char> bytes) const
+{
+    std::FILE* file = std::fopen(partialPath.string().c_str(), "wb");
+    if (file == nullptr)
+        return cannotWrite(errno);
+    bool written = (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) && std::fflush(file) == 0;
+    int writeError = errno;
+    // A full disk may show only when the buffers reach it at the close.
+    bool closed = std::fclose(file) == 0;
+    if (written && !closed)
+        writeError = errno;
+    return written && closed ? "" : cannotWrite(writeError);
+}
+
+std::string OutputFile::commit()
+{
+    std::error_code error;
+    fs::rename(partialPath, target, error);
+    if (error)
+        return "cannot replace: " + error.message();
+    committed = true;
+    return "";
+}
+
+std::optional<std::string> writeFileAtomically(const fs::path& path, const std::vector<unsigned char>& bytes)
+{
+    OutputFile output(path);
+    std::string failure = output.write(bytes);
+    if (failure.empty())
+        failure = output.commit();
+    if (failure.empty())
+        return std::nullopt;
+    return failure;
+}

@@ -54,6 +54,8 @@ TEST(CheckDriverLog, EachLogLineGivesItsSourceLineAndSeverity)
          "0:4(9): error:    float sin(float)\n0:4(9): error:    vec2 sin(vec2)\n0:5(1): error:   another line, another problem\n",
          {{4, Severity::Error, "no matching function for call to `sin(error)'; candidates are: float sin(float), vec2 sin(vec2)"},
           {5, Severity::Error, "  another line, another problem"}}},
+        {"0:12: error: no column", {{12, Severity::Error, "no column"}}},
+        {"0:12(x): error: not a column", {{0, Severity::Warning, "0:12(x): error: not a column"}}},
         {"0(7) : error C1008: undefined variable \"x\"", {{7, Severity::Error, "undefined variable \"x\""}}},
         {"ERROR: 0:9: 'x' : undeclared identifier\r\n", {{9, Severity::Error, "'x' : undeclared identifier"}}},
         {"WARNING: 0:2: precision ignored", {{2, Severity::Warning, "precision ignored"}}},

@@ -84,16 +84,16 @@ TEST(ComposeFiles, OutputIsReplacedWholeOrNotAtAll)
     TempDir folder;
     std::filesystem::path target = folder / "track.mp3";
     writeFile(target, "old");
-    EXPECT_EQ(compose::writeFileAtomically(target, {'n', 'e', 'w'}), std::nullopt);
+    EXPECT_EQ(writeFileAtomically(target, {'n', 'e', 'w'}), std::nullopt);
     EXPECT_EQ(readFile(target), "new");
 
     std::filesystem::path missing = folder / "no-such-folder" / "track.mp3";
-    std::optional<std::string> error = compose::writeFileAtomically(missing, {'x'});
+    std::optional<std::string> error = writeFileAtomically(missing, {'x'});
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("No such file or directory"), std::string::npos) << *error;
 
     std::filesystem::create_directories(folder / "a-folder");
-    EXPECT_TRUE(compose::writeFileAtomically(folder / "a-folder", {'x'}));
+    EXPECT_TRUE(writeFileAtomically(folder / "a-folder", {'x'}));
     // No temporary file is left behind by either failure.
     int files = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))

@@ -116,7 +116,7 @@ int run(const Options& options)
             report(*options.mp3Path, "interrupted; nothing written");
             return 1;
         }
-        if (std::optional<std::string> error = compose::writeFileAtomically(*options.mp3Path, *mp3)) {
+        if (std::optional<std::string> error = writeFileAtomically(*options.mp3Path, *mp3)) {
             report(*options.mp3Path, *error);
             return 1;
         }
@@ -127,7 +127,7 @@ int run(const Options& options)
             report(*options.wavPath, "interrupted; nothing written");
             return 1;
         }
-        if (std::optional<std::string> error = compose::writeFileAtomically(*options.wavPath, compose::encodeWav(*audio))) {
+        if (std::optional<std::string> error = writeFileAtomically(*options.wavPath, compose::encodeWav(*audio))) {
             report(*options.wavPath, *error);
             return 1;
         }

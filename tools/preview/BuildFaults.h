@@ -12,9 +12,10 @@
 // None: initialise() threw and there is nothing to draw.
 enum class BuildQuality { None, Faulty, Sound };
 
-// The info log of a shader that did not compile, one line per message. The driver's
-// "0:5(12): error: ..." (source 0, line 5, column 12) becomes "data/white.frag:5: error: ...";
-// any other line is kept after the path.
+// The info log of a shader that did not compile, one line per message, read by the one reader
+// of driver logs (tools/lib/base/DriverLog.h) in any driver's form: Mesa's "0:5(12): error: ..."
+// (source 0, line 5, column 12) becomes "data/white.frag:5: error: ..."; a line that names no
+// severity is kept after the path.
 std::vector<std::string> compileFaults(std::string_view path, std::string_view log);
 
 // The info log of a program whose shaders compiled but which does not link, named by its

@@ -2,17 +2,12 @@
 #include "tools/render/VideoEncoder.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/mman.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-
-extern char** environ;
 
 namespace {
 
@@ -54,35 +49,16 @@ VideoEncoder::VideoEncoder(const VideoSettings& settings)
     fcntl(frames, F_SETPIPE_SZ, 1 << 20);
     errors = memfd_create("ffmpeg-errors", MFD_CLOEXEC);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (errors >= 0)
-        posix_spawn_file_actions_adddup2(&actions, errors, 2);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    // This tool ignores SIGPIPE, and an ignored signal stays ignored across exec.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-
-    std::vector<std::string> command = ffmpegCommand(settings);
-    std::vector<char*> arguments;
-    for (std::string& argument : command)
-        arguments.push_back(argument.data());
-    arguments.push_back(nullptr);
-    int spawned = posix_spawnp(&child, "ffmpeg", &actions, &attributes, arguments.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    ChildSetup setup;
+    setup.command = ffmpegCommand(settings);
+    setup.input.descriptor = pipeEnds[0];
+    setup.error.descriptor = errors;
+    ffmpeg = std::make_unique<ChildProcess>(setup);
     close(pipeEnds[0]);
-    if (spawned != 0) {
-        child = -1;
-        failure = spawned == ENOENT ? "ffmpeg not found: it comes with Debian's package ffmpeg (apt-get install ffmpeg)"
-                                    : std::string("cannot start ffmpeg: ") + std::strerror(spawned);
+    if (int error = ffmpeg->startError; error != 0) {
+        ffmpeg.reset();
+        failure = error == ENOENT ? "ffmpeg not found: it comes with Debian's package ffmpeg (apt-get install ffmpeg)"
+                                  : std::string("cannot start ffmpeg: ") + std::strerror(error);
     }
 }
 
@@ -104,40 +80,35 @@ bool VideoEncoder::write(std::span<const uint8_t> frame)
     return true;
 }
 
-std::string VideoEncoder::finish()
+void VideoEncoder::closeFrames()
 {
     if (frames >= 0) {
         close(frames);
         frames = -1;
     }
-    if (child < 0)
+}
+
+std::string VideoEncoder::finish()
+{
+    closeFrames();
+    if (!ffmpeg)
         return "ffmpeg is not running";
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    child = -1;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+    ChildExit ended = ffmpeg->wait();
+    ffmpeg.reset();
+    if (ended.status == 0)
         return "";
     std::string said = lastWords();
     if (!said.empty())
         return "ffmpeg failed: " + said;
-    if (WIFSIGNALED(status))
-        return "ffmpeg ended on signal " + std::to_string(WTERMSIG(status));
-    return "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status));
+    if (ended.signal != 0)
+        return "ffmpeg ended on signal " + std::to_string(ended.signal);
+    return "ffmpeg failed with exit status " + std::to_string(ended.status);
 }
 
 void VideoEncoder::stop()
 {
-    if (frames >= 0) {
-        close(frames);
-        frames = -1;
-    }
-    if (child < 0)
-        return;
-    kill(child, SIGKILL);
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    child = -1;
+    closeFrames();
+    ffmpeg.reset();
 }
 
 std::string VideoEncoder::lastWords() const

@@ -9,12 +9,13 @@
 //   std::string failure = encoder.finish();
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/system/ChildProcess.h"
 
 struct VideoSettings {
     int width = 0;
@@ -46,15 +47,16 @@ public:
     // the write.
     bool write(std::span<const uint8_t> frame);
     // Ends the frames and waits for ffmpeg to write the file: "" when it did, otherwise what
-    // ffmpeg said last.
+    // ffmpeg said last. A stop requested meanwhile ends ffmpeg at once.
     std::string finish();
     // Ends ffmpeg at once, its output unfinished.
     void stop();
 
 private:
     std::string lastWords() const;
+    void closeFrames();
 
-    pid_t child = -1;
+    std::unique_ptr<ChildProcess> ffmpeg;  // null once it ended or when it could not start
     int frames = -1;  // the pipe's writing end
     int errors = -1;  // a memory file holding ffmpeg's standard error
 };

@@ -27,6 +27,7 @@
 #include "platform/gl/OffscreenContext.h"
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/gl/RenderTarget.h"
+#include "platform/system/OutputFile.h"
 #include "platform/system/StopSignal.h"
 #include "tools/lib/gl/ShowBuild.h"
 #include "tools/render/FrameTimes.h"
@@ -80,51 +81,6 @@ int reportAsTheShow(const std::string& what)
 struct Output {
     std::string shown;
     fs::path path;
-};
-
-// An output's file while it is being written: hidden beside it, so the rename that gives it
-// its name stays on one file system, and removed unless it was given its name.
-class PartialFile {
-public:
-    explicit PartialFile(const fs::path& output)
-        : path(output.parent_path() / ("." + output.filename().string() + ".partial-" + std::to_string(getpid())))
-    {
-    }
-    ~PartialFile()
-    {
-        if (!named) {
-            std::error_code ignored;
-            fs::remove(path, ignored);
-        }
-    }
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-
-    // Creates it empty, to learn before any rendering whether the folder takes files.
-    std::string create() const
-    {
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file == nullptr)
-            return std::string("cannot write: ") + std::strerror(errno);
-        std::fclose(file);
-        return "";
-    }
-
-    // Gives the finished file the output's name.
-    std::string name(const fs::path& output)
-    {
-        std::error_code error;
-        fs::rename(path, output, error);
-        if (error)
-            return "cannot replace: " + error.message();
-        named = true;
-        return "";
-    }
-
-    const fs::path path;
-
-private:
-    bool named = false;
 };
 
 // Refuses outputs that exist unless --force, and makes their folders; "" when all is ready.
@@ -209,12 +165,12 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
             }
         }
         const Output& output = outputs[size_t(index)];
-        PartialFile partial(output.path);
-        if (!writePng(partial.path.string(), reader.width, reader.height, 3, rgb.data())) {
+        OutputFile file(output.path);
+        if (!writePng(file.partialPath.string(), reader.width, reader.height, 3, rgb.data())) {
             failure = output.shown + ": cannot write the image";
             return false;
         }
-        failure = partial.name(output.path);
+        failure = file.commit();
         if (!failure.empty())
             failure = output.shown + ": " + failure;
         return failure.empty();
@@ -238,12 +194,12 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
 
 int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings& settings, const Output& output)
 {
-    PartialFile partial(output.path);
-    std::string failure = partial.create();
+    OutputFile file(output.path);
+    std::string failure = file.create();
     if (!failure.empty())
         return reportFailure(kTool, output.shown + ": " + failure);
     VideoSettings encoding = settings;
-    encoding.output = partial.path.string();
+    encoding.output = file.partialPath.string();
     // Declared after the partial file, so ffmpeg is ended before that file is removed.
     VideoEncoder encoder(encoding);
     if (!encoder.failure.empty())
@@ -265,7 +221,7 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
     if (failure.empty() && sent < count)
         failure = "ffmpeg stopped taking frames";
     if (failure.empty())
-        failure = partial.name(output.path);
+        failure = file.commit();
     if (!failure.empty())
         return reportFailureAfter(progress, output.shown + ": " + failure);
     return 0;

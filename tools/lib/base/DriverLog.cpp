@@ -41,13 +41,15 @@ struct Cursor {
     }
 };
 
-// "0:12(5): error: text"
+// "0:12(5): error: text", or "0:12: error: text"
 std::optional<DriverMessage> mesaForm(Cursor cursor)
 {
-    DriverMessage message;
     std::optional<size_t> line;
-    if (!cursor.number() || !cursor.take(":") || !(line = cursor.number()) || !cursor.take("(") || !cursor.number() ||
-        !cursor.take("): "))
+    if (!cursor.number() || !cursor.take(":") || !(line = cursor.number()))
+        return std::nullopt;
+    if (cursor.take("(") && (!cursor.number() || !cursor.take(")")))
+        return std::nullopt;
+    if (!cursor.take(": "))
         return std::nullopt;
     std::optional<Severity> severity = cursor.severity(false);
     if (!severity || !cursor.take(": "))
@@ -89,7 +91,7 @@ DriverMessage plainForm(Cursor cursor, Severity otherwise)
         cursor.take(" ");
         return {0, *severity, std::string(cursor.rest)};
     }
-    return {0, otherwise, std::string(cursor.rest)};
+    return {0, otherwise, std::string(cursor.rest), false};
 }
 
 }  // namespace

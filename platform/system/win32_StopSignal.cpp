@@ -1,4 +1,5 @@
-// The stop request the signals leave for the tool to read.
+// The stop request on Windows, whose C library knows SIGINT and SIGTERM and no SIGHUP or
+// SIGPIPE.
 #include "platform/system/StopSignal.h"
 
 #include <csignal>
@@ -17,20 +18,15 @@ void requestStop(int signal)
 
 void catchStopSignals()
 {
-#ifdef SIGHUP
-    // POSIX: sigaction, since std::signal there resumes interrupted calls.
-    struct sigaction action = {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
-#else
     for (int signal : {SIGINT, SIGTERM})
         std::signal(signal, requestStop);
-#endif
 }
 
 bool stopRequested()
 {
     return stopSignal != 0;
+}
+
+void ignoreBrokenPipe()
+{
 }
