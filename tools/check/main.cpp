@@ -3,17 +3,20 @@
 // also draws the show's timeline as a PNG.
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "rules/ShowTimeline.h"
 #include "tools/check/ShowCheck.h"
 #include "tools/check/Timeline.h"
+#include "platform/system/StopSignal.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
@@ -21,22 +24,14 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kSynopsis =
     "usage: sovane05-check [--data DIR] [--verbose] [--timeline FILE.png [--size WIDTHxHEIGHT] [--force]]\n"
     "\n"
     "Reads a show's data folder the way the show reads it and reports every problem at once on\n"
     "standard output, one line each (\"path:line: error: message\"), then a summary line. Exits 1\n"
     "when there is an error, 0 when there are only warnings or none.\n"
-    "\n"
-    "  --data DIR              the data folder (default: ./data, else the installed show's)\n"
-    "  --verbose               also notes each image's size and channels, the texture memory and\n"
-    "                          the music's length\n"
-    "  --timeline FILE.png     draws the show's timeline: the music, the scenes and every lyric line\n"
-    "  --size WIDTHxHEIGHT     the picture's size (default 1920x1440)\n"
-    "  --force                 overwrites an existing picture\n"
-    "  --help, --version\n";
+    "\n";
 
-const Tool kTool{"sovane05-check", kUsage};
 const char* const kLabelFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 struct Options {
@@ -48,6 +43,30 @@ struct Options {
     bool sizeGiven = false;
     bool force = false;
 };
+
+std::vector<Option> optionTable(Options& options)
+{
+    auto size = [&options](const OptionUse& use) {
+        std::optional<std::pair<int, int>> given = parseSize(use.value, 256, 8192);
+        if (!given)
+            return "--size needs WIDTHxHEIGHT between 256 and 8192, not '" + std::string(use.value) + "'";
+        std::tie(options.width, options.height) = *given;
+        options.sizeGiven = true;
+        return std::string();
+    };
+    return {
+        {"--data", "", "DIR", "the data folder (default: ./data, else the installed show's)", storeValue(options.data)},
+        {"--verbose", "", "",
+         "also notes each image's size and channels, the texture memory and\nthe music's length",
+         setFlag(options.verbose)},
+        {"--timeline", "", "FILE.png", "draws the show's timeline: the music, the scenes and every lyric line",
+         storeValue(options.timeline)},
+        {"--size", "", "WIDTHxHEIGHT", "the picture's size (default 1920x1440)", size},
+        {"--force", "", "", "overwrites an existing picture", setFlag(options.force)},
+    };
+}
+
+const Tool kTool = describeTool("sovane05-check", kSynopsis, optionTable);
 
 bool writeTimeline(const ShowCheck& check, const Options& options)
 {
@@ -72,33 +91,10 @@ bool writeTimeline(const ShowCheck& check, const Options& options)
 
 int main(int argc, char** argv)
 {
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipe();
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (std::optional<int> answered = answerStandardOption(kTool, argument))
-            return *answered;
-        bool takesValue = argument == "--data" || argument == "--timeline" || argument == "--size";
-        if (takesValue && i + 1 >= argc)
-            return usageError(kTool, std::string(argument) + " needs a value");
-        if (argument == "--data") {
-            options.data = argv[++i];
-        } else if (argument == "--timeline") {
-            options.timeline = argv[++i];
-        } else if (argument == "--size") {
-            std::optional<std::pair<int, int>> size = parseSize(argv[++i], 256, 8192);
-            if (!size)
-                return usageError(kTool, "--size needs WIDTHxHEIGHT between 256 and 8192, not '" + std::string(argv[i]) + "'");
-            std::tie(options.width, options.height) = *size;
-            options.sizeGiven = true;
-        } else if (argument == "--verbose") {
-            options.verbose = true;
-        } else if (argument == "--force") {
-            options.force = true;
-        } else {
-            return usageError(kTool, "unknown argument '" + std::string(argument) + "'");
-        }
-    }
+    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+        return *status;
     if (options.timeline.empty() && (options.sizeGiven || options.force))
         return usageError(kTool, std::string(options.sizeGiven ? "--size" : "--force") + " goes with --timeline");
 

@@ -1,6 +1,5 @@
 // compose: renders the show's original music from the score and writes it as MP3 (and, on
 // request, WAV); can also list the sung melody's note onsets for timing the lyric file.
-#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -25,19 +24,13 @@ namespace {
 
 constexpr const char* kDefaultOutput = kShowMusicPath;
 
-constexpr const char* kHelp =
+constexpr std::string_view kSynopsis =
     "usage: sovane05-compose [--output PATH] [--wav PATH] [--onsets] [--report]\n"
-    "Renders the show's music, the same bytes on every run.\n"
-    "  --output PATH  write the MP3 (44.1 kHz stereo, 160 kb/s) to PATH\n"
-    "  --wav PATH     write the render as 16-bit WAV to PATH\n"
-    "  --onsets       print the sung melody's note onsets, one per line: seconds, note name\n"
-    "  --report       print length, peaks, loudness, file sizes and render time\n"
-    "  --help         print this text\n"
-    "  --version      print the version\n"
+    "Renders the show's music, the same bytes on every run.\n";
+
+constexpr std::string_view kNotes =
     "With neither --output nor --wav, the MP3 goes to data/ywsf.mp3, unless --onsets is the\n"
     "only request. Exit status: 0 done, 1 failed (reported on standard error), 2 usage error.\n";
-
-const Tool kTool{"sovane05-compose", kHelp};
 
 void report(std::string_view path, std::string_view what)
 {
@@ -52,30 +45,33 @@ struct Options {
     std::optional<int> answered;  // --help or --version was answered, with this exit status
 };
 
-// Returns nothing after reporting a usage error.
+std::vector<Option> optionTable(Options& options)
+{
+    return {
+        {"--output", "", "PATH", "write the MP3 (44.1 kHz stereo, 160 kb/s) to PATH", storeValue(options.mp3Path)},
+        {"--wav", "", "PATH", "write the render as 16-bit WAV to PATH", storeValue(options.wavPath)},
+        {"--onsets", "", "", "print the sung melody's note onsets, one per line: seconds, note name",
+         setFlag(options.onsets)},
+        {"--report", "", "", "print length, peaks, loudness, file sizes and render time", setFlag(options.report)},
+    };
+}
+
+const Tool kTool = describeTool("sovane05-compose", kSynopsis, optionTable, kNotes);
+
+// Returns nothing after reporting a usage error, in this tool's own words: "<option>: needs a
+// path", "<argument>: unknown option".
 std::optional<Options> parseOptions(int argc, char** argv)
 {
     Options options;
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string_view argument = arguments[i];
-        if (std::optional<int> answered = answerStandardOption(kTool, argument)) {
-            options.answered = answered;
-            return options;
-        } else if (argument == "--onsets") {
-            options.onsets = true;
-        } else if (argument == "--report") {
-            options.report = true;
-        } else if (argument == "--output" || argument == "--wav") {
-            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-                report(argument, "needs a path");
-                return std::nullopt;
-            }
-            (argument == "--output" ? options.mp3Path : options.wavPath) = std::string(arguments[++i]);
-        } else {
-            report(argument, "unknown option");
-            return std::nullopt;
-        }
+    CommandLineRead read = readArguments(optionTable(options), arguments);
+    if (!read.standardOption.empty()) {
+        options.answered = answerStandardOption(kTool, read.standardOption);
+        return options;
+    }
+    if (read.fault != CommandLineRead::Fault::None) {
+        report(read.argument, read.fault == CommandLineRead::Fault::MissingValue ? "needs a path" : "unknown option");
+        return std::nullopt;
     }
     if (!options.mp3Path && !options.wavPath && !options.onsets)
         options.mp3Path = kDefaultOutput;
@@ -154,16 +150,13 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    // A closed pipe must show up as a write error, not end the process; SIGPIPE exists only on
-    // POSIX systems.
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    // A closed pipe must show up as a write error, not end the process.
+    ignoreBrokenPipe();
     catchStopSignals();
 
     std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {
-        std::fputs(kHelp, stderr);
+        std::fputs(kTool.usage.c_str(), stderr);
         return 2;
     }
     if (options->answered)

@@ -2,20 +2,22 @@
 // the show's timing file and one image per slot (data/texttiming.txt, data/lyrics/000.png …
 // 086.png), after checking that every entry can be seen and that nothing shown together
 // overlaps. Every problem of the file is reported in the one run.
-#include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/system/StopSignal.h"
+#include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/lyrics/LyricBuild.h"
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kSynopsis =
     "usage: sovane05-lyrics [--input FILE] [--output FOLDER] [--font FONT]... [--strict] [--check]\n"
     "\n"
     "Reads the lyric file (default authoring/lyrics.txt; LRC files work too) and writes\n"
@@ -23,55 +25,39 @@ constexpr const char* kUsage =
     "first entry of the file is the first timing line and image 086. Entries that start after\n"
     "the lyric scene (45 s) are left out, slots the file does not fill stay blank, and lines\n"
     "whose word stamps crowd the screen are grouped into fewer entries, each with a warning.\n"
-    "\n"
-    "  --input FILE     the lyric file\n"
-    "  --output FOLDER  where texttiming.txt and lyrics/ go\n"
-    "  --font FONT      a font to take characters from; give several, tried in order (default:\n"
-    "                   DejaVu Sans Bold, then the installed fonts for other scripts)\n"
-    "  --strict         make every warning an error\n"
-    "  --check          check the file and the layout, write nothing\n"
-    "  --help           this text\n"
-    "  --version        the version\n";
-
-constexpr Tool kTool{"sovane05-lyrics", kUsage};
+    "\n";
 
 struct Options {
     std::string input = "authoring/lyrics.txt";
-    std::string output = "data";
+    std::string output = kShowDataFolder;
     LyricBuildOptions build;
     bool check = false;
 };
+
+std::vector<Option> optionTable(Options& options)
+{
+    return {
+        {"--input", "", "FILE", "the lyric file", storeValue(options.input)},
+        {"--output", "", "FOLDER", "where texttiming.txt and lyrics/ go", storeValue(options.output)},
+        {"--font", "", "FONT",
+         "a font to take characters from; give several, tried in order (default:\nDejaVu Sans Bold, then the "
+         "installed fonts for other scripts)",
+         appendValue(options.build.fonts)},
+        {"--strict", "", "", "make every warning an error", setFlag(options.build.strict)},
+        {"--check", "", "", "check the file and the layout, write nothing", setFlag(options.check)},
+    };
+}
+
+const Tool kTool = describeTool("sovane05-lyrics", kSynopsis, optionTable);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    ignoreBrokenPipe();
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (std::optional<int> answered = answerStandardOption(kTool, argument))
-            return *answered;
-        if (argument == "--check") {
-            options.check = true;
-        } else if (argument == "--strict") {
-            options.build.strict = true;
-        } else if (argument == "--input" || argument == "--output" || argument == "--font") {
-            if (i + 1 >= argc)
-                return usageError(kTool, std::string(argument) + " needs a value");
-            std::string value = argv[++i];
-            if (argument == "--input")
-                options.input = value;
-            else if (argument == "--output")
-                options.output = value;
-            else
-                options.build.fonts.push_back(value);
-        } else {
-            return usageError(kTool, "unknown argument '" + std::string(argument) + "'");
-        }
-    }
+    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+        return *status;
 
     std::ifstream in(options.input, std::ios::binary);
     if (!in)

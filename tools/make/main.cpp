@@ -2,10 +2,10 @@
 // plays (sovane05 FOLDER), checks clean and exports: FOLDER/data/ with the config, both
 // programs, the timing file, the 87 lyric images, the photo and the music. Everything is built
 // beside FOLDER and moved into place only when all of it succeeded.
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kSynopsis =
     "usage: sovane05-make --music SONG --lyrics FILE.lrc [--photo PICTURE]... [--font FONT]...\n"
     "                     [--bpm N] [--strict] [--force] --output FOLDER\n"
     "\n"
@@ -36,23 +36,7 @@ constexpr const char* kUsage =
     "their timing, the photo and the show's programs. Play it with sovane05 FOLDER (from a\n"
     "checkout, scripts/run FOLDER). The show's windows stay as they are:\n"
     "lyrics from 0 to 45 s, the photo from 45 to 58 s; the music plays to its end.\n"
-    "\n"
-    "  --music SONG       the song: an MP3 is used as it is, anything else ffmpeg reads is\n"
-    "                     encoded as MP3 with LAME\n"
-    "  --lyrics FILE      the lyric file (LRC, or the show's own form); entries that start\n"
-    "                     after 45 s are left out\n"
-    "  --photo PICTURE    your picture for the photo scene, laid out as a tilted print; give\n"
-    "                     two for two prints (default: the stock landscape prints)\n"
-    "  --font FONT        a font for the lyrics; give several, tried in order per character\n"
-    "                     (default: DejaVu Sans Bold, then the fonts for other scripts)\n"
-    "  --bpm N            the song's tempo, for the background's beat and bar pulses (default 128)\n"
-    "  --strict           make every warning an error\n"
-    "  --force            replace the data/ of an existing FOLDER\n"
-    "  --output FOLDER    the show folder to make\n"
-    "  --help             this text\n"
-    "  --version          the version\n";
-
-constexpr Tool kTool{"sovane05-make", kUsage};
+    "\n";
 
 struct Options {
     std::string music;
@@ -63,6 +47,44 @@ struct Options {
     bool force = false;
     std::string output;
 };
+
+std::vector<Option> optionTable(Options& options)
+{
+    auto photo = [&options](const OptionUse& use) {
+        if (options.photos.size() == 2)
+            return std::string("--photo takes one or two pictures");
+        options.photos.emplace_back(use.value);
+        return std::string();
+    };
+    auto bpm = [&options](const OptionUse& use) {
+        options.bpm = parseNumber(use.value);
+        if (!options.bpm || *options.bpm < 30.0 || *options.bpm > 300.0)
+            return "--bpm needs beats per minute between 30 and 300, not '" + std::string(use.value) + "'";
+        return std::string();
+    };
+    return {
+        {"--music", "", "SONG",
+         "the song: an MP3 is used as it is, anything else ffmpeg reads is\nencoded as MP3 with LAME",
+         storeValue(options.music)},
+        {"--lyrics", "", "FILE",
+         "the lyric file (LRC, or the show's own form); entries that start\nafter 45 s are left out",
+         storeValue(options.lyrics)},
+        {"--photo", "", "PICTURE",
+         "your picture for the photo scene, laid out as a tilted print; give\ntwo for two prints (default: the "
+         "stock landscape prints)",
+         photo},
+        {"--font", "", "FONT",
+         "a font for the lyrics; give several, tried in order per character\n(default: DejaVu Sans Bold, then the "
+         "fonts for other scripts)",
+         appendValue(options.fonts.fonts)},
+        {"--bpm", "", "N", "the song's tempo, for the background's beat and bar pulses (default 128)", bpm},
+        {"--strict", "", "", "make every warning an error", setFlag(options.fonts.strict)},
+        {"--force", "", "", "replace the data/ of an existing FOLDER", setFlag(options.force)},
+        {"--output", "", "FOLDER", "the show folder to make", storeValue(options.output)},
+    };
+}
+
+const Tool kTool = describeTool("sovane05-make", kSynopsis, optionTable);
 
 void say(const std::string& line)
 {
@@ -169,42 +191,10 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
 
 int main(int argc, char** argv)
 {
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipe();
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (std::optional<int> answered = answerStandardOption(kTool, argument))
-            return *answered;
-        if (argument == "--force") {
-            options.force = true;
-        } else if (argument == "--strict") {
-            options.fonts.strict = true;
-        } else if (argument == "--music" || argument == "--lyrics" || argument == "--photo" || argument == "--font" ||
-                   argument == "--bpm" || argument == "--output") {
-            if (i + 1 >= argc || std::string_view(argv[i + 1]).empty())
-                return usageError(kTool, std::string(argument) + " needs a value");
-            std::string value = argv[++i];
-            if (argument == "--music") {
-                options.music = value;
-            } else if (argument == "--lyrics") {
-                options.lyrics = value;
-            } else if (argument == "--photo") {
-                if (options.photos.size() == 2)
-                    return usageError(kTool, "--photo takes one or two pictures");
-                options.photos.push_back(value);
-            } else if (argument == "--font") {
-                options.fonts.fonts.push_back(value);
-            } else if (argument == "--output") {
-                options.output = value;
-            } else {
-                options.bpm = parseNumber(value);
-                if (!options.bpm || *options.bpm < 30.0 || *options.bpm > 300.0)
-                    return usageError(kTool, "--bpm needs beats per minute between 30 and 300, not '" + value + "'");
-            }
-        } else {
-            return usageError(kTool, "unknown argument '" + std::string(argument) + "'");
-        }
-    }
+    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+        return *status;
     if (options.music.empty() || options.lyrics.empty() || options.output.empty())
         return usageError(kTool, "--music, --lyrics and --output are needed");
 

@@ -1,13 +1,15 @@
 // The photo tool: writes the photo scene's picture as an 8-bit RGBA PNG (data/photo.png by
 // default): the stock composition made by arithmetic alone, or the user's own pictures laid out
 // the same way.
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "platform/system/StopSignal.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/PngWrite.h"
 #include "rules/LayoutHeader.h"
@@ -16,69 +18,66 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr std::string_view kSynopsis =
     "usage: sovane05-photo [--input PICTURE [--input PICTURE]] [--output FILE] [--size WIDTHxHEIGHT]\n"
     "\n"
     "Writes the photo scene's picture: tilted prints with their shadows on transparency, drawn\n"
     "stretched over the show's animated background. Without --input, two prints of a summer\n"
     "landscape; with it, your picture as one print, or two pictures as two, each keeping its\n"
     "aspect ratio. The same pixels on every run.\n"
-    "\n"
-    "  --input PICTURE         a picture (PNG, JPEG, BMP, GIF, TGA, PSD, HDR, PIC, PNM); once or twice\n"
-    "  --output FILE           the PNG to write (default data/photo.png)\n"
-    "  --size WIDTHxHEIGHT     its size (default 1920x1080)\n"
-    "  --help                  this text\n"
-    "  --version               the version\n";
+    "\n";
 
-constexpr Tool kTool{"sovane05-photo", kUsage};
+struct Options {
+    std::vector<std::string> inputs;
+    std::string output = "data/photo.png";
+    int width = 1920;
+    int height = 1080;
+};
 
-int usageError(const std::string& what)
+std::vector<Option> optionTable(Options& options)
 {
-    return usageError(kTool, what);
+    auto input = [&options](const OptionUse& use) {
+        if (options.inputs.size() == 2)
+            return std::string("--input takes one or two pictures");
+        options.inputs.emplace_back(use.value);
+        return std::string();
+    };
+    auto size = [&options](const OptionUse& use) {
+        std::optional<std::pair<int, int>> given = parseSize(use.value, 2, 8192);
+        if (!given)
+            return "--size needs WIDTHxHEIGHT between 2 and 8192, not '" + std::string(use.value) + "'";
+        std::tie(options.width, options.height) = *given;
+        return std::string();
+    };
+    return {
+        {"--input", "", "PICTURE", "a picture (PNG, JPEG, BMP, GIF, TGA, PSD, HDR, PIC, PNM); once or twice", input},
+        {"--output", "", "FILE", "the PNG to write (default data/photo.png)", storeValue(options.output)},
+        {"--size", "", "WIDTHxHEIGHT", "its size (default 1920x1080)", size},
+    };
 }
+
+const Tool kTool = describeTool("sovane05-photo", kSynopsis, optionTable);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
-    std::string output = "data/photo.png";
-    std::vector<std::string> inputs;
-    int width = 1920;
-    int height = 1080;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (std::optional<int> answered = answerStandardOption(kTool, argument))
-            return *answered;
-        if (argument == "--input" && i + 1 < argc) {
-            if (inputs.size() == 2)
-                return usageError("--input takes one or two pictures");
-            inputs.push_back(argv[++i]);
-        } else if (argument == "--output" && i + 1 < argc) {
-            output = argv[++i];
-        } else if (argument == "--size" && i + 1 < argc) {
-            char tail = 0;
-            if (std::sscanf(argv[++i], "%dx%d%c", &width, &height, &tail) != 2 || width < 2 || height < 2 ||
-                width > 8192 || height > 8192)
-                return usageError("--size needs WIDTHxHEIGHT between 2 and 8192, not '" + std::string(argv[i]) + "'");
-        } else if (argument == "--input" || argument == "--output" || argument == "--size") {
-            return usageError(std::string(argument) + " needs a value");
-        } else {
-            return usageError("unknown argument '" + std::string(argument) + "'");
-        }
-    }
+    ignoreBrokenPipe();
+    Options options;
+    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+        return *status;
+    const std::string& output = options.output;
 
     std::vector<Picture> pictures;
-    for (const std::string& input : inputs) {
+    for (const std::string& input : options.inputs) {
         std::string failure;
         std::optional<Picture> picture = readPicture(input, failure);
         if (!picture)
             return reportFailure(kTool, failure);
         pictures.push_back(std::move(*picture));
     }
-    PhotoImage photo = pictures.empty() ? composePhoto(width, height) : composePhoto(width, height, pictures);
+    PhotoImage photo = pictures.empty() ? composePhoto(options.width, options.height)
+                                        : composePhoto(options.width, options.height, pictures);
     // The show would take a picture that began with the lyric marker for a lyric line.
     if (readLayoutHeader(photo.pixels.data(), photo.width, photo.height)) {
         std::fprintf(stderr, "sovane05-photo: %s: the first texel reads as a lyric image's marker\n", output.c_str());

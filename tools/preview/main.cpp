@@ -2,7 +2,6 @@
 // scrubbed and looped from the keyboard, and rebuilt in place whenever a file it reads changes.
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +9,14 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/gl/GlStartup.h"
 #include "engine/ShowClock.h"
 #include "rules/ShowTimeline.h"
+#include "platform/system/StopSignal.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/preview/FileWatch.h"
@@ -26,27 +28,19 @@
 
 namespace {
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kSynopsis =
     "usage: sovane05-preview [--data DIR] [--at SECONDS] [--paused] [--fullscreen] [--size WIDTHxHEIGHT]\n"
     "\n"
     "Plays the show in a window from any moment, with its music, and rebuilds it at the same\n"
     "moment whenever a file it reads changes: the config, every file the config names and the\n"
     "timing file. A build with a program that does not compile or link, an image that does not\n"
     "decode or a config that stops start-up is reported and the last good show stays.\n"
-    "\n"
-    "  --data DIR             the show's data folder (default ./data, else the installed show's)\n"
-    "  --at SECONDS           start at this moment of the show (default 0)\n"
-    "  --paused               start paused\n"
-    "  --fullscreen           the show's full-screen window\n"
-    "  --size WIDTHxHEIGHT    the window's size (default 1280x720)\n"
-    "  --help                 this text\n"
-    "  --version              the version\n"
-    "\n"
+    "\n";
+
+constexpr std::string_view kNotes =
     "Keys: Space pauses and resumes; Left and Right seek 5 s, with Shift 1 s; ',' and '.' step\n"
     "one frame while paused; Home goes to 0 s; '[' and ']' set a loop's start and end at the\n"
     "moment shown and '\\' clears it; r reloads everything now; Escape and q quit.\n";
-
-const Tool kTool{"sovane05-preview", kUsage};
 
 constexpr double kFrameInterval = 1.0 / 60.0;
 // While paused the picture changes only on request; events and files are still looked at this
@@ -61,6 +55,34 @@ struct Options {
     int width = 1280;
     int height = 720;
 };
+
+std::vector<Option> optionTable(Options& options)
+{
+    auto at = [&options](const OptionUse& use) {
+        std::optional<double> seconds = parseNumber(use.value);
+        if (!seconds || *seconds < 0.0)
+            return "--at needs a number of seconds from 0, not '" + std::string(use.value) + "'";
+        options.at = *seconds;
+        return std::string();
+    };
+    auto size = [&options](const OptionUse& use) {
+        std::optional<std::pair<int, int>> given = parseSize(use.value, 16, 8192);
+        if (!given)
+            return "--size needs WIDTHxHEIGHT between 16 and 8192, not '" + std::string(use.value) + "'";
+        std::tie(options.width, options.height) = *given;
+        return std::string();
+    };
+    return {
+        {"--data", "", "DIR", "the show's data folder (default ./data, else the installed show's)",
+         storeValue(options.data)},
+        {"--at", "", "SECONDS", "start at this moment of the show (default 0)", at},
+        {"--paused", "", "", "start paused", setFlag(options.paused)},
+        {"--fullscreen", "", "", "the show's full-screen window", setFlag(options.fullscreen)},
+        {"--size", "", "WIDTHxHEIGHT", "the window's size (default 1280x720)", size},
+    };
+}
+
+const Tool kTool = describeTool("sovane05-preview", kSynopsis, optionTable, kNotes);
 
 void say(const std::string& line)
 {
@@ -290,47 +312,14 @@ void Preview::run()
     }
 }
 
-std::optional<int> parseOptions(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (auto answered = answerStandardOption(kTool, argument))
-            return answered;
-        bool hasValue = i + 1 < argc;
-        if (argument == "--paused") {
-            options.paused = true;
-        } else if (argument == "--fullscreen") {
-            options.fullscreen = true;
-        } else if (argument == "--data" && hasValue) {
-            options.data = argv[++i];
-        } else if (argument == "--at" && hasValue) {
-            std::optional<double> at = parseNumber(argv[++i]);
-            if (!at || *at < 0.0)
-                return usageError(kTool, "--at needs a number of seconds from 0, not '" + std::string(argv[i]) + "'");
-            options.at = *at;
-        } else if (argument == "--size" && hasValue) {
-            auto size = parseSize(argv[++i], 16, 8192);
-            if (!size)
-                return usageError(kTool, "--size needs WIDTHxHEIGHT between 16 and 8192, not '" + std::string(argv[i]) + "'");
-            options.width = size->first;
-            options.height = size->second;
-        } else if (argument == "--data" || argument == "--at" || argument == "--size") {
-            return usageError(kTool, std::string(argument) + " needs a value");
-        } else {
-            return usageError(kTool, "unknown argument '" + std::string(argument) + "'");
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     // Standard output carries the show's shader reports; a closed reader must not end the preview.
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipe();
     Options options;
-    if (std::optional<int> status = parseOptions(argc, argv, options))
+    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
         return *status;
 
     DataFolder folder(options.data.empty() ? defaultDataFolder(kTool.name) : std::filesystem::path(options.data));

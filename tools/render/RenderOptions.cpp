@@ -6,6 +6,21 @@
 
 namespace {
 
+constexpr std::string_view kSynopsis =
+    "usage: sovane05-render --at T [--at T ...] -o FILE [options]\n"
+    "       sovane05-render --every DT [--from A] [--to B] -o PATTERN [options]\n"
+    "       sovane05-render --video FILE [--fps FPS] [--from A] [--to B] [options]\n"
+    "\n"
+    "Draws the show off-screen, exactly as sovane05 draws it, at chosen show times: stills as\n"
+    "PNG files (RGB, top row first, the same bytes for the same moment), or the show as an\n"
+    "H.264 video with its music, in step whatever the machine's speed. Needs no display and\n"
+    "no sound card; the video needs ffmpeg.\n"
+    "\n";
+
+constexpr std::string_view kNotes =
+    "Progress goes to standard error; Ctrl-C stops and leaves no partial file behind.\n"
+    "Exit status: 0 done, 1 a reported failure, 2 a usage error.\n";
+
 constexpr int kSmallestSide = 2;
 constexpr int kLargestSide = 16384;
 constexpr double kHighestFps = 240.0;
@@ -48,76 +63,95 @@ std::string combinationFault(const RenderOptions& options)
     return "";
 }
 
+// A show time from 0 on, for --at, --from and --to.
+OptionAction storeShowTime(RenderOptions& options)
+{
+    return [&options](const OptionUse& use) {
+        std::optional<double> seconds = parseNumber(use.value);
+        if (!seconds || *seconds < 0.0)
+            return std::string(use.spelling) + " needs a show time in seconds from 0 on, not " + quoted(use.value);
+        if (use.spelling == "--at")
+            options.at.push_back(*seconds);
+        else
+            (use.spelling == "--from" ? options.from : options.to) = *seconds;
+        return std::string();
+    };
+}
+
+std::vector<Option> renderOptionTable(RenderOptions& options, bool& fpsGiven)
+{
+    auto every = [&options](const OptionUse& use) {
+        std::optional<double> seconds = parseNumber(use.value);
+        if (!seconds || *seconds <= 0.0)
+            return "--every needs a step in seconds above 0, not " + quoted(use.value);
+        options.every = *seconds;
+        return std::string();
+    };
+    auto output = [&options](const OptionUse& use) {
+        std::string why;
+        options.output = parseOutputPattern(use.value, why);
+        return options.output ? std::string() : std::string(use.spelling) + " " + why;
+    };
+    auto fps = [&options, &fpsGiven](const OptionUse& use) {
+        std::optional<double> value = parseNumber(use.value);
+        if (!value || *value < 1.0 || *value > kHighestFps)
+            return "--fps needs frames per second from 1 to 240, not " + quoted(use.value);
+        options.fps = *value;
+        fpsGiven = true;
+        return std::string();
+    };
+    auto size = [&options](const OptionUse& use) {
+        auto given = parseSize(use.value, kSmallestSide, kLargestSide);
+        if (!given)
+            return "--size needs WIDTHxHEIGHT, each from 2 to 16384, not " + quoted(use.value);
+        options.width = given->first;
+        options.height = given->second;
+        return std::string();
+    };
+    return {
+        {"--at", "", "T", "a still at show time T seconds; may be given several times", storeShowTime(options)},
+        {"--every", "", "DT", "stills every DT seconds from A to B, both included", every},
+        {"--output", "-o", "PATTERN",
+         "where stills go; several need one %d field, which numbers\nthem from 0 in order (frames/%05d.png)", output},
+        {"--video", "", "FILE",
+         "an MP4 video: frame k shows time A + k / FPS for every such time\nbefore B, with the music from A to B as AAC",
+         storeValue(options.video)},
+        {"--fps", "", "FPS", "the video's frames per second (default 60)", fps},
+        {"--from", "", "A", "where the stills or the video start, in seconds (default 0)", storeShowTime(options)},
+        {"--to", "", "B", "where they end (default the end of the music)", storeShowTime(options)},
+        {"--size", "", "WxH", "the frame's size in pixels (default 1920x1080)", size},
+        {"--data", "", "DIR",
+         "the show's data folder (default ./data, else the installed show's);\nits config's paths are read from the "
+         "folder above it, as the\nshow started there would",
+         storeValue(options.data)},
+        {"--force", "", "", "replace outputs that exist", setFlag(options.force)},
+    };
+}
+
 }  // namespace
 
 ParsedArguments parseRenderArguments(const std::vector<std::string_view>& arguments)
 {
     ParsedArguments parsed;
-    RenderOptions& options = parsed.options;
-    auto fail = [&](std::string what) {
-        parsed.usageError = std::move(what);
-        return parsed;
-    };
     bool fpsGiven = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        std::string_view argument = arguments[i];
-        if (argument == "--help" || argument == "-h" || argument == "--version") {
-            parsed.standardOption = std::string(argument);
-            return parsed;
-        }
-        if (argument == "--force") {
-            options.force = true;
-            continue;
-        }
-        bool takesValue = argument == "--at" || argument == "--from" || argument == "--to" || argument == "--every" ||
-                          argument == "-o" || argument == "--output" || argument == "--video" || argument == "--fps" ||
-                          argument == "--size" || argument == "--data";
-        if (!takesValue)
-            return fail("unknown argument " + quoted(argument));
-        if (i + 1 == arguments.size() || arguments[i + 1].empty())
-            return fail(std::string(argument) + " needs a value");
-        std::string_view value = arguments[++i];
-
-        if (argument == "--at" || argument == "--from" || argument == "--to") {
-            std::optional<double> seconds = parseNumber(value);
-            if (!seconds || *seconds < 0.0)
-                return fail(std::string(argument) + " needs a show time in seconds from 0 on, not " + quoted(value));
-            if (argument == "--at")
-                options.at.push_back(*seconds);
-            else
-                (argument == "--from" ? options.from : options.to) = *seconds;
-        } else if (argument == "--every") {
-            std::optional<double> seconds = parseNumber(value);
-            if (!seconds || *seconds <= 0.0)
-                return fail("--every needs a step in seconds above 0, not " + quoted(value));
-            options.every = *seconds;
-        } else if (argument == "--fps") {
-            std::optional<double> fps = parseNumber(value);
-            if (!fps || *fps < 1.0 || *fps > kHighestFps)
-                return fail("--fps needs frames per second from 1 to 240, not " + quoted(value));
-            options.fps = *fps;
-            fpsGiven = true;
-        } else if (argument == "--size") {
-            auto size = parseSize(value, kSmallestSide, kLargestSide);
-            if (!size)
-                return fail("--size needs WIDTHxHEIGHT, each from 2 to 16384, not " + quoted(value));
-            options.width = size->first;
-            options.height = size->second;
-        } else if (argument == "--data") {
-            options.data = std::string(value);
-        } else if (argument == "--video") {
-            options.video = std::string(value);
-        } else {
-            std::string why;
-            options.output = parseOutputPattern(value, why);
-            if (!options.output)
-                return fail(argument == "-o" ? "-o " + why : "--output " + why);
-        }
-    }
-    if (fpsGiven && !options.video)
-        return fail("--fps is for --video only");
-    std::string fault = combinationFault(options);
-    if (!fault.empty())
-        return fail(fault);
+    CommandLineRead read = readArguments(renderOptionTable(parsed.options, fpsGiven), arguments);
+    parsed.standardOption = read.standardOption;
+    parsed.usageError = read.usageError;
+    if (!parsed.standardOption.empty() || !parsed.usageError.empty())
+        return parsed;
+    if (fpsGiven && !parsed.options.video)
+        parsed.usageError = "--fps is for --video only";
+    else
+        parsed.usageError = combinationFault(parsed.options);
     return parsed;
+}
+
+const std::string& renderUsage()
+{
+    static const std::string usage = [] {
+        RenderOptions unused;
+        bool fpsGiven = false;
+        return usageText(kSynopsis, renderOptionTable(unused, fpsGiven), kNotes);
+    }();
+    return usage;
 }

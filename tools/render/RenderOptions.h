@@ -1,6 +1,7 @@
 // The command line of sovane05-render, read without touching GL or files, so every rule about
 // which options go together is checked by the unit tests.
 //
+//   const Tool kTool{"sovane05-render", renderUsage()};
 //   ParsedArguments parsed = parseRenderArguments({argv + 1, argv + argc});
 //   if (!parsed.standardOption.empty()) return *answerStandardOption(kTool, parsed.standardOption);
 //   if (!parsed.usageError.empty()) return usageError(kTool, parsed.usageError);
@@ -41,3 +42,6 @@ struct ParsedArguments {
 };
 
 ParsedArguments parseRenderArguments(const std::vector<std::string_view>& arguments);
+
+// The --help text, made from the table parseRenderArguments reads with.
+const std::string& renderUsage();

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -39,36 +38,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "usage: sovane05-render --at T [--at T ...] -o FILE [options]\n"
-    "       sovane05-render --every DT [--from A] [--to B] -o PATTERN [options]\n"
-    "       sovane05-render --video FILE [--fps FPS] [--from A] [--to B] [options]\n"
-    "\n"
-    "Draws the show off-screen, exactly as sovane05 draws it, at chosen show times: stills as\n"
-    "PNG files (RGB, top row first, the same bytes for the same moment), or the show as an\n"
-    "H.264 video with its music, in step whatever the machine's speed. Needs no display and\n"
-    "no sound card; the video needs ffmpeg.\n"
-    "\n"
-    "  --at T              a still at show time T seconds; may be given several times\n"
-    "  --every DT          stills every DT seconds from A to B, both included\n"
-    "  -o, --output PATTERN  where stills go; several need one %d field, which numbers\n"
-    "                      them from 0 in order (frames/%05d.png)\n"
-    "  --video FILE        an MP4 video: frame k shows time A + k / FPS for every such time\n"
-    "                      before B, with the music from A to B as AAC\n"
-    "  --fps FPS           the video's frames per second (default 60)\n"
-    "  --from A            where the stills or the video start, in seconds (default 0)\n"
-    "  --to B              where they end (default the end of the music)\n"
-    "  --size WxH          the frame's size in pixels (default 1920x1080)\n"
-    "  --data DIR          the show's data folder (default ./data, else the installed show's);\n"
-    "                      its config's paths are read from the folder above it, as the\n"
-    "                      show started there would\n"
-    "  --force             replace outputs that exist\n"
-    "  --help, --version\n"
-    "\n"
-    "Progress goes to standard error; Ctrl-C stops and leaves no partial file behind.\n"
-    "Exit status: 0 done, 1 a reported failure, 2 a usage error.\n";
-
-const Tool kTool{"sovane05-render", kUsage};
+const Tool kTool{"sovane05-render", renderUsage()};
 
 // "sovane05: <what>", as the show itself reports what it meets in its data.
 int reportAsTheShow(const std::string& what)
@@ -313,7 +283,7 @@ int main(int argc, char** argv)
 {
     // A closed ffmpeg shows up as a write error, not the end of the process; a stop signal lets
     // the partial output be removed.
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipe();
     catchStopSignals();
     ParsedArguments parsed = parseRenderArguments({argv + 1, argv + argc});
     if (!parsed.standardOption.empty())
