@@ -99,6 +99,32 @@ std::vector<Crowd> findCrowds(const double (&lineStart)[kLyricLineCount], const 
     return crowds;
 }
 
+// Why reading stopped before the last pair, and which lines stay hidden for it.
+void reportEarlyStop(const std::string& text, const std::string& path, const TimingRead& read, size_t stoppedAt,
+                     std::vector<Finding>& findings)
+{
+    int stopped = read.pairsRead;
+    if (std::string_view(read.stopReason) == "not a number") {
+        size_t begin = stoppedAt;
+        while (begin > 0 && !isSpace(text[begin - 1]))
+            --begin;
+        size_t end = stoppedAt;
+        while (end < text.size() && !isSpace(text[end]))
+            ++end;
+        findings.push_back({path, lineAt(text, stoppedAt), Severity::Error,
+                            "pair " + std::to_string(stopped + 1) + " (" + name(stopped) + "): \"" +
+                                text.substr(begin, end - begin) + "\" is not a number; reading stops here, so " +
+                                hiddenFrom(stopped)});
+    } else if (text.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
+        findings.push_back({path, 0, Severity::Error, "no pairs: all 87 lyric lines stay hidden"});
+    } else {
+        size_t last = text.find_last_not_of(" \t\r\n\v\f");
+        findings.push_back({path, lineAt(text, last), Severity::Error,
+                            "only " + std::to_string(stopped) + " whole pairs of " + std::to_string(kLyricLineCount) +
+                                ": " + hiddenFrom(stopped)});
+    }
+}
+
 }  // namespace
 
 TimingCheck checkTiming(const std::optional<std::string>& text, const std::string& path,
@@ -124,28 +150,8 @@ TimingCheck checkTiming(const std::optional<std::string>& text, const std::strin
         }
     }
 
-    if (read.pairsRead < kLyricLineCount) {
-        int stopped = read.pairsRead;
-        if (std::string_view(read.stopReason) == "not a number") {
-            size_t begin = size_t(stoppedAt);
-            while (begin > 0 && !isSpace((*text)[begin - 1]))
-                --begin;
-            size_t end = size_t(stoppedAt);
-            while (end < text->size() && !isSpace((*text)[end]))
-                ++end;
-            findings.push_back({path, lineAt(*text, size_t(stoppedAt)), Severity::Error,
-                                "pair " + std::to_string(stopped + 1) + " (" + name(stopped) + "): \"" +
-                                    text->substr(begin, end - begin) + "\" is not a number; reading stops here, so " +
-                                    hiddenFrom(stopped)});
-        } else if (text->find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
-            findings.push_back({path, 0, Severity::Error, "no pairs: all 87 lyric lines stay hidden"});
-        } else {
-            size_t last = text->find_last_not_of(" \t\r\n\v\f");
-            findings.push_back({path, lineAt(*text, last), Severity::Error,
-                                "only " + std::to_string(stopped) + " whole pairs of " +
-                                    std::to_string(kLyricLineCount) + ": " + hiddenFrom(stopped)});
-        }
-    }
+    if (read.pairsRead < kLyricLineCount)
+        reportEarlyStop(*text, path, read, size_t(stoppedAt), findings);
 
     for (int index = 0; index < read.pairsRead; ++index) {
         TimedLine& line = check.lines[size_t(index)];

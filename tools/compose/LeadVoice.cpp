@@ -36,84 +36,116 @@ constexpr double kScoopSemitones = -0.6;  // a detached note starts a little fla
 constexpr double kVibratoHertz = 5.3;
 constexpr double kVibratoSemitones = 0.22;
 
+// What the singer carries from one sample to the next.
+struct Singer {
+    explicit Singer(const std::vector<Note>& sung, const VoiceCharacter& voice)
+        : notes(sung), character(voice), noise(voice.seed), pitch(sung.front().pitch + kScoopSemitones)
+    {
+        tilt.setCutoff(1800.0);
+        breathBand.setCutoff(3200.0, 1.2);
+    }
+
+    const std::vector<Note>& notes;
+    const VoiceCharacter& character;
+    Noise noise;
+    SawOscillator saw;
+    OnePole tilt;
+    std::array<StateVariableFilter, 3> formants;
+    StateVariableFilter breathBand;
+    Biquad consonantTone = Biquad::highPass(4500.0, 0.7);
+
+    double pitch;
+    double level = 0.0;
+    std::array<double, 3> formantHertz = kVowels[0].hertz;
+    std::array<double, 3> formantGain = kVowels[0].gain;
+    double vibratoPhase = 0.0;
+    std::size_t current = 0;  // the note sounding or about to sound
+    double consonant = 0.0;
+};
+
+// Moves on to the notes that have begun by `t`: a detached one scoops up from below, and each
+// starts with a little consonant.
+void followNotes(Singer& singer, double t)
+{
+    const std::vector<Note>& notes = singer.notes;
+    while (singer.current + 1 < notes.size() && t >= notes[singer.current + 1].start) {
+        const Note& before = notes[singer.current];
+        ++singer.current;
+        const Note& now = notes[singer.current];
+        bool legato = now.start - (before.start + before.duration) < kLegatoGap;
+        if (!legato)
+            singer.pitch = now.pitch + kScoopSemitones;
+        singer.consonant = 0.05 + 0.1 * (0.5 + 0.5 * singer.noise.next());
+    }
+}
+
+// The level falls briefly before a following note that starts at once, like the consonant
+// between two sung syllables.
+void followLevel(Singer& singer, double t, double noteAge)
+{
+    const std::vector<Note>& notes = singer.notes;
+    const Note& note = notes[singer.current];
+    double noteEnd = note.start + note.duration;
+    bool nextFollows = singer.current + 1 < notes.size() && notes[singer.current + 1].start - noteEnd < kLegatoGap;
+    double target = 0.0;
+    if (t >= note.start && t < noteEnd)
+        target = (nextFollows && noteEnd - t < 0.03) ? 0.45 : 1.0 - 0.12 * std::min(1.0, noteAge / 0.8);
+    double rate = target > singer.level ? 1.0 / (0.012 * kSampleRate) : 1.0 / (0.045 * kSampleRate);
+    singer.level += (target - singer.level) * rate;
+}
+
+// The formants glide towards the note's vowel.
+void followVowel(Singer& singer)
+{
+    const Note& note = singer.notes[singer.current];
+    const Vowel& vowel = kVowels[(singer.current * 3 + std::size_t(note.pitch)) % kVowels.size()];
+    for (std::size_t f = 0; f < 3; ++f) {
+        double targetHertz = vowel.hertz[f] * singer.character.formantScale;
+        singer.formantHertz[f] += (targetHertz - singer.formantHertz[f]) * 0.12;
+        singer.formantGain[f] += (vowel.gain[f] - singer.formantGain[f]) * 0.12;
+        singer.formants[f].setCutoff(singer.formantHertz[f], kFormantQ[f]);
+    }
+}
+
+// The sawtooth at the sung pitch through the formants, with breath and the consonant's hiss.
+double sing(Singer& singer, double sungPitch)
+{
+    double source = singer.tilt.lowPass(singer.saw.next(midiToHertz(sungPitch)));
+    double voiced = 0.18 * source;
+    for (std::size_t f = 0; f < 3; ++f)
+        voiced += singer.formants[f].process(source).bandPass * singer.formantGain[f] / kFormantQ[f];
+    double breath = singer.breathBand.process(singer.noise.next()).bandPass * 0.02;
+    singer.consonant *= 0.9985;
+    double hiss = singer.consonantTone.process(singer.noise.next()) * singer.consonant;
+    return (voiced + breath) * singer.level + hiss * std::min(1.0, singer.level * 2.0 + 0.3);
+}
+
 }  // namespace
 
 void addVoice(std::vector<float>& bus, const std::vector<Note>& notes, const VoiceCharacter& character)
 {
     if (notes.empty())
         return;
-    Noise noise(character.seed);
-    SawOscillator saw;
-    OnePole tilt;
-    tilt.setCutoff(1800.0);
-    std::array<StateVariableFilter, 3> formants;
-    StateVariableFilter breathBand;
-    breathBand.setCutoff(3200.0, 1.2);
-    Biquad consonantTone = Biquad::highPass(4500.0, 0.7);
-
-    double pitch = notes.front().pitch + kScoopSemitones;
-    double level = 0.0;
-    std::array<double, 3> formantHertz = kVowels[0].hertz;
-    std::array<double, 3> formantGain = kVowels[0].gain;
-    double vibratoPhase = 0.0;
-
+    Singer singer(notes, character);
     std::size_t first = sampleAt(notes.front().start);
     const Note& lastNote = notes.back();
     std::size_t end = std::min(bus.size(), sampleAt(lastNote.start + lastNote.duration + 0.4));
-    std::size_t current = 0;  // the note sounding or about to sound
-    double noteAge = 0.0;
-    double consonant = 0.0;
-
     for (std::size_t sample = first; sample < end; ++sample) {
         double t = double(sample) / kSampleRate;
-        while (current + 1 < notes.size() && t >= notes[current + 1].start) {
-            const Note& before = notes[current];
-            ++current;
-            const Note& now = notes[current];
-            bool legato = now.start - (before.start + before.duration) < kLegatoGap;
-            if (!legato)
-                pitch = now.pitch + kScoopSemitones;
-            consonant = 0.05 + 0.1 * (0.5 + 0.5 * noise.next());
-        }
+        followNotes(singer, t);
         if (sample == first)
-            consonant = 0.1;
-        const Note& note = notes[current];
-        noteAge = t - note.start;
+            singer.consonant = 0.1;
+        const Note& note = notes[singer.current];
+        double noteAge = t - note.start;
+        followLevel(singer, t, noteAge);
 
-        // The level falls briefly before a following note that starts at once, like the
-        // consonant between two sung syllables.
-        double noteEnd = note.start + note.duration;
-        bool nextFollows = current + 1 < notes.size() && notes[current + 1].start - noteEnd < kLegatoGap;
-        double target = 0.0;
-        if (t >= note.start && t < noteEnd)
-            target = (nextFollows && noteEnd - t < 0.03) ? 0.45 : 1.0 - 0.12 * std::min(1.0, noteAge / 0.8);
-        double rate = target > level ? 1.0 / (0.012 * kSampleRate) : 1.0 / (0.045 * kSampleRate);
-        level += (target - level) * rate;
-
-        pitch += (note.pitch - pitch) / (kGlideSeconds * kSampleRate);
+        singer.pitch += (note.pitch - singer.pitch) / (kGlideSeconds * kSampleRate);
         double vibratoDepth = std::clamp((noteAge - 0.18) / 0.3, 0.0, 1.0) * kVibratoSemitones;
-        vibratoPhase += 2.0 * kPi * kVibratoHertz / kSampleRate;
-        double sungPitch = pitch + vibratoDepth * std::sin(vibratoPhase);
-
-        if (sample % 32 == 0) {
-            const Vowel& vowel = kVowels[(current * 3 + std::size_t(note.pitch)) % kVowels.size()];
-            for (std::size_t f = 0; f < 3; ++f) {
-                double targetHertz = vowel.hertz[f] * character.formantScale;
-                formantHertz[f] += (targetHertz - formantHertz[f]) * 0.12;
-                formantGain[f] += (vowel.gain[f] - formantGain[f]) * 0.12;
-                formants[f].setCutoff(formantHertz[f], kFormantQ[f]);
-            }
-        }
-
-        double source = tilt.lowPass(saw.next(midiToHertz(sungPitch)));
-        double voiced = 0.18 * source;
-        for (std::size_t f = 0; f < 3; ++f)
-            voiced += formants[f].process(source).bandPass * formantGain[f] / kFormantQ[f];
-        double breath = breathBand.process(noise.next()).bandPass * 0.02;
-        consonant *= 0.9985;
-        double hiss = consonantTone.process(noise.next()) * consonant;
-        double value = (voiced + breath) * level + hiss * std::min(1.0, level * 2.0 + 0.3);
-        bus[sample] += float(value * character.level);
+        singer.vibratoPhase += 2.0 * kPi * kVibratoHertz / kSampleRate;
+        double sungPitch = singer.pitch + vibratoDepth * std::sin(singer.vibratoPhase);
+        if (sample % 32 == 0)
+            followVowel(singer);
+        bus[sample] += float(sing(singer, sungPitch) * character.level);
     }
 }
 

@@ -44,68 +44,75 @@ void addStereo(StereoBuffer& target, const StereoBuffer& source, double gain, co
     }
 }
 
-}  // namespace
+// Every part rendered alone, dry.
+struct Parts {
+    explicit Parts(std::size_t frames)
+        : kick(frames, 0.0f), clap(frames, 0.0f), hats(frames), cymbals(frames), bass(frames, 0.0f), pad(frames),
+          pluck(frames), lead(frames, 0.0f), harmony(frames, 0.0f)
+    {
+    }
+    std::vector<float> kick;
+    std::vector<float> clap;
+    StereoBuffer hats;
+    StereoBuffer cymbals;  // the crash and the risers
+    std::vector<float> bass;
+    StereoBuffer pad;
+    StereoBuffer pluck;
+    std::vector<float> lead;
+    std::vector<float> harmony;
+};
 
-std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const std::function<bool()>& stopRequested)
+void renderDrums(const Score& score, Parts& parts)
 {
-    auto stop = [&] { return stopRequested && stopRequested(); };
-    std::size_t frames = sampleAt(score.seconds);
-    if (stop())
-        return std::nullopt;
-
-    std::vector<float> kick(frames, 0.0f);
-    std::vector<float> clap(frames, 0.0f);
-    StereoBuffer hats(frames);
-    StereoBuffer cymbals(frames);
     Noise drumNoise(0xD2D2D2);
     for (const DrumHit& hit : score.drums) {
         switch (hit.drum) {
-        case Drum::Kick: addKick(kick, hit.time, hit.velocity); break;
-        case Drum::Clap: addClap(clap, hit.time, hit.velocity, drumNoise); break;
-        case Drum::ClosedHat: addHat(hats, hit.time, hit.velocity, false, drumNoise); break;
-        case Drum::OpenHat: addHat(hats, hit.time, hit.velocity, true, drumNoise); break;
-        case Drum::Crash: addCrash(cymbals, hit.time, hit.velocity, drumNoise); break;
+        case Drum::Kick: addKick(parts.kick, hit.time, hit.velocity); break;
+        case Drum::Clap: addClap(parts.clap, hit.time, hit.velocity, drumNoise); break;
+        case Drum::ClosedHat: addHat(parts.hats, hit.time, hit.velocity, false, drumNoise); break;
+        case Drum::OpenHat: addHat(parts.hats, hit.time, hit.velocity, true, drumNoise); break;
+        case Drum::Crash: addCrash(parts.cymbals, hit.time, hit.velocity, drumNoise); break;
         }
     }
     Noise riserNoise(0x51CE);
     for (const Riser& riser : score.risers)
-        addRiser(cymbals, riser, riserNoise);
-    if (stop())
-        return std::nullopt;
+        addRiser(parts.cymbals, riser, riserNoise);
+}
 
-    std::vector<float> bass(frames, 0.0f);
+void renderChords(const Score& score, Parts& parts)
+{
     for (const Note& note : score.bass)
-        addBass(bass, note);
-    StereoBuffer pad(frames);
+        addBass(parts.bass, note);
     for (const Note& note : score.pad)
-        addPad(pad, note);
-    StereoBuffer pluck(frames);
+        addPad(parts.pad, note);
     for (const Note& note : score.pluck)
-        addPluck(pluck, note);
-    if (stop())
-        return std::nullopt;
+        addPluck(parts.pluck, note);
+}
 
-    std::vector<float> lead(frames, 0.0f);
-    addVoice(lead, score.lead, {1.0, 1.0, 0x1EAD});
-    std::vector<float> harmony(frames, 0.0f);
-    addVoice(harmony, score.harmony, {0.92, 0.55, 0x4A4A});
-    if (stop())
-        return std::nullopt;
+void renderVoices(const Score& score, Parts& parts)
+{
+    addVoice(parts.lead, score.lead, {1.0, 1.0, 0x1EAD});
+    addVoice(parts.harmony, score.harmony, {0.92, 0.55, 0x4A4A});
+}
 
-    // Sustained parts breathe with the kick; the drums and the voice are left alone.
+// The parts at their levels and pans over the reverb's and the echo's returns. Sustained parts
+// breathe with the kick; the drums and the voice are left alone.
+std::optional<StereoBuffer> mixParts(const Score& score, const Parts& parts, std::size_t frames,
+                                     const std::function<bool()>& stop)
+{
     std::vector<float> deepDuck = kickDuck(score.drums, frames, 0.55, 0.11);
     std::vector<float> lightDuck = kickDuck(score.drums, frames, 0.3, 0.09);
 
     StereoBuffer reverbSend(frames);
-    addMono(reverbSend, clap, 0.3, 0.0);
-    addStereo(reverbSend, cymbals, 0.15);
-    addStereo(reverbSend, pad, 0.35, &deepDuck);
-    addStereo(reverbSend, pluck, 0.3, &lightDuck);
-    addMono(reverbSend, lead, 0.28, 0.0);
-    addMono(reverbSend, harmony, 0.35, -0.4);
+    addMono(reverbSend, parts.clap, 0.3, 0.0);
+    addStereo(reverbSend, parts.cymbals, 0.15);
+    addStereo(reverbSend, parts.pad, 0.35, &deepDuck);
+    addStereo(reverbSend, parts.pluck, 0.3, &lightDuck);
+    addMono(reverbSend, parts.lead, 0.28, 0.0);
+    addMono(reverbSend, parts.harmony, 0.35, -0.4);
     StereoBuffer delaySend(frames);
-    addStereo(delaySend, pluck, 0.35);
-    addMono(delaySend, lead, 0.16, 0.0);
+    addStereo(delaySend, parts.pluck, 0.35);
+    addMono(delaySend, parts.lead, 0.16, 0.0);
     if (stop())
         return std::nullopt;
     StereoBuffer reverbReturn = reverb(reverbSend, {}, 0.0);
@@ -114,19 +121,24 @@ std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const
         return std::nullopt;
 
     StereoBuffer mix(frames);
-    addMono(mix, kick, 0.55, 0.0);
-    addMono(mix, clap, 0.55, 0.0);
-    addStereo(mix, hats, 0.55);
-    addStereo(mix, cymbals, 0.45);
-    addMono(mix, bass, 1.0, 0.0, &lightDuck);
-    addStereo(mix, pad, 1.0, &deepDuck);
-    addStereo(mix, pluck, 0.75, &lightDuck);
-    addMono(mix, lead, 1.0, 0.0);
-    addMono(mix, harmony, 0.55, -0.35);
+    addMono(mix, parts.kick, 0.55, 0.0);
+    addMono(mix, parts.clap, 0.55, 0.0);
+    addStereo(mix, parts.hats, 0.55);
+    addStereo(mix, parts.cymbals, 0.45);
+    addMono(mix, parts.bass, 1.0, 0.0, &lightDuck);
+    addStereo(mix, parts.pad, 1.0, &deepDuck);
+    addStereo(mix, parts.pluck, 0.75, &lightDuck);
+    addMono(mix, parts.lead, 1.0, 0.0);
+    addMono(mix, parts.harmony, 0.55, -0.35);
     addStereo(mix, reverbReturn, 0.55, &lightDuck);
     addStereo(mix, delayReturn, 0.45);
+    return mix;
+}
 
-    // Below 28 Hz there is nothing musical, only excursion that steals headroom.
+// Below 28 Hz there is nothing musical, only excursion that steals headroom; then the fade.
+void filterAndFade(StereoBuffer& mix)
+{
+    std::size_t frames = mix.frames();
     Biquad rumbleLeft = Biquad::highPass(28.0, 0.7);
     Biquad rumbleRight = Biquad::highPass(28.0, 0.7);
     std::size_t fadeStart = frames - std::size_t(kFadeSeconds * kSampleRate);
@@ -139,18 +151,49 @@ std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const
         mix.left[n] = float(rumbleLeft.process(mix.left[n]) * fade);
         mix.right[n] = float(rumbleRight.process(mix.right[n]) * fade);
     }
-    if (stop())
-        return std::nullopt;
+}
 
+// The master to its loudness, then under its ceiling.
+MixReport master(StereoBuffer& mix)
+{
     double makeUp = kTargetLufs - integratedLoudness(mix);
     double gain = decibelsToGain(makeUp);
-    for (std::size_t n = 0; n < frames; ++n) {
+    for (std::size_t n = 0; n < mix.frames(); ++n) {
         mix.left[n] = float(mix.left[n] * gain);
         mix.right[n] = float(mix.right[n] * gain);
     }
     double limiting = limitPeaks(mix, decibelsToGain(kCeilingDecibels), 0.005, 0.12);
+    return {makeUp, limiting};
+}
+
+}  // namespace
+
+std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const std::function<bool()>& stopRequested)
+{
+    std::function<bool()> stop = [&] { return stopRequested && stopRequested(); };
+    std::size_t frames = sampleAt(score.seconds);
+    if (stop())
+        return std::nullopt;
+    Parts parts(frames);
+    renderDrums(score, parts);
+    if (stop())
+        return std::nullopt;
+    renderChords(score, parts);
+    if (stop())
+        return std::nullopt;
+    renderVoices(score, parts);
+    if (stop())
+        return std::nullopt;
+
+    std::optional<StereoBuffer> mix = mixParts(score, parts, frames, stop);
+    if (!mix)
+        return std::nullopt;
+    filterAndFade(*mix);
+    if (stop())
+        return std::nullopt;
+    MixReport mastered = master(*mix);
     if (report != nullptr)
-        *report = {makeUp, limiting};
+        *report = mastered;
     return mix;
 }
 

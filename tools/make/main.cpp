@@ -105,13 +105,9 @@ bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failu
     return true;
 }
 
-// Builds everything into the staging folder; false after reporting.
-bool build(const Options& options, const std::string& lyricText, ShowStaging& staging)
+// The lyric file read, fitted and laid out, its warnings and errors said; nothing after errors.
+std::optional<LyricBuild> buildReportedLyrics(const Options& options, const std::string& lyricText)
 {
-    const fs::path data = staging.data();
-    std::string failure;
-
-    // The lyrics first: they are where a new user's file most often needs work.
     LyricBuild lyrics = buildLyrics(lyricText, options.lyrics, options.fonts);
     if (!options.fonts.strict)
         for (const std::string& warning : lyrics.warnings)
@@ -119,15 +115,22 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
     for (const std::string& error : lyrics.errors)
         say(error);
     if (!lyrics.ok())
-        return false;
-    if (stopRequested())
-        return false;
+        return std::nullopt;
+    return lyrics;
+}
 
-    std::optional<ImportedMusic> music = importMusic(options.music, data / kMusicFileName, staging.scratch(), stopRequested, failure);
+// The song as data/ywsf.mp3, and what its length means for the lyrics; nothing after a
+// failure, a stop, or a warning under --strict.
+std::optional<ImportedMusic> importReportedMusic(const Options& options, const LyricBuild& lyrics,
+                                                 const ShowStaging& staging)
+{
+    std::string failure;
+    std::optional<ImportedMusic> music =
+        importMusic(options.music, staging.data() / kMusicFileName, staging.scratch(), stopRequested, failure);
     if (!music) {
         if (!failure.empty())
             say(failure);
-        return false;
+        return std::nullopt;
     }
     std::vector<double> starts;
     for (const LyricEntry& entry : lyrics.sheet.entries)
@@ -136,17 +139,15 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
     for (const std::string& note : musicNotes)
         say(options.music + ": " + (options.fonts.strict ? "" : "warning: ") + note);
     if (options.fonts.strict && !musicNotes.empty())
-        return false;
+        return std::nullopt;
+    return music;
+}
 
-    if (std::optional<std::string> error = writeLyrics(lyrics, data)) {
-        say(*error);
-        return false;
-    }
-    if (stopRequested())
-        return false;
-
+bool writePhoto(const Options& options, const fs::path& data)
+{
     std::vector<Picture> pictures;
     for (const std::string& path : options.photos) {
+        std::string failure;
         std::optional<Picture> picture = readPicture(path, failure);
         if (!picture) {
             say(failure);
@@ -159,7 +160,13 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
         say((data / "photo.png").string() + ": cannot write the image");
         return false;
     }
+    return true;
+}
 
+// The stock show's hand-written files, the background set to --bpm.
+bool writeStockFiles(const Options& options, const fs::path& data)
+{
+    std::string failure;
     for (const StockFile& file : stockFiles()) {
         std::string content(file.content);
         // Both stages of the background state the tempo: the vertex stage times the frame by it.
@@ -177,10 +184,28 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
             return false;
         }
     }
-    if (stopRequested())
+    return true;
+}
+
+// Builds everything into the staging folder; false after reporting.
+bool build(const Options& options, const std::string& lyricText, ShowStaging& staging)
+{
+    const fs::path data = staging.data();
+    // The lyrics first: they are where a new user's file most often needs work.
+    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricText);
+    if (!lyrics || stopRequested())
+        return false;
+    std::optional<ImportedMusic> music = importReportedMusic(options, *lyrics, staging);
+    if (!music)
+        return false;
+    if (std::optional<std::string> error = writeLyrics(*lyrics, data)) {
+        say(*error);
+        return false;
+    }
+    if (stopRequested() || !writePhoto(options, data) || !writeStockFiles(options, data) || stopRequested())
         return false;
 
-    say(options.lyrics + ": " + summariseLyrics(lyrics));
+    say(options.lyrics + ": " + summariseLyrics(*lyrics));
     say(options.music + ": " + (music->reencoded ? "encoded from " + music->format + " as MP3, " : "") +
         formatLyricSeconds(music->seconds) + " long against the show's 58 s" +
         (options.bpm ? ", background at " + tempoLiteral(*options.bpm) + " BPM" : ""));

@@ -197,58 +197,55 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
     return 0;
 }
 
-int render(const RenderOptions& options)
+// The music's length, read only when it bounds the range: a video, or stills up to its end;
+// 0 when not read. Nothing after reporting, as the show would, a music it cannot load.
+std::optional<double> readMusicEnd(const RenderOptions& options)
 {
-    // The user's paths are relative to the folder the tool started in, which DataFolder leaves.
-    fs::path here = fs::current_path();
-    std::vector<Output> outputs;
-    if (options.video)
-        outputs.push_back({*options.video, absoluteFromHere(*options.video)});
-
-    DataFolder folder(options.data.empty() ? defaultDataFolder(kTool.name) : fs::path(options.data));
-    if (!folder.failure.empty())
-        return reportFailure(kTool, folder.failure);
-
-    // The music is read only when it bounds the range: a video, or stills up to its end.
-    double musicEnd = 0.0;
-    if (options.video || (options.every && !options.to)) {
-        // SDL_mixer names a missing file only as a "NULL src".
-        if (std::FILE* file = std::fopen(kShowMusicPath, "rb"))
-            std::fclose(file);
-        else
-            return reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + std::strerror(errno));
-        std::string why;
-        std::optional<DecodedMusic> music = decodeMusic(kShowMusicPath, why);
-        if (!music)
-            return reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + why);
-        musicEnd = music->seconds();
+    if (!options.video && !(options.every && !options.to))
+        return 0.0;
+    // SDL_mixer names a missing file only as a "NULL src".
+    if (std::FILE* file = std::fopen(kShowMusicPath, "rb")) {
+        std::fclose(file);
+    } else {
+        reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + std::strerror(errno));
+        return std::nullopt;
     }
-    double from = options.from.value_or(0.0);
-    double to = options.to.value_or(musicEnd);
+    std::string why;
+    std::optional<DecodedMusic> music = decodeMusic(kShowMusicPath, why);
+    if (!music) {
+        reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + why);
+        return std::nullopt;
+    }
+    return music->seconds();
+}
 
-    std::vector<double> moments = options.at;
+// The show times of the stills; for a video, a check that its range lies within the music.
+// "" when they are sound, else the failure to report.
+std::string chooseMoments(const RenderOptions& options, double from, double to, double musicEnd,
+                          std::vector<double>& moments)
+{
+    moments = options.at;
     if (options.video) {
         if (to > musicEnd || from >= musicEnd) {
             char what[160];
             std::snprintf(what, sizeof what, "%s: the music ends at %.3f s; --from %g --to %g reaches past it",
                           kShowMusicPath, musicEnd, from, to);
-            return reportFailure(kTool, what);
+            return what;
         }
     } else if (options.every) {
         if (momentCount(from, to, *options.every) > kMostFrames)
-            return reportFailure(kTool, "--every makes more than " + std::to_string(kMostFrames) + " stills");
+            return "--every makes more than " + std::to_string(kMostFrames) + " stills";
         moments = momentsEvery(from, to, *options.every);
         if (moments.empty())
-            return reportFailure(kTool, "no stills between --from and the end of the music");
+            return "no stills between --from and the end of the music";
     }
-    for (size_t k = 0; k < moments.size(); ++k) {
-        std::string shown = options.output->fill(int64_t(k));
-        outputs.push_back({shown, (here / shown).lexically_normal()});
-    }
-    std::string failure = prepareOutputs(outputs, options.force);
-    if (!failure.empty())
-        return reportFailure(kTool, failure);
+    return "";
+}
 
+// Builds the show off-screen and draws the stills or the video into the prepared outputs.
+int draw(const RenderOptions& options, const DataFolder& folder, const std::vector<double>& moments, double from,
+         double to, const std::vector<Output>& outputs)
+{
     // The hidden window only carries the context; every frame goes to the target.
     OffscreenContext context = createOffscreenContext(64, 64);
     if (!context.failure.empty())
@@ -275,6 +272,36 @@ int render(const RenderOptions& options)
     settings.to = to;
     settings.music = (folder.data / kMusicFileName).string();
     return renderVideo(*show.demo, reader, settings, outputs.front());
+}
+
+int render(const RenderOptions& options)
+{
+    // The user's paths are relative to the folder the tool started in, which DataFolder leaves.
+    fs::path here = fs::current_path();
+    std::vector<Output> outputs;
+    if (options.video)
+        outputs.push_back({*options.video, absoluteFromHere(*options.video)});
+
+    DataFolder folder(options.data.empty() ? defaultDataFolder(kTool.name) : fs::path(options.data));
+    if (!folder.failure.empty())
+        return reportFailure(kTool, folder.failure);
+    std::optional<double> musicEnd = readMusicEnd(options);
+    if (!musicEnd)
+        return 1;
+    double from = options.from.value_or(0.0);
+    double to = options.to.value_or(*musicEnd);
+    std::vector<double> moments;
+    std::string failure = chooseMoments(options, from, to, *musicEnd, moments);
+    if (!failure.empty())
+        return reportFailure(kTool, failure);
+    for (size_t k = 0; k < moments.size(); ++k) {
+        std::string shown = options.output->fill(int64_t(k));
+        outputs.push_back({shown, (here / shown).lexically_normal()});
+    }
+    failure = prepareOutputs(outputs, options.force);
+    if (!failure.empty())
+        return reportFailure(kTool, failure);
+    return draw(options, folder, moments, from, to, outputs);
 }
 
 }  // namespace

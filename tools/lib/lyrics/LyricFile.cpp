@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -90,6 +91,9 @@ public:
 private:
     bool parseTags(std::string_view line, int number, std::size_t& position, std::vector<TimeTag>& times,
                    bool& metadata);
+    bool parseTimeTag(std::string_view content, const std::string& shown, int number, std::vector<TimeTag>& times);
+    bool parseMetadataTag(std::string_view content, const std::string& shown, int number, bool& metadata);
+    bool parseOffset(std::string_view value, const std::string& shown, int number);
     bool parseWords(std::string_view text, int number, long long lineStart, PendingRow& row);
 
     std::string_view path;
@@ -114,58 +118,9 @@ bool Parser::parseTags(std::string_view line, int number, std::size_t& position,
         std::string shown = "[";
         shown.append(content).push_back(']');
         if (!content.empty() && isDigit(content.front())) {
-            TimeTag tag;
-            std::size_t dash = content.find('-');
-            std::optional<long long> start = parseLyricTime(content.substr(0, dash));
-            std::optional<long long> end;
-            if (dash != std::string_view::npos)
-                end = parseLyricTime(content.substr(dash + 1));
-            if (!start || (dash != std::string_view::npos && !end)) {
-                error(number, "unreadable time tag " + shown + ": expected [mm:ss.xx] or [mm:ss.xx-mm:ss.xx]");
-                ok = false;
-            } else if (end && *end <= *start) {
-                error(number, "time tag " + shown + " ends before it starts");
-                ok = false;
-            } else {
-                times.push_back({*start, end});
-            }
+            ok = parseTimeTag(content, shown, number, times) && ok;
         } else {
-            std::size_t colon = content.find(':');
-            std::string key(content.substr(0, colon == std::string_view::npos ? 0 : colon));
-            bool keyOk = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
-                return std::isalnum(static_cast<unsigned char>(c)) || c == '#';
-            });
-            if (!keyOk) {
-                error(number, "unreadable tag " + shown + ": expected a time like [01:02.50] or a tag like [ar:Artist]");
-                ok = false;
-            } else {
-                metadata = true;
-                std::transform(key.begin(), key.end(), key.begin(),
-                               [](unsigned char c) { return char(std::tolower(c)); });
-                if (key == "length") {
-                    std::optional<long long> length = parseLyricTime(trim(content.substr(colon + 1)));
-                    if (length)
-                        result.sheet.lengthMilliseconds = length;
-                    else
-                        warning(number, "unreadable length " + shown + ": expected [length:mm:ss]; ignored");
-                } else if (key == "offset") {
-                    std::string_view value = trim(content.substr(colon + 1));
-                    bool negative = !value.empty() && value.front() == '-';
-                    if (!value.empty() && (value.front() == '+' || value.front() == '-'))
-                        value.remove_prefix(1);
-                    std::optional<long long> magnitude = parseDigits(value);
-                    if (!magnitude) {
-                        error(number, "unreadable offset " + shown + ": expected whole milliseconds like [offset:+250]");
-                        ok = false;
-                    } else if (offsetSeen) {
-                        error(number, "a second offset tag: the file has one offset");
-                        ok = false;
-                    } else {
-                        offsetSeen = true;
-                        result.sheet.offsetMilliseconds = int(negative ? -*magnitude : *magnitude);
-                    }
-                }
-            }
+            ok = parseMetadataTag(content, shown, number, metadata) && ok;
         }
         position = close + 1;
         // Another tag may follow after spaces; a bracket that is not a time after time tags is text.
@@ -179,6 +134,71 @@ bool Parser::parseTags(std::string_view line, int number, std::size_t& position,
             break;
     }
     return ok;
+}
+
+bool Parser::parseTimeTag(std::string_view content, const std::string& shown, int number, std::vector<TimeTag>& times)
+{
+    std::size_t dash = content.find('-');
+    std::optional<long long> start = parseLyricTime(content.substr(0, dash));
+    std::optional<long long> end;
+    if (dash != std::string_view::npos)
+        end = parseLyricTime(content.substr(dash + 1));
+    if (!start || (dash != std::string_view::npos && !end)) {
+        error(number, "unreadable time tag " + shown + ": expected [mm:ss.xx] or [mm:ss.xx-mm:ss.xx]");
+        return false;
+    }
+    if (end && *end <= *start) {
+        error(number, "time tag " + shown + " ends before it starts");
+        return false;
+    }
+    times.push_back({*start, end});
+    return true;
+}
+
+// [length:…] is kept and [offset:…] applies; other well-formed tags are ignored. `metadata`
+// becomes true for a well-formed one.
+bool Parser::parseMetadataTag(std::string_view content, const std::string& shown, int number, bool& metadata)
+{
+    std::size_t colon = content.find(':');
+    std::string key(content.substr(0, colon == std::string_view::npos ? 0 : colon));
+    bool keyOk = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '#';
+    });
+    if (!keyOk) {
+        error(number, "unreadable tag " + shown + ": expected a time like [01:02.50] or a tag like [ar:Artist]");
+        return false;
+    }
+    metadata = true;
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (key == "length") {
+        std::optional<long long> length = parseLyricTime(trim(content.substr(colon + 1)));
+        if (length)
+            result.sheet.lengthMilliseconds = length;
+        else
+            warning(number, "unreadable length " + shown + ": expected [length:mm:ss]; ignored");
+    } else if (key == "offset") {
+        return parseOffset(trim(content.substr(colon + 1)), shown, number);
+    }
+    return true;
+}
+
+bool Parser::parseOffset(std::string_view value, const std::string& shown, int number)
+{
+    bool negative = !value.empty() && value.front() == '-';
+    if (!value.empty() && (value.front() == '+' || value.front() == '-'))
+        value.remove_prefix(1);
+    std::optional<long long> magnitude = parseDigits(value);
+    if (!magnitude) {
+        error(number, "unreadable offset " + shown + ": expected whole milliseconds like [offset:+250]");
+        return false;
+    }
+    if (offsetSeen) {
+        error(number, "a second offset tag: the file has one offset");
+        return false;
+    }
+    offsetSeen = true;
+    result.sheet.offsetMilliseconds = int(negative ? -*magnitude : *magnitude);
+    return true;
 }
 
 // Splits the text after the time tags at its word stamps into pieces of the phrase.
@@ -507,13 +527,18 @@ LyricParse parseLyrics(std::string_view text, std::string_view path)
     return std::move(parser.result);
 }
 
-void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
+namespace {
+
+std::string whereIn(std::string_view path, int line)
+{
+    return std::string(path) + ":" + std::to_string(line) + ": ";
+}
+
+// Leaves out the entries that start at or after the scene's end; one warning counts them and
+// names the first.
+void leaveOutLateEntries(LyricParse& parse, std::string_view path, const ShowFit& fit)
 {
     LyricSheet& sheet = parse.sheet;
-    auto where = [&](int line) { return std::string(path) + ":" + std::to_string(line) + ": "; };
-    char sceneEnd[32];
-    std::snprintf(sceneEnd, sizeof sceneEnd, "%g s", fit.sceneEnd);
-
     const LyricEntry* firstLate = nullptr;
     int late = 0;
     for (const LyricEntry& entry : sheet.entries) {
@@ -524,71 +549,101 @@ void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
             firstLate = &entry;
     }
     if (firstLate != nullptr) {
+        char sceneEnd[32];
+        std::snprintf(sceneEnd, sizeof sceneEnd, "%g s", fit.sceneEnd);
         std::string count = late == 1 ? "1 entry" : std::to_string(late) + " entries";
-        parse.warnings.push_back(where(firstLate->sourceLine) + count + " left out: the first, " + quoted(*firstLate) +
-                                 ", starts at " + formatLyricSeconds(firstLate->start) +
+        parse.warnings.push_back(whereIn(path, firstLate->sourceLine) + count + " left out: the first, " +
+                                 quoted(*firstLate) + ", starts at " + formatLyricSeconds(firstLate->start) +
                                  ", after the lyric scene ends at " + sceneEnd);
         keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start < fit.sceneEnd; });
     }
     sheet.leftOut = late;
+}
 
-    // Group the words of crowded lines until no moment shows more than the show draws, taking
-    // each time the line with the most entries up at the most crowded moment. Every round
-    // leaves at least one entry fewer, so it ends.
+// The most entries up at once, at the first entry's start where that many are up.
+std::pair<int, double> mostCrowdedMoment(const std::vector<LyricEntry>& entries)
+{
+    double worstTime = 0.0;
+    int worst = 0;
+    for (const LyricEntry& entry : entries) {
+        int count = shownAt(entries, entry.start);
+        if (count > worst) {
+            worst = count;
+            worstTime = entry.start;
+        }
+    }
+    return {worst, worstTime};
+}
+
+// The row with the most entries up at `time` that has more than one entry and more than one
+// word, and that many; -1 when none.
+std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::vector<std::vector<LyricEntry>>>& words,
+                                double time)
+{
+    int chosen = -1;
+    int chosenUp = 1;
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        const LyricRow& row = sheet.rows[r];
+        int up = 0;
+        for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i)
+            up += sheet.entries[std::size_t(i)].start <= time && time < sheet.entries[std::size_t(i)].end;
+        if (up > chosenUp && std::min<std::size_t>(words[r].size(), std::size_t(row.entryCount)) > 1) {
+            chosen = int(r);
+            chosenUp = up;
+        }
+    }
+    return {chosen, chosenUp};
+}
+
+// Groups the words of crowded lines until no moment shows more than the show draws, taking
+// each time the line with the most entries up at the most crowded moment; a warning names each
+// line grouped. Every round leaves at least one entry fewer, so it ends.
+void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
     std::vector<std::vector<std::vector<LyricEntry>>> words;
     for (const LyricRow& row : sheet.rows)
         words.push_back(wordsOf(sheet, row));
     std::vector<int> groupedTo(sheet.rows.size(), 0);
     std::vector<std::pair<int, double>> crowdedAt(sheet.rows.size());
     for (;;) {
-        double worstTime = 0.0;
-        int worst = 0;
-        for (const LyricEntry& entry : sheet.entries) {
-            int count = shownAt(sheet.entries, entry.start);
-            if (count > worst) {
-                worst = count;
-                worstTime = entry.start;
-            }
-        }
+        auto [worst, worstTime] = mostCrowdedMoment(sheet.entries);
         if (worst <= fit.maximumAtOnce)
             break;
-        int chosen = -1;
-        int chosenUp = 1;
-        for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-            const LyricRow& row = sheet.rows[r];
-            int up = 0;
-            for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i)
-                up += sheet.entries[std::size_t(i)].start <= worstTime && worstTime < sheet.entries[std::size_t(i)].end;
-            if (up > chosenUp && std::min<std::size_t>(words[r].size(), std::size_t(row.entryCount)) > 1) {
-                chosen = int(r);
-                chosenUp = up;
-            }
-        }
+        auto [chosen, chosenUp] = rowMostUpAt(sheet, words, worstTime);
         if (chosen < 0)
             break;  // single entries crowd the screen: the schedule check reports it
-        const LyricRow& row = sheet.rows[std::size_t(chosen)];
-        int groups = std::min(int(words[std::size_t(chosen)].size()),
-                              row.entryCount - std::min(worst - fit.maximumAtOnce, chosenUp - 1));
-        groupRow(sheet, chosen, words[std::size_t(chosen)], std::max(groups, 1));
-        if (groupedTo[std::size_t(chosen)] == 0)
-            crowdedAt[std::size_t(chosen)] = {worst, worstTime};
-        groupedTo[std::size_t(chosen)] = sheet.rows[std::size_t(chosen)].entryCount;
+        std::size_t r = std::size_t(chosen);
+        int fewer = std::min(worst - fit.maximumAtOnce, chosenUp - 1);
+        int groups = std::min(int(words[r].size()), sheet.rows[r].entryCount - fewer);
+        groupRow(sheet, chosen, words[r], std::max(groups, 1));
+        if (groupedTo[r] == 0)
+            crowdedAt[r] = {worst, worstTime};
+        groupedTo[r] = sheet.rows[r].entryCount;
     }
     for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
         if (groupedTo[r] == 0)
             continue;
-        parse.warnings.push_back(where(sheet.rows[r].sourceLine) + "its word stamps would put " +
+        parse.warnings.push_back(whereIn(path, sheet.rows[r].sourceLine) + "its word stamps would put " +
                                  std::to_string(crowdedAt[r].first) + " entries on screen at " +
                                  formatLyricSeconds(crowdedAt[r].second) + ", more than the show's " +
                                  std::to_string(fit.maximumAtOnce) + ": its " + std::to_string(words[r].size()) +
                                  " words are grouped into " + std::to_string(groupedTo[r]) + " entries");
     }
+}
 
+}  // namespace
+
+void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    leaveOutLateEntries(parse, path, fit);
+    groupCrowdedRows(parse, path, fit);
+    const LyricSheet& sheet = parse.sheet;
     if (int(sheet.entries.size()) > fit.slots) {
         const LyricEntry& extra = sheet.entries[std::size_t(fit.slots)];
-        parse.errors.push_back(where(extra.sourceLine) + "entry " + std::to_string(fit.slots + 1) + " " + quoted(extra) +
-                               " at " + formatLyricSeconds(extra.start) + " is one too many: the show has " +
-                               std::to_string(fit.slots) + " slots and the lyric scene holds " +
-                               std::to_string(sheet.entries.size()) + " entries");
+        parse.errors.push_back(whereIn(path, extra.sourceLine) + "entry " + std::to_string(fit.slots + 1) + " " +
+                               quoted(extra) + " at " + formatLyricSeconds(extra.start) +
+                               " is one too many: the show has " + std::to_string(fit.slots) +
+                               " slots and the lyric scene holds " + std::to_string(sheet.entries.size()) + " entries");
     }
 }

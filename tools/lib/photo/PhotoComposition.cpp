@@ -165,37 +165,58 @@ struct Layer {
 
 constexpr Rgb kShadow{0.04f, 0.03f, 0.08f};
 
-}  // namespace
+// Where a print lies in the 1920×1080 frame: its centre, the box its picture fills, its tilt.
+struct PrintPlace {
+    float centreX;
+    float centreY;
+    float boxWidth;
+    float boxHeight;
+    float degrees;
+};
 
-void landscapeColour(const Landscape& landscape, float u, float v, float pixel, float rgb[3])
+// One print across the middle; two as the stock pair, the first behind, tilted the other way.
+constexpr PrintPlace kSinglePlace{960.0f, 540.0f, 1240.0f, 760.0f, -2.5f};
+constexpr PrintPlace kPairPlaces[2] = {{540.0f, 380.0f, 600.0f, 400.0f, 6.5f}, {1070.0f, 560.0f, 1000.0f, 667.0f, -2.5f}};
+
+// The landscape's light for one print: the sky overhead, at the horizon and from the sun.
+struct Light {
+    float dusk = 0.0f;
+    Rgb zenith;
+    Rgb horizon;
+    Rgb sun;
+};
+
+constexpr float kSunX = 0.70f;
+
+// Sky, with the sun low on the right and soft streaks of cloud lit from below.
+Rgb sky(const Light& light, float u, float v, float pixel)
 {
-    const float dusk = landscape.dusk;
-    Rgb zenith = mix({0.20f, 0.38f, 0.70f}, {0.10f, 0.10f, 0.30f}, dusk);
-    Rgb horizonLight = mix({1.0f, 0.80f, 0.46f}, {0.98f, 0.46f, 0.30f}, dusk);
-    Rgb sunLight = mix({1.0f, 0.86f, 0.55f}, {1.0f, 0.55f, 0.35f}, dusk);
-
-    // Sky, with the sun low on the right and soft streaks of cloud lit from below.
     float height = std::clamp(v / kHorizon, 0.0f, 1.0f);
-    Rgb colour = mix(zenith, horizonLight, std::pow(height, 1.6f));
-    float sunX = 0.70f;
-    float sunY = 0.44f + 0.10f * dusk;
-    float sunDistance = std::hypot((u - sunX) * 1.5f, v - sunY);
-    colour = added(colour, scaled(sunLight, 0.45f * std::exp(-sunDistance * 9.0f) + 0.2f * std::exp(-sunDistance * 2.5f)));
+    Rgb colour = mix(light.zenith, light.horizon, std::pow(height, 1.6f));
+    float sunY = 0.44f + 0.10f * light.dusk;
+    float sunDistance = std::hypot((u - kSunX) * 1.5f, v - sunY);
+    colour = added(colour, scaled(light.sun, 0.45f * std::exp(-sunDistance * 9.0f) + 0.2f * std::exp(-sunDistance * 2.5f)));
     float cloud = smoothstep(0.52f, 0.78f, fbm(u * 3.5f, v * 13.0f, 3)) * (1.0f - 0.7f * height);
-    colour = mix(colour, mix({1.0f, 0.88f, 0.74f}, {0.92f, 0.50f, 0.48f}, dusk), cloud * 0.55f);
+    colour = mix(colour, mix({1.0f, 0.88f, 0.74f}, {0.92f, 0.50f, 0.48f}, light.dusk), cloud * 0.55f);
     float sunRadius = 0.035f;
-    colour = mix(colour, {1.0f, 0.97f, 0.86f}, smoothstep(sunRadius + pixel, sunRadius - pixel, sunDistance));
+    return mix(colour, {1.0f, 0.97f, 0.86f}, smoothstep(sunRadius + pixel, sunRadius - pixel, sunDistance));
+}
 
-    // Far hills in the haze, then nearer green ones.
+// Far hills in the haze, then nearer green ones.
+Rgb withHills(Rgb colour, const Light& light, float u, float v, float pixel)
+{
     float far = farHills(u);
-    Rgb haze = mix(mix(horizonLight, {0.42f, 0.44f, 0.64f}, 0.6f), {0.36f, 0.26f, 0.46f}, dusk);
+    Rgb haze = mix(mix(light.horizon, {0.42f, 0.44f, 0.64f}, 0.6f), {0.36f, 0.26f, 0.46f}, light.dusk);
     colour = mix(colour, mix(haze, scaled(haze, 0.85f), smoothstep(far, kHorizon, v)), below(v, far, pixel));
     float near = nearHills(u);
-    Rgb hill = mix({0.40f, 0.48f, 0.30f}, {0.24f, 0.22f, 0.26f}, dusk);
-    colour = mix(colour, mix(added(hill, scaled(sunLight, 0.12f)), hill, smoothstep(near, kHorizon, v)),
-                 below(v, near, pixel));
+    Rgb hill = mix({0.40f, 0.48f, 0.30f}, {0.24f, 0.22f, 0.26f}, light.dusk);
+    return mix(colour, mix(added(hill, scaled(light.sun, 0.12f)), hill, smoothstep(near, kHorizon, v)),
+               below(v, near, pixel));
+}
 
-    // The house on the near hill: walls, roof, and two yellow windows that glow more at dusk.
+// The house on the near hill: walls, roof, and two yellow windows that glow more at dusk.
+Rgb withHouse(Rgb colour, float dusk, float u, float v, float pixel)
+{
     const float houseX = 0.22f;
     float ground = nearHills(houseX) + 0.006f;
     float wallTop = ground - 0.030f;
@@ -216,28 +237,47 @@ void landscapeColour(const Landscape& landscape, float u, float v, float pixel, 
         colour = mix(colour, windowLight, pane);
         colour = added(colour, scaled(windowLight, (0.05f + 0.25f * dusk) * std::exp(-std::hypot(dx * 1.5f, dy) * 60.0f)));
     }
+    return colour;
+}
 
-    // Golden fields, their furrows running to the vanishing point; stripes fade out towards
-    // the horizon, where they would be finer than a pixel.
+// Golden fields, their furrows running to the vanishing point (stripes fade out towards the
+// horizon, where they would be finer than a pixel); then the river, widening as it comes
+// nearer and mirroring the sky, with the sun's glitter.
+Rgb withFieldsAndRiver(Rgb colour, const Light& light, float u, float v, float pixel)
+{
     float fieldEdge = kHorizon + 0.004f * std::sin(u * 6.0f);
     float depth = std::max(v - kHorizon, 0.0f);
     float furrow = 0.5f + 0.5f * std::sin((u - 0.5f) / std::max(depth, 0.004f) * 2.2f);
     float furrowStrength = smoothstep(0.02f, 0.15f, depth);
     Rgb wheat = mix(mix({0.95f, 0.76f, 0.34f}, {0.80f, 0.54f, 0.22f}, furrow * 0.6f * furrowStrength),
-                    {0.42f, 0.26f, 0.22f}, dusk * 0.7f);
-    wheat = added(wheat, scaled(sunLight, 0.18f * std::exp(-std::hypot((u - sunX) * 1.2f, depth) * 4.0f)));
+                    {0.42f, 0.26f, 0.22f}, light.dusk * 0.7f);
+    wheat = added(wheat, scaled(light.sun, 0.18f * std::exp(-std::hypot((u - kSunX) * 1.2f, depth) * 4.0f)));
     colour = mix(colour, wheat, below(v, fieldEdge, pixel));
 
-    // The river, widening as it comes nearer and mirroring the sky, with the sun's glitter.
     float riverX = 0.40f + 0.18f * std::sin(depth * 10.0f + 0.6f) * depth * 2.2f;
     float halfWidth = 0.002f + 0.11f * depth;
     float bank = std::fabs(u - riverX) - halfWidth;
     float reach = below(v, kHorizon + 0.006f, pixel);
-    Rgb grass = mix({0.33f, 0.44f, 0.22f}, {0.18f, 0.18f, 0.20f}, dusk);
+    Rgb grass = mix({0.33f, 0.44f, 0.22f}, {0.18f, 0.18f, 0.20f}, light.dusk);
     colour = mix(colour, grass, reach * smoothstep(pixel, -pixel, bank - 0.004f - 0.03f * depth));
-    Rgb water = mix(horizonLight, zenith, std::clamp(depth * 2.5f, 0.0f, 1.0f));
-    water = added(scaled(water, 0.9f), scaled(sunLight, 0.35f * std::exp(-std::fabs(u - sunX) * 10.0f)));
-    colour = mix(colour, water, reach * smoothstep(pixel, -pixel, bank));
+    Rgb water = mix(light.horizon, light.zenith, std::clamp(depth * 2.5f, 0.0f, 1.0f));
+    water = added(scaled(water, 0.9f), scaled(light.sun, 0.35f * std::exp(-std::fabs(u - kSunX) * 10.0f)));
+    return mix(colour, water, reach * smoothstep(pixel, -pixel, bank));
+}
+
+}  // namespace
+
+void landscapeColour(const Landscape& landscape, float u, float v, float pixel, float rgb[3])
+{
+    Light light;
+    light.dusk = landscape.dusk;
+    light.zenith = mix({0.20f, 0.38f, 0.70f}, {0.10f, 0.10f, 0.30f}, light.dusk);
+    light.horizon = mix({1.0f, 0.80f, 0.46f}, {0.98f, 0.46f, 0.30f}, light.dusk);
+    light.sun = mix({1.0f, 0.86f, 0.55f}, {1.0f, 0.55f, 0.35f}, light.dusk);
+    Rgb colour = sky(light, u, v, pixel);
+    colour = withHills(colour, light, u, v, pixel);
+    colour = withHouse(colour, light.dusk, u, v, pixel);
+    colour = withFieldsAndRiver(colour, light, u, v, pixel);
 
     // A gentle vignette inside the print, as old film has.
     float corner = (u - 0.5f) * (u - 0.5f) + (v - 0.5f) * (v - 0.5f);
@@ -248,6 +288,70 @@ void landscapeColour(const Landscape& landscape, float u, float v, float pixel, 
 }
 
 namespace {
+
+// One print over `result` at (px, py) of the reference frame: its shadow, its paper, its
+// picture or landscape.
+void drawPrint(const Print& entry, float px, float py, float pixel, Layer& result)
+{
+    auto over = [&](Rgb colour, float alpha) {
+        result.colour = added(scaled(colour, alpha), scaled(result.colour, 1.0f - alpha));
+        result.alpha = alpha + result.alpha * (1.0f - alpha);
+    };
+    const PrintLayout& print = entry.layout;
+    float angle = print.degrees * 3.14159265f / 180.0f;
+    float dx = px - print.centreX;
+    float dy = py - print.centreY;
+    float lx = dx * std::cos(angle) + dy * std::sin(angle);
+    float ly = -dx * std::sin(angle) + dy * std::cos(angle);
+    float halfWidth = print.pictureWidth * 0.5f + print.border;
+    float halfHeight = (print.pictureHeight + print.border + print.bottomBorder) * 0.5f;
+
+    float shadowDistance = roundedBox(lx - 10.0f, ly - 16.0f, halfWidth, halfHeight, 6.0f);
+    float shadow = 0.5f * std::pow(std::clamp(1.0f - (shadowDistance + 4.0f) / 40.0f, 0.0f, 1.0f), 2.0f);
+    over(kShadow, shadow);
+
+    float paperDistance = roundedBox(lx, ly, halfWidth, halfHeight, 4.0f);
+    float paper = std::clamp(0.5f - paperDistance / pixel, 0.0f, 1.0f);
+    if (paper <= 0.0f)
+        return;
+    // The picture sits higher on the paper, whose bottom edge is wider.
+    float pictureCentreY = (print.border - print.bottomBorder) * 0.5f;
+    float pictureDistance =
+        roundedBox(lx, ly - pictureCentreY, print.pictureWidth * 0.5f, print.pictureHeight * 0.5f, 0.0f);
+    float picture = std::clamp(0.5f - pictureDistance / pixel, 0.0f, 1.0f);
+    Rgb paperColour = mix({0.97f, 0.95f, 0.90f}, {0.90f, 0.87f, 0.80f},
+                          std::clamp((ly + halfHeight) / (2.0f * halfHeight), 0.0f, 1.0f));
+    Rgb surface = paperColour;
+    if (picture > 0.0f) {
+        float u = lx / print.pictureWidth + 0.5f;
+        float v = (ly - pictureCentreY) / print.pictureHeight + 0.5f;
+        Rgb shown;
+        if (entry.picture != nullptr) {
+            float rgba[4];
+            entry.picture->sample(u, v, rgba);
+            shown = added({rgba[0], rgba[1], rgba[2]}, scaled(paperColour, 1.0f - rgba[3]));
+        } else {
+            float rgb[3];
+            landscapeColour(entry.landscape, u, v, pixel / print.pictureWidth, rgb);
+            shown = {rgb[0], rgb[1], rgb[2]};
+        }
+        surface = mix(paperColour, shown, picture);
+    }
+    over(surface, paper);
+}
+
+// Straight RGBA bytes of a premultiplied layer. Transparent texels keep the shadow's colour,
+// so filtering at other scales draws no bright fringe around the prints.
+void storeTexel(const Layer& layer, uint8_t* texel)
+{
+    auto toByte = [](float value) { return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); };
+    uint8_t alpha = toByte(layer.alpha);
+    Rgb straight = alpha == 0 ? kShadow : scaled(layer.colour, 1.0f / layer.alpha);
+    texel[0] = toByte(straight.r);
+    texel[1] = toByte(straight.g);
+    texel[2] = toByte(straight.b);
+    texel[3] = alpha;
+}
 
 PhotoImage composePrints(int width, int height, const std::vector<Print>& prints)
 {
@@ -265,62 +369,9 @@ PhotoImage composePrints(int width, int height, const std::vector<Print>& prints
             float py = (float(y) + 0.5f) / scale;
             float pixel = 1.0f / scale;  // one output pixel in reference units
             Layer result;
-            auto over = [&](Rgb colour, float alpha) {
-                result.colour = added(scaled(colour, alpha), scaled(result.colour, 1.0f - alpha));
-                result.alpha = alpha + result.alpha * (1.0f - alpha);
-            };
-            for (const Print& entry : prints) {
-                const PrintLayout& print = entry.layout;
-                float angle = print.degrees * 3.14159265f / 180.0f;
-                float dx = px - print.centreX;
-                float dy = py - print.centreY;
-                float lx = dx * std::cos(angle) + dy * std::sin(angle);
-                float ly = -dx * std::sin(angle) + dy * std::cos(angle);
-                float halfWidth = print.pictureWidth * 0.5f + print.border;
-                float halfHeight = (print.pictureHeight + print.border + print.bottomBorder) * 0.5f;
-
-                float shadowDistance = roundedBox(lx - 10.0f, ly - 16.0f, halfWidth, halfHeight, 6.0f);
-                float shadow = 0.5f * std::pow(std::clamp(1.0f - (shadowDistance + 4.0f) / 40.0f, 0.0f, 1.0f), 2.0f);
-                over(kShadow, shadow);
-
-                float paperDistance = roundedBox(lx, ly, halfWidth, halfHeight, 4.0f);
-                float paper = std::clamp(0.5f - paperDistance / pixel, 0.0f, 1.0f);
-                if (paper <= 0.0f)
-                    continue;
-                // The picture sits higher on the paper, whose bottom edge is wider.
-                float pictureCentreY = (print.border - print.bottomBorder) * 0.5f;
-                float pictureDistance = roundedBox(lx, ly - pictureCentreY, print.pictureWidth * 0.5f,
-                                                   print.pictureHeight * 0.5f, 0.0f);
-                float picture = std::clamp(0.5f - pictureDistance / pixel, 0.0f, 1.0f);
-                Rgb paperColour = mix({0.97f, 0.95f, 0.90f}, {0.90f, 0.87f, 0.80f}, std::clamp((ly + halfHeight) / (2.0f * halfHeight), 0.0f, 1.0f));
-                Rgb surface = paperColour;
-                if (picture > 0.0f) {
-                    float u = lx / print.pictureWidth + 0.5f;
-                    float v = (ly - pictureCentreY) / print.pictureHeight + 0.5f;
-                    Rgb shown;
-                    if (entry.picture != nullptr) {
-                        float rgba[4];
-                        entry.picture->sample(u, v, rgba);
-                        shown = added({rgba[0], rgba[1], rgba[2]}, scaled(paperColour, 1.0f - rgba[3]));
-                    } else {
-                        float rgb[3];
-                        landscapeColour(entry.landscape, u, v, pixel / print.pictureWidth, rgb);
-                        shown = {rgb[0], rgb[1], rgb[2]};
-                    }
-                    surface = mix(paperColour, shown, picture);
-                }
-                over(surface, paper);
-            }
-            uint8_t* texel = &image.pixels[(std::size_t(y) * width + x) * 4];
-            auto toByte = [](float value) { return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); };
-            uint8_t alpha = toByte(result.alpha);
-            // Transparent texels keep the shadow's colour, so filtering at other scales draws
-            // no bright fringe around the prints.
-            Rgb straight = alpha == 0 ? kShadow : scaled(result.colour, 1.0f / result.alpha);
-            texel[0] = toByte(straight.r);
-            texel[1] = toByte(straight.g);
-            texel[2] = toByte(straight.b);
-            texel[3] = alpha;
+            for (const Print& entry : prints)
+                drawPrint(entry, px, py, pixel, result);
+            storeTexel(result, &image.pixels[(std::size_t(y) * width + x) * 4]);
         }
     }
     return image;
@@ -328,17 +379,17 @@ PhotoImage composePrints(int width, int height, const std::vector<Print>& prints
 
 // The picture as large as fits `boxWidth` × `boxHeight` with its own aspect ratio, the paper's
 // borders in proportion to its longer side as on the stock prints.
-PrintLayout fitted(float centreX, float centreY, float boxWidth, float boxHeight, float degrees, double aspect)
+PrintLayout fitted(const PrintPlace& place, double aspect)
 {
     PrintLayout print;
-    print.centreX = centreX;
-    print.centreY = centreY;
-    print.pictureWidth = std::min(boxWidth, boxHeight * float(aspect));
+    print.centreX = place.centreX;
+    print.centreY = place.centreY;
+    print.pictureWidth = std::min(place.boxWidth, place.boxHeight * float(aspect));
     print.pictureHeight = print.pictureWidth / float(aspect);
     float longer = std::max(print.pictureWidth, print.pictureHeight);
     print.border = std::round(0.034f * longer);
     print.bottomBorder = std::round(0.118f * longer);
-    print.degrees = degrees;
+    print.degrees = place.degrees;
     return print;
 }
 
@@ -347,20 +398,24 @@ PrintLayout fitted(float centreX, float centreY, float boxWidth, float boxHeight
 std::vector<PrintLayout> layoutPrints(const std::vector<double>& aspects)
 {
     if (aspects.size() == 1)
-        return {fitted(960.0f, 540.0f, 1240.0f, 760.0f, -2.5f, aspects[0])};
+        return {fitted(kSinglePlace, aspects[0])};
     std::vector<PrintLayout> prints;
     if (aspects.size() == 2) {
-        prints.push_back(fitted(540.0f, 380.0f, 600.0f, 400.0f, 6.5f, aspects[0]));
-        prints.push_back(fitted(1070.0f, 560.0f, 1000.0f, 667.0f, -2.5f, aspects[1]));
+        prints.push_back(fitted(kPairPlaces[0], aspects[0]));
+        prints.push_back(fitted(kPairPlaces[1], aspects[1]));
     }
     return prints;
 }
 
 PhotoImage composePhoto(int width, int height)
 {
-    return composePrints(width, height,
-                         {{{540.0f, 380.0f, 600.0f, 400.0f, 22.0f, 72.0f, 6.5f}, {1.0f}, nullptr},
-                          {{1070.0f, 560.0f, 1000.0f, 667.0f, 34.0f, 118.0f, -2.5f}, {0.0f}, nullptr}});
+    // The stock pictures fill their boxes; their papers' borders are their own.
+    auto stock = [](const PrintPlace& place, float border, float bottomBorder, float dusk) {
+        PrintLayout layout{place.centreX, place.centreY, place.boxWidth, place.boxHeight, border, bottomBorder,
+                           place.degrees};
+        return Print{layout, {dusk}, nullptr};
+    };
+    return composePrints(width, height, {stock(kPairPlaces[0], 22.0f, 72.0f, 1.0f), stock(kPairPlaces[1], 34.0f, 118.0f, 0.0f)});
 }
 
 PhotoImage composePhoto(int width, int height, const std::vector<Picture>& pictures)

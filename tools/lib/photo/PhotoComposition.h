@@ -23,12 +23,8 @@ struct Landscape {
 // size of one output pixel in those units, for anti-aliased edges.
 void landscapeColour(const Landscape& landscape, float u, float v, float pixel, float rgb[3]);
 
-// A picture of the user's, decoded.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels;  // RGBA, unpremultiplied, rows top to bottom
-};
+// A picture of the user's, decoded: an image of the same form.
+using Picture = PhotoImage;
 
 // One print in the 1920×1080 reference frame: the paper's centre, the picture's size, the paper
 // around it (wider below) and the tilt in degrees.
