@@ -40,6 +40,9 @@ struct SwapTimesFile {
 
 }  // namespace
 
+// SDL's own, which this one stands in for.
+extern "C" void SDL_GL_SwapWindow(SDL_Window* window);
+
 extern "C" __attribute__((visibility("default"))) void SDL_GL_SwapWindow(SDL_Window* window)
 {
     using Swap = void (*)(SDL_Window*);

@@ -11,7 +11,7 @@ class Scene;
 
 class Demo {
 public:
-    Demo(int32_t width, int32_t height) : width(width), height(height) {}
+    Demo(int32_t windowWidth, int32_t windowHeight) : width(windowWidth), height(windowHeight) {}
 
     int32_t width = 0;
     int32_t height = 0;

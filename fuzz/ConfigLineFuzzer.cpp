@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/FuzzTarget.h"
 #include "rules/ConfigLine.h"
 
 namespace {

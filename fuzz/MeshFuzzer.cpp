@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "fuzz/FuzzTarget.h"
 #include "rules/Mesh.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz/FuzzTarget.h"
 #include "rules/TextureImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

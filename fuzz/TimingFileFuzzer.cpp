@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/FuzzTarget.h"
 #include "tests/support/TimingText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

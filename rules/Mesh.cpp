@@ -75,8 +75,8 @@ void copyElement(const std::vector<float>& from, int32_t oneBasedIndex, size_t w
 
 }  // namespace
 
-MeshLineError::MeshLineError(const char* path, size_t line, const char* reason)
-    : std::runtime_error(std::string(path) + ":" + std::to_string(line) + ": " + reason), line(line), reason(reason)
+MeshLineError::MeshLineError(const char* path, size_t lineNumber, const char* why)
+    : std::runtime_error(std::string(path) + ":" + std::to_string(lineNumber) + ": " + why), line(lineNumber), reason(why)
 {
 }
 

@@ -359,19 +359,19 @@ TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
 
 TEST_F(TextLayoutTest, BackgroundKeepsTheLookOfItsPerPixelFormula)
 {
-    constexpr int kWidth = 384;
-    constexpr int kHeight = 216;
-    RenderTarget target(kWidth, kHeight);
+    constexpr int kTargetWidth = 384;
+    constexpr int kTargetHeight = 216;
+    RenderTarget target(kTargetWidth, kTargetHeight);
     // A verse, the beat, the build, the switch to the chorus with its flash, the photo scene and
     // the fade at the end.
     for (double time : {3.0, 12.3, 30.0, 40.1, 44.0, 44.9, 45.2, 50.0, 56.5}) {
         clear();
         drawBackground(float(time), 0.11f);
-        Image expected(kWidth, kHeight);
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                expected.set(x, y, referenceBackground(time, (x + 0.5) / kWidth, (y + 0.5) / kHeight,
-                                                       double(kWidth) / kHeight));
+        Image expected(kTargetWidth, kTargetHeight);
+        for (int y = 0; y < kTargetHeight; ++y)
+            for (int x = 0; x < kTargetWidth; ++x)
+                expected.set(x, y, referenceBackground(time, (x + 0.5) / kTargetWidth, (y + 0.5) / kTargetHeight,
+                                                       double(kTargetWidth) / kTargetHeight));
         // Within the dither's step and the approximations' few levels, and nearly the same on
         // average.
         EXPECT_TRUE(imagesMatch(readTarget(target), expected, 4, 0.75, "white-look-" + std::to_string(time)));

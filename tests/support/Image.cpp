@@ -16,7 +16,8 @@ std::ostream& operator<<(std::ostream& out, const Rgba& colour)
                << int(colour.a) << ")";
 }
 
-Image::Image(int width, int height, Rgba fill) : width(width), height(height), pixels(size_t(width) * height * 4)
+Image::Image(int imageWidth, int imageHeight, Rgba fill)
+    : width(imageWidth), height(imageHeight), pixels(size_t(imageWidth) * imageHeight * 4)
 {
     for (size_t i = 0; i < pixels.size(); i += 4) {
         pixels[i] = fill.r;

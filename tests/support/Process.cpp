@@ -139,8 +139,8 @@ void Process::signal(int number)
 
 bool Process::catches(int number) const
 {
-    std::istringstream status(readFile("/proc/" + std::to_string(pid) + "/status"));
-    for (std::string line; std::getline(status, line);) {
+    std::istringstream statusFile(readFile("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(statusFile, line);) {
         if (line.starts_with("SigCgt:"))
             return (std::stoull(line.substr(7), nullptr, 16) >> (number - 1) & 1) != 0;
     }

@@ -37,8 +37,8 @@ std::ostream& operator<<(std::ostream& out, const TraceCall& call);
 
 // A call to look for: its name and, for the arguments named here, their exact value text.
 struct CallPattern {
-    CallPattern(std::string name, std::vector<TraceArgument> arguments = {})
-        : name(std::move(name)), arguments(std::move(arguments))
+    CallPattern(std::string callName, std::vector<TraceArgument> namedArguments = {})
+        : name(std::move(callName)), arguments(std::move(namedArguments))
     {
     }
 

@@ -19,8 +19,8 @@ struct Call {
 
 class RecordingScene : public cg_engine::Scene {
 public:
-    RecordingScene(std::string name, double start, double end, std::vector<Call>& calls)
-        : name(std::move(name)), calls(calls)
+    RecordingScene(std::string sceneName, double start, double end, std::vector<Call>& record)
+        : name(std::move(sceneName)), calls(record)
     {
         startTime = start;
         endTime = end;
@@ -40,7 +40,7 @@ public:
 // Appends another scene while it renders, to show that the list's length is read each step.
 class AppendingScene : public cg_engine::Scene {
 public:
-    AppendingScene(cg_engine::Demo& demo, cg_engine::Scene& next) : demo(demo), next(next) { endTime = 10.0; }
+    AppendingScene(cg_engine::Demo& into, cg_engine::Scene& appended) : demo(into), next(appended) { endTime = 10.0; }
     void render(double) override { demo.scenes.push_back(&next); }
 
     cg_engine::Demo& demo;

@@ -13,7 +13,7 @@ uint8_t mix(uint8_t under, uint8_t over, int alpha)
 
 }  // namespace
 
-Canvas::Canvas(int width, int height, Pixel fill) : width(width), height(height)
+Canvas::Canvas(int canvasWidth, int canvasHeight, Pixel fill) : width(canvasWidth), height(canvasHeight)
 {
     rgba.resize(size_t(width) * size_t(height) * 4);
     for (size_t i = 0; i < rgba.size(); i += 4) {

@@ -35,7 +35,7 @@ private:
 // A pulse with polyBLEP corrections at both edges.
 class PulseOscillator {
 public:
-    explicit PulseOscillator(double width = 0.5) : width(width) {}
+    explicit PulseOscillator(double dutyCycle = 0.5) : width(dutyCycle) {}
     double next(double hertz);
 
 private:

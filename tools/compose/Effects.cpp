@@ -32,7 +32,7 @@ private:
 // A Schroeder all-pass: smears transients into a dense wash without colouring the spectrum.
 class AllPass {
 public:
-    AllPass(std::size_t length, double gain) : line(length), gain(gain) {}
+    AllPass(std::size_t length, double feedback) : line(length), gain(feedback) {}
     double process(double input)
     {
         double delayed = line.read();

@@ -56,7 +56,10 @@ std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force
     return ShowStaging(absolute, pattern);
 }
 
-ShowStaging::ShowStaging(fs::path folder, fs::path staging) : folder(std::move(folder)), staging(std::move(staging)) {}
+ShowStaging::ShowStaging(fs::path showFolder, fs::path stagingFolder)
+    : folder(std::move(showFolder)), staging(std::move(stagingFolder))
+{
+}
 
 ShowStaging::ShowStaging(ShowStaging&& other) noexcept : folder(std::move(other.folder)), staging(std::move(other.staging))
 {

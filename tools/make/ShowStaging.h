@@ -34,7 +34,7 @@ public:
     bool commit(std::string& failure);
 
 private:
-    ShowStaging(std::filesystem::path folder, std::filesystem::path staging);
+    ShowStaging(std::filesystem::path showFolder, std::filesystem::path stagingFolder);
 
     std::filesystem::path folder;
     std::filesystem::path staging;  // empty once committed or moved from

@@ -34,7 +34,7 @@ void setViewport(SDL_Window* window)
 
 }  // namespace
 
-OwnedShow::OwnedShow(SDL_Window* window, const ShowSources& sources) : window(window)
+OwnedShow::OwnedShow(SDL_Window* previewWindow, const ShowSources& sources) : window(previewWindow)
 {
     requestShowContext();
     context = SDL_GL_CreateContext(window);

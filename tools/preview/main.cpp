@@ -105,7 +105,7 @@ std::string readConfig()
 // Everything that lives from the window's opening to its closing.
 class Preview {
 public:
-    Preview(SDL_Window* window, const Options& options) : window(window), options(options) {}
+    Preview(SDL_Window* previewWindow, const Options& given) : window(previewWindow), options(given) {}
 
     // Builds the first show and starts the music; false when nothing can be drawn.
     bool start();

@@ -15,7 +15,7 @@ std::string progressLine(int64_t done, int64_t total, double elapsedSeconds);
 
 class RenderProgress {
 public:
-    RenderProgress(int64_t total, bool terminal) : total(total), terminal(terminal) {}
+    RenderProgress(int64_t frames, bool toTerminal) : total(frames), terminal(toTerminal) {}
 
     // What to write after `done` frames in `elapsedSeconds`: "" when nothing is due; on a
     // terminal a carriage return, the line and an erase to its end, with a line feed once

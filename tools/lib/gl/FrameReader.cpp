@@ -3,8 +3,8 @@
 
 #include <GL/glew.h>
 
-FrameReader::FrameReader(int width, int height)
-    : width(width), height(height), buffers(kBuffers), bytes(size_t(width) * size_t(height) * 4)
+FrameReader::FrameReader(int frameWidth, int frameHeight)
+    : width(frameWidth), height(frameHeight), buffers(kBuffers), bytes(size_t(frameWidth) * size_t(frameHeight) * 4)
 {
     glGenBuffers(kBuffers, buffers.data());
     for (uint32_t buffer : buffers) {

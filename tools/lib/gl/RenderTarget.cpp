@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-RenderTarget::RenderTarget(int width, int height) : width(width), height(height)
+RenderTarget::RenderTarget(int targetWidth, int targetHeight) : width(targetWidth), height(targetHeight)
 {
     glGenFramebuffers(1, &framebuffer);
     glGenRenderbuffers(1, &colour);

@@ -72,7 +72,7 @@ std::string copyName(const PendingRow& row)
 
 class Parser {
 public:
-    Parser(std::string_view path) : path(path) {}
+    explicit Parser(std::string_view filePath) : path(filePath) {}
 
     void error(int line, const std::string& what)
     {

@@ -10,7 +10,10 @@
 namespace {
 
 struct Plane {
-    Plane(int width, int height) : width(width), height(height), values(std::size_t(width) * height, 0.0f) {}
+    Plane(int planeWidth, int planeHeight)
+        : width(planeWidth), height(planeHeight), values(std::size_t(planeWidth) * planeHeight, 0.0f)
+    {
+    }
     float at(int x, int y) const
     {
         return x < 0 || y < 0 || x >= width || y >= height ? 0.0f : values[std::size_t(y) * width + x];
