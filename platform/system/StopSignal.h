@@ -1,7 +1,7 @@
 // Ctrl-C (SIGINT), a plain kill (SIGTERM) and a closed terminal (SIGHUP, where the system has
 // it) ask a long-running tool to stop instead of ending it on the spot: the tool abandons its
-// work in order, leaves no partial output behind and says so in one line. The handlers differ
-// by system: posix_StopSignal.cpp, win32_StopSignal.cpp.
+// work in order, leaves no partial output behind and says so in one line. How a handler is
+// installed differs by system: posix_StopSignal.cpp, win32_StopSignal.cpp.
 //
 //   ignoreBrokenPipe();
 //   catchStopSignals();
@@ -18,3 +18,7 @@ bool stopRequested();
 // A write to a closed pipe or socket then fails as a write error instead of ending the process
 // (SIGPIPE); systems without that signal report it so anyway.
 void ignoreBrokenPipe();
+
+// Installs `handler` for every stop signal the system has; the per-system part of
+// catchStopSignals.
+void handleStopSignals(void (*handler)(int signal));

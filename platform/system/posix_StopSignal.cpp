@@ -1,33 +1,17 @@
-// The stop request on POSIX systems: sigaction, since std::signal there resumes interrupted
+// The stop signals on POSIX systems: sigaction, since std::signal there resumes interrupted
 // calls.
-#include "platform/system/StopSignal.h"
-
 #include <csignal>
 #include <initializer_list>
 
-namespace {
+#include "platform/system/StopSignal.h"
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-void requestStop(int signal)
-{
-    stopSignal = signal;
-}
-
-}  // namespace
-
-void catchStopSignals()
+void handleStopSignals(void (*handler)(int signal))
 {
     struct sigaction action = {};
-    action.sa_handler = requestStop;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
-}
-
-bool stopRequested()
-{
-    return stopSignal != 0;
 }
 
 void ignoreBrokenPipe()

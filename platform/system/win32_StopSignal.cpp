@@ -1,30 +1,14 @@
-// The stop request on Windows, whose C library knows SIGINT and SIGTERM and no SIGHUP or
+// The stop signals on Windows, whose C library knows SIGINT and SIGTERM and no SIGHUP or
 // SIGPIPE.
-#include "platform/system/StopSignal.h"
-
 #include <csignal>
 #include <initializer_list>
 
-namespace {
+#include "platform/system/StopSignal.h"
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-void requestStop(int signal)
-{
-    stopSignal = signal;
-}
-
-}  // namespace
-
-void catchStopSignals()
+void handleStopSignals(void (*handler)(int signal))
 {
     for (int signal : {SIGINT, SIGTERM})
-        std::signal(signal, requestStop);
-}
-
-bool stopRequested()
-{
-    return stopSignal != 0;
+        std::signal(signal, handler);
 }
 
 void ignoreBrokenPipe()

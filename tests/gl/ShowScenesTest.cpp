@@ -34,6 +34,13 @@ struct Probe {
     Rgba expected;
 };
 
+// One moment of a table of frames and what its pixels must be.
+struct FrameCase {
+    std::string name;
+    double time;
+    std::vector<Probe> probes;
+};
+
 Rgba blend(Rgba source, Rgba destination)
 {
     auto mix = [&](uint8_t s, uint8_t d) { return uint8_t(std::lround((s * source.a + d * (255 - source.a)) / 255.0)); };
@@ -164,12 +171,7 @@ TEST_F(ShowScenesTest, ActiveLinesShowOverTheBackgroundLaterOnesOnTop)
     const Rgba red = {255, 0, 0, 255};
     const Rgba green = {0, 255, 0, 255};
     auto background = fixtureBackground;
-    struct Case {
-        std::string name;
-        double time;
-        std::vector<Probe> probes;
-    };
-    const Case cases[] = {
+    const FrameCase cases[] = {
         {"before-first", 0.5, {{kLeft, kRow, background(0.5)}, {kRight, kRow, background(0.5)}}},
         {"at-start", 1.0, {{kLeft, kRow, background(1.0)}, {kMiddle, kRow, background(1.0)}}},
         {"one-line", 1.5, {{kLeft, kRow, red}, {kMiddle, kRow, red}, {kRight, kRow, background(1.5)}}},
@@ -179,7 +181,7 @@ TEST_F(ShowScenesTest, ActiveLinesShowOverTheBackgroundLaterOnesOnTop)
         {"empty-and-inverted", 9.0, {{kMiddle, kRow, background(9.0)}}},
         {"inverted", 9.7, {{kMiddle, kRow, background(9.7)}}},
     };
-    for (const Case& c : cases)
+    for (const FrameCase& c : cases)
         expectFrame(*demo, c.time, c.probes, c.name);
 }
 
@@ -193,17 +195,12 @@ TEST_F(ShowScenesTest, ImagesThatDidNotLoadDrawNothing)
     show.lines[1] = {2.0, 6.0, {0, 255, 0, 255}, 1.0f / 3.0f, 1.0f};
     MyDemo* demo = build(show, nullptr, {"data/lines/085.png", "data/photo.png"});
     auto background = fixtureBackground;
-    struct Case {
-        std::string name;
-        double time;
-        std::vector<Probe> probes;
-    };
-    const Case cases[] = {
+    const FrameCase cases[] = {
         {"missing-line-alone", 5.5, {{kLeft, kRow, background(5.5)}, {kRight, kRow, background(5.5)}}},
         {"missing-line-over-another", 3.0, {{kLeft, kRow, red}, {kMiddle, kRow, red}, {kRight, kRow, background(3.0)}}},
         {"missing-photo", 50.0, {{kLeft, kRow, background(50.0)}, {kRight, kRow, background(50.0)}}},
     };
-    for (const Case& c : cases)
+    for (const FrameCase& c : cases)
         expectFrame(*demo, c.time, c.probes, c.name);
 }
 

@@ -33,6 +33,18 @@ std::string describe(const std::vector<LyricEntry>& entries)
     return text;
 }
 
+void expectEntries(const std::vector<LyricEntry>& entries, const std::vector<ExpectedEntry>& expected)
+{
+    ASSERT_EQ(entries.size(), expected.size()) << describe(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_NEAR(entries[i].start, expected[i].start, 1e-9) << describe(entries);
+        EXPECT_NEAR(entries[i].end, expected[i].end, 1e-9) << describe(entries);
+        EXPECT_EQ(entries[i].text, expected[i].text);
+        EXPECT_EQ(entries[i].row, expected[i].row);
+        EXPECT_EQ(entries[i].sourceLine, expected[i].line);
+    }
+}
+
 // A file of `count` explicit one-entry lines, one second apart.
 std::string numberedLines(int count)
 {
@@ -112,14 +124,7 @@ TEST(LyricFile, LinesBecomeEntriesWithStartsEndsAndRows)
         LyricParse parse = parseLyrics(c.text, "song.txt");
         ASSERT_TRUE(parse.ok()) << parse.errors.front();
         const std::vector<LyricEntry>& entries = parse.sheet.entries;
-        ASSERT_EQ(entries.size(), c.entries.size()) << describe(entries);
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            EXPECT_NEAR(entries[i].start, c.entries[i].start, 1e-9) << describe(entries);
-            EXPECT_NEAR(entries[i].end, c.entries[i].end, 1e-9) << describe(entries);
-            EXPECT_EQ(entries[i].text, c.entries[i].text);
-            EXPECT_EQ(entries[i].row, c.entries[i].row);
-            EXPECT_EQ(entries[i].sourceLine, c.entries[i].line);
-        }
+        expectEntries(entries, c.entries);
     }
 }
 
@@ -249,14 +254,7 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
             EXPECT_EQ(int(entries.size()), *c.count);
             continue;
         }
-        ASSERT_EQ(entries.size(), c.entries.size()) << describe(entries);
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            EXPECT_NEAR(entries[i].start, c.entries[i].start, 1e-9) << describe(entries);
-            EXPECT_NEAR(entries[i].end, c.entries[i].end, 1e-9) << describe(entries);
-            EXPECT_EQ(entries[i].text, c.entries[i].text);
-            EXPECT_EQ(entries[i].row, c.entries[i].row);
-            EXPECT_EQ(entries[i].sourceLine, c.entries[i].line);
-        }
+        expectEntries(entries, c.entries);
     }
 }
 

@@ -9,14 +9,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "rules/ShowTimeline.h"
 #include "tools/check/ShowCheck.h"
 #include "tools/check/Timeline.h"
-#include "platform/system/StopSignal.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
@@ -46,14 +43,6 @@ struct Options {
 
 std::vector<Option> optionTable(Options& options)
 {
-    auto size = [&options](const OptionUse& use) {
-        std::optional<std::pair<int, int>> given = parseSize(use.value, 256, 8192);
-        if (!given)
-            return "--size needs WIDTHxHEIGHT between 256 and 8192, not '" + std::string(use.value) + "'";
-        std::tie(options.width, options.height) = *given;
-        options.sizeGiven = true;
-        return std::string();
-    };
     return {
         {"--data", "", "DIR", "the data folder (default: ./data, else the installed show's)", storeValue(options.data)},
         {"--verbose", "", "",
@@ -61,7 +50,8 @@ std::vector<Option> optionTable(Options& options)
          setFlag(options.verbose)},
         {"--timeline", "", "FILE.png", "draws the show's timeline: the music, the scenes and every lyric line",
          storeValue(options.timeline)},
-        {"--size", "", "WIDTHxHEIGHT", "the picture's size (default 1920x1440)", size},
+        {"--size", "", "WIDTHxHEIGHT", "the picture's size (default 1920x1440)",
+         storeSize(options.width, options.height, 256, 8192, &options.sizeGiven)},
         {"--force", "", "", "overwrites an existing picture", setFlag(options.force)},
     };
 }
@@ -91,9 +81,8 @@ bool writeTimeline(const ShowCheck& check, const Options& options)
 
 int main(int argc, char** argv)
 {
-    ignoreBrokenPipe();
     Options options;
-    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+    if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
     if (options.timeline.empty() && (options.sizeGiven || options.force))
         return usageError(kTool, std::string(options.sizeGiven ? "--size" : "--force") + " goes with --timeline");

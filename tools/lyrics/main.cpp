@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/system/StopSignal.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/lyrics/LyricBuild.h"
@@ -54,9 +53,8 @@ const Tool kTool = describeTool("sovane05-lyrics", kSynopsis, optionTable);
 
 int main(int argc, char** argv)
 {
-    ignoreBrokenPipe();
     Options options;
-    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+    if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
 
     std::ifstream in(options.input, std::ios::binary);

@@ -50,12 +50,6 @@ struct Options {
 
 std::vector<Option> optionTable(Options& options)
 {
-    auto photo = [&options](const OptionUse& use) {
-        if (options.photos.size() == 2)
-            return std::string("--photo takes one or two pictures");
-        options.photos.emplace_back(use.value);
-        return std::string();
-    };
     auto bpm = [&options](const OptionUse& use) {
         options.bpm = parseNumber(use.value);
         if (!options.bpm || *options.bpm < 30.0 || *options.bpm > 300.0)
@@ -72,7 +66,7 @@ std::vector<Option> optionTable(Options& options)
         {"--photo", "", "PICTURE",
          "your picture for the photo scene, laid out as a tilted print; give\ntwo for two prints (default: the "
          "stock landscape prints)",
-         photo},
+         appendValue(options.photos, 2, "--photo takes one or two pictures")},
         {"--font", "", "FONT",
          "a font for the lyrics; give several, tried in order per character\n(default: DejaVu Sans Bold, then the "
          "fonts for other scripts)",
@@ -216,9 +210,8 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
 
 int main(int argc, char** argv)
 {
-    ignoreBrokenPipe();
     Options options;
-    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+    if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
     if (options.music.empty() || options.lyrics.empty() || options.output.empty())
         return usageError(kTool, "--music, --lyrics and --output are needed");

@@ -5,11 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <utility>
 #include <vector>
 
-#include "platform/system/StopSignal.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/PngWrite.h"
 #include "rules/LayoutHeader.h"
@@ -36,23 +33,11 @@ struct Options {
 
 std::vector<Option> optionTable(Options& options)
 {
-    auto input = [&options](const OptionUse& use) {
-        if (options.inputs.size() == 2)
-            return std::string("--input takes one or two pictures");
-        options.inputs.emplace_back(use.value);
-        return std::string();
-    };
-    auto size = [&options](const OptionUse& use) {
-        std::optional<std::pair<int, int>> given = parseSize(use.value, 2, 8192);
-        if (!given)
-            return "--size needs WIDTHxHEIGHT between 2 and 8192, not '" + std::string(use.value) + "'";
-        std::tie(options.width, options.height) = *given;
-        return std::string();
-    };
     return {
-        {"--input", "", "PICTURE", "a picture (PNG, JPEG, BMP, GIF, TGA, PSD, HDR, PIC, PNM); once or twice", input},
+        {"--input", "", "PICTURE", "a picture (PNG, JPEG, BMP, GIF, TGA, PSD, HDR, PIC, PNM); once or twice",
+         appendValue(options.inputs, 2, "--input takes one or two pictures")},
         {"--output", "", "FILE", "the PNG to write (default data/photo.png)", storeValue(options.output)},
-        {"--size", "", "WIDTHxHEIGHT", "its size (default 1920x1080)", size},
+        {"--size", "", "WIDTHxHEIGHT", "its size (default 1920x1080)", storeSize(options.width, options.height, 2, 8192)},
     };
 }
 
@@ -62,9 +47,8 @@ const Tool kTool = describeTool("sovane05-photo", kSynopsis, optionTable);
 
 int main(int argc, char** argv)
 {
-    ignoreBrokenPipe();
     Options options;
-    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+    if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
     const std::string& output = options.output;
 

@@ -9,14 +9,11 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "platform/gl/GlStartup.h"
 #include "engine/ShowClock.h"
 #include "rules/ShowTimeline.h"
-#include "platform/system/StopSignal.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/preview/FileWatch.h"
@@ -65,20 +62,14 @@ std::vector<Option> optionTable(Options& options)
         options.at = *seconds;
         return std::string();
     };
-    auto size = [&options](const OptionUse& use) {
-        std::optional<std::pair<int, int>> given = parseSize(use.value, 16, 8192);
-        if (!given)
-            return "--size needs WIDTHxHEIGHT between 16 and 8192, not '" + std::string(use.value) + "'";
-        std::tie(options.width, options.height) = *given;
-        return std::string();
-    };
     return {
         {"--data", "", "DIR", "the show's data folder (default ./data, else the installed show's)",
          storeValue(options.data)},
         {"--at", "", "SECONDS", "start at this moment of the show (default 0)", at},
         {"--paused", "", "", "start paused", setFlag(options.paused)},
         {"--fullscreen", "", "", "the show's full-screen window", setFlag(options.fullscreen)},
-        {"--size", "", "WIDTHxHEIGHT", "the window's size (default 1280x720)", size},
+        {"--size", "", "WIDTHxHEIGHT", "the window's size (default 1280x720)",
+         storeSize(options.width, options.height, 16, 8192)},
     };
 }
 
@@ -317,9 +308,8 @@ void Preview::run()
 int main(int argc, char** argv)
 {
     // Standard output carries the show's shader reports; a closed reader must not end the preview.
-    ignoreBrokenPipe();
     Options options;
-    if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv))
+    if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
 
     DataFolder folder(options.data.empty() ? defaultDataFolder(kTool.name) : std::filesystem::path(options.data));

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
+
+#include "platform/system/StopSignal.h"
 
 namespace {
 
@@ -57,10 +60,26 @@ OptionAction setFlag(bool& flag)
     };
 }
 
-OptionAction appendValue(std::vector<std::string>& list)
+OptionAction appendValue(std::vector<std::string>& list, size_t most, std::string tooMany)
 {
-    return [&list](const OptionUse& use) {
+    return [&list, most, tooMany](const OptionUse& use) {
+        if (list.size() == most)
+            return tooMany;
         list.emplace_back(use.value);
+        return std::string();
+    };
+}
+
+OptionAction storeSize(int& width, int& height, int smallest, int largest, bool* given)
+{
+    return [&width, &height, smallest, largest, given](const OptionUse& use) {
+        std::optional<std::pair<int, int>> size = parseSize(use.value, smallest, largest);
+        if (!size)
+            return std::string(use.spelling) + " needs WIDTHxHEIGHT between " + std::to_string(smallest) + " and " +
+                   std::to_string(largest) + ", not '" + std::string(use.value) + "'";
+        std::tie(width, height) = *size;
+        if (given != nullptr)
+            *given = true;
         return std::string();
     };
 }
@@ -135,6 +154,12 @@ std::optional<int> readCommandLine(const Tool& tool, std::span<const Option> opt
     if (read.fault != CommandLineRead::Fault::None)
         return usageError(tool, read.usageError);
     return std::nullopt;
+}
+
+std::optional<int> startTool(const Tool& tool, std::span<const Option> options, int argc, char** argv)
+{
+    ignoreBrokenPipe();
+    return readCommandLine(tool, options, argc, argv);
 }
 
 std::string_view sovane05Version()

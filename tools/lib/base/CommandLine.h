@@ -13,9 +13,10 @@
 //   const Tool kTool = describeTool("sovane05-check", kSynopsis, optionTable);
 //   ...
 //   Options options;
-//   if (std::optional<int> status = readCommandLine(kTool, optionTable(options), argc, argv)) return *status;
+//   if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv)) return *status;
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -47,7 +48,9 @@ struct Option {
 };
 
 // Actions for the common cases: a flag set to true, a value stored as it is (into a string, a
-// path or an optional of either), a value appended to a list.
+// path or an optional of either), a value appended to a list (at most `most` of them, else the
+// usage error `tooMany`), a size "WIDTHxHEIGHT" with both sides within limits (`given`, when
+// not null, set when it was).
 OptionAction setFlag(bool& flag);
 template <typename Target>
 OptionAction storeValue(Target& target)
@@ -57,7 +60,8 @@ OptionAction storeValue(Target& target)
         return std::string();
     };
 }
-OptionAction appendValue(std::vector<std::string>& list);
+OptionAction appendValue(std::vector<std::string>& list, size_t most = SIZE_MAX, std::string tooMany = "");
+OptionAction storeSize(int& width, int& height, int smallest, int largest, bool* given = nullptr);
 
 // The --help text: `synopsis` (the usage lines and what the tool does, ending in a blank line),
 // a line for each option with --help and --version last, and `notes` (may be empty).
@@ -86,6 +90,10 @@ CommandLineRead readArguments(std::span<const Option> options, std::span<const s
 // Reads the arguments and answers --help and --version (0) or a usage error (2); nothing when
 // the tool goes on.
 std::optional<int> readCommandLine(const Tool& tool, std::span<const Option> options, int argc, char** argv);
+
+// The start of a tool's main: a write to a closed pipe becomes a write error instead of the end
+// of the tool (platform/system/StopSignal.h), then readCommandLine.
+std::optional<int> startTool(const Tool& tool, std::span<const Option> options, int argc, char** argv);
 
 // The project's version, "1.0.0".
 std::string_view sovane05Version();
