@@ -10,10 +10,10 @@
 #include <exception>
 #include <string>
 
-#include "platform/gl/GlStartup.h"
-#include "rules/ShowFiles.h"
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
+#include "platform/gl/GlStartup.h"
+#include "rules/ShowFiles.h"
 #include "show/MyDemo.h"
 #include "show/ShowGlState.h"
 #include "show/ShowWarmUp.h"

@@ -13,9 +13,9 @@
 #include "bench/BenchFigures.h"
 #include "bench/SystemCounters.h"
 #include "engine/SceneDispatch.h"
+#include "platform/gl/OffscreenContext.h"
 #include "rules/ShowTimeline.h"
 #include "tests/support/TempDir.h"
-#include "platform/gl/OffscreenContext.h"
 #include "tools/lib/gl/ShowBuild.h"
 
 namespace {

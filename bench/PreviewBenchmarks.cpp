@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl/OffscreenContext.h"
 #include "tests/support/TempDir.h"
 #include "tools/lib/base/DataFolder.h"
-#include "platform/gl/OffscreenContext.h"
 #include "tools/preview/FileWatch.h"
 #include "tools/preview/OwnedShow.h"
 

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "bench/BenchFigures.h"
+#include "platform/gl/OffscreenContext.h"
+#include "rules/ShowTimeline.h"
 #include "tests/support/Process.h"
 #include "tests/support/ShowRun.h"
 #include "tests/support/TempDir.h"
-#include "rules/ShowTimeline.h"
 #include "tools/lib/gl/FrameReader.h"
-#include "platform/gl/OffscreenContext.h"
 #include "tools/lib/gl/RenderTarget.h"
 #include "tools/lib/gl/ShowBuild.h"
 #include "tools/render/FrameTimes.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "rules/Mesh.h"
 #include "resources/ShaderProgram.h"
 #include "resources/Texture.h"
+#include "rules/Mesh.h"
 
 class ResourceRegistry {
 public:

@@ -5,8 +5,8 @@
 
 #include "engine/Scene.h"
 #include "resources/ResourceRegistry.h"
-#include "show/ScreenQuad.h"
 #include "rules/TimingFile.h"
+#include "show/ScreenQuad.h"
 
 class Lyrics : public cg_engine::Scene {
 public:

@@ -3,8 +3,8 @@
 
 #include <GL/glew.h>
 
-#include "show/Layers.h"
 #include "rules/ShowTimeline.h"
+#include "show/Layers.h"
 
 namespace {
 

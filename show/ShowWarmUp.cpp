@@ -3,8 +3,8 @@
 
 #include <GL/glew.h>
 
-#include "show/Layers.h"
 #include "rules/LyricLayers.h"
+#include "show/Layers.h"
 #include "show/Lyrics.h"
 #include "show/PhotoCompo.h"
 

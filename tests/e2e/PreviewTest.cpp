@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl/OffscreenContext.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/ShowRun.h"
-#include "platform/gl/OffscreenContext.h"
 #include "tools/lib/gl/ShowBuild.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <stdexcept>
 
 #include "engine/SceneDispatch.h"
+#include "rules/ShowTimeline.h"
 #include "show/Lyrics.h"
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
 #include "show/ScreenQuad.h"
-#include "rules/ShowTimeline.h"
 #include "show/ShowWarmUp.h"
 #include "tests/support/FixtureShow.h"
 #include "tests/support/GlTest.h"

@@ -11,12 +11,12 @@
 
 #include "resources/ShaderProgram.h"
 #include "resources/Texture.h"
-#include "show/ScreenQuad.h"
+#include "rules/LayoutHeader.h"
 #include "rules/ShowTimeline.h"
+#include "show/ScreenQuad.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tools/lib/base/PngWrite.h"
-#include "rules/LayoutHeader.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The shared GL context of the GL tests.
 #include "tests/support/GlTest.h"
 
-#include "show/ShowGlState.h"
 #include "platform/gl/OffscreenContext.h"
+#include "show/ShowGlState.h"
 
 #include <cstdlib>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/lib/base/DriverLog.h"
 #include "tools/check/Timeline.h"
+#include "tools/lib/base/DriverLog.h"
 
 TEST(CheckTimeline, ABarSpansTheColumnsOfItsWindowWithinTheAxis)
 {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/OutputFile.h"
 #include "tests/support/TempDir.h"
 #include "tools/compose/Dsp.h"
-#include "tools/lib/audio/Mp3Encoder.h"
-#include "platform/system/OutputFile.h"
 #include "tools/compose/WavFile.h"
+#include "tools/lib/audio/Mp3Encoder.h"
 
 namespace {
 

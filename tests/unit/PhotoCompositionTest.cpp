@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/Image.h"
 #include "rules/LayoutHeader.h"
+#include "tests/support/Image.h"
 #include "tools/lib/photo/PhotoComposition.h"
 
 namespace {

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "rules/ConfigLine.h"
+#include "rules/LayoutHeader.h"
 #include "rules/Mesh.h"
 #include "rules/ShowTimeline.h"
 #include "tests/support/Image.h"
 #include "tests/support/TempDir.h"
-#include "rules/LayoutHeader.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <span>
 
 #include "rules/InputFile.h"
-#include "rules/TextureImage.h"
 #include "rules/LayoutHeader.h"
+#include "rules/TextureImage.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <set>
 #include <sstream>
 
-#include "show/ShowGlState.h"
+#include "platform/gl/OffscreenContext.h"
 #include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
+#include "show/ShowGlState.h"
 #include "tools/check/ConfigCheck.h"
 #include "tools/check/MeshCheck.h"
 #include "tools/check/ProgramCheck.h"
-#include "platform/gl/OffscreenContext.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/lib/base/Finding.h"
 #include "tools/check/ImageCheck.h"
 #include "tools/check/TimingCheck.h"
+#include "tools/lib/base/Finding.h"
 #include "tools/lib/gl/MusicFile.h"
 
 constexpr long long kTextureBudget = 160LL << 20;

@@ -9,16 +9,16 @@
 #include <string_view>
 #include <vector>
 
-#include "rules/ShowFiles.h"
-#include "tools/lib/base/CommandLine.h"
+#include "platform/system/OutputFile.h"
 #include "platform/system/StopSignal.h"
+#include "rules/ShowFiles.h"
 #include "tools/compose/Loudness.h"
 #include "tools/compose/Mixdown.h"
-#include "tools/lib/audio/Mp3Encoder.h"
 #include "tools/compose/Notation.h"
-#include "platform/system/OutputFile.h"
 #include "tools/compose/Score.h"
 #include "tools/compose/WavFile.h"
+#include "tools/lib/audio/Mp3Encoder.h"
+#include "tools/lib/base/CommandLine.h"
 
 namespace {
 

@@ -11,18 +11,18 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system/StopSignal.h"
 #include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/base/CommandLine.h"
-#include "platform/system/StopSignal.h"
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/lyrics/LyricBuild.h"
+#include "tools/lib/photo/PhotoComposition.h"
+#include "tools/lib/photo/PictureFile.h"
 #include "tools/make/MusicImport.h"
 #include "tools/make/ShowPlan.h"
 #include "tools/make/ShowStaging.h"
 #include "tools/make/StockFiles.h"
-#include "tools/lib/photo/PhotoComposition.h"
-#include "tools/lib/photo/PictureFile.h"
 
 namespace fs = std::filesystem;
 

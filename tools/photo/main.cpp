@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "rules/LayoutHeader.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/PngWrite.h"
-#include "rules/LayoutHeader.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
 

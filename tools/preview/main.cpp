@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/gl/GlStartup.h"
 #include "engine/ShowClock.h"
+#include "platform/gl/GlStartup.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"

@@ -18,16 +18,16 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/gl/OffscreenContext.h"
+#include "platform/system/OutputFile.h"
+#include "platform/system/StopSignal.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
+#include "tools/lib/base/PngWrite.h"
 #include "tools/lib/gl/FrameReader.h"
 #include "tools/lib/gl/MusicFile.h"
-#include "platform/gl/OffscreenContext.h"
-#include "tools/lib/base/PngWrite.h"
 #include "tools/lib/gl/RenderTarget.h"
-#include "platform/system/OutputFile.h"
-#include "platform/system/StopSignal.h"
 #include "tools/lib/gl/ShowBuild.h"
 #include "tools/render/FrameTimes.h"
 #include "tools/render/RenderOptions.h"

@@ -10,9 +10,9 @@
 #include <map>
 #include <system_error>
 
-#include "tools/lib/base/PngWrite.h"
 #include "rules/LayoutHeader.h"
 #include "rules/ShowFiles.h"
+#include "tools/lib/base/PngWrite.h"
 #include "tools/lib/lyrics/LyricImage.h"
 #include "tools/lib/lyrics/TextTiming.h"
 
