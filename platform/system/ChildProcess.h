@@ -42,8 +42,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Waits for the child to end. A stop requested while it runs ends it (SIGKILL) first. Call
-    // once, and only when it started.
+    // Waits for the child to end. A stop requested while it runs ends it (SIGKILL) first. A
+    // child that never started, or was already waited for, reads as status -1.
     ChildExit wait();
     // Ends the child at once, its work unfinished, and waits for it.
     void kill();

@@ -57,7 +57,8 @@ std::string OutputFile::write(std::span<const unsigned char> bytes) const
     std::FILE* file = std::fopen(partialPath.string().c_str(), "wb");
     if (file == nullptr)
         return cannotWrite(errno);
-    bool written = (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) && std::fflush(file) == 0;
+    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    written = written && std::fflush(file) == 0;
     int writeError = errno;
     // A full disk may show only when the buffers reach it at the close.
     bool closed = std::fclose(file) == 0;

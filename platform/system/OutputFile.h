@@ -39,4 +39,5 @@ private:
 
 // Writes `bytes` to `path` in one step. Returns what went wrong, or nothing when the file is in
 // place.
-std::optional<std::string> writeFileAtomically(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
+                                               const std::vector<unsigned char>& bytes);

@@ -74,6 +74,9 @@ ChildProcess::~ChildProcess()
 ChildExit ChildProcess::wait()
 {
     ChildExit ended;
+    // Never started, or already waited for: waitpid(-1) would take any child of the process.
+    if (child < 0)
+        return ended;
     bool stopped = false;
     for (;;) {
         // The child, in a group of its own, did not get the stop signal that this tool did.
