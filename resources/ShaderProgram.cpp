@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "resources/GlDialect.h"
 #include "rules/InputFile.h"
 
 namespace {
@@ -39,9 +40,17 @@ std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADER
 ShaderStageReport compileStage(GLuint program, const char* path, GLenum stage)
 {
     ShaderStageReport report;
-    std::string source = readSource(path);
-    const char* text = source.c_str();
+    ShaderSourceForContext source = shaderSourceForContext(readSource(path));
+    const char* text = source.text.c_str();
     GLuint shader = glCreateShader(stage);
+    // A source the context cannot take is not compiled but reported as a failed compile, and
+    // the program's link then fails as after one.
+    if (!source.refusal.empty()) {
+        report.source = source.text;
+        report.log = source.refusal;
+        glAttachShader(program, shader);
+        return report;
+    }
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint compiled = 0;

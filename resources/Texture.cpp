@@ -9,6 +9,7 @@
 #include <span>
 #include <unordered_set>
 
+#include "resources/GlDialect.h"
 #include "rules/InputFile.h"
 #include "rules/TextureImage.h"
 
@@ -68,8 +69,7 @@ TextureName loadTexture(const char* path)
     // image whose row is not a multiple of 4 bytes and read past the end of the block. The
     // default is put back after, as nothing else in the show changes it.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.channels == 3 ? GL_RGB : GL_RGBA,
-                 GL_UNSIGNED_BYTE, image.pixels());
+    uploadTextureImage(name, image.width, image.height, image.channels, image.pixels());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     return name;
 }

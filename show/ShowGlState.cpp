@@ -3,11 +3,13 @@
 
 #include <GL/glew.h>
 
+#include "resources/GlDialect.h"
+
 void setShowGlState()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_PROGRAM_POINT_SIZE);
+    enableProgramPointSize();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

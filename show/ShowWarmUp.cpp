@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 
+#include "resources/GlDialect.h"
 #include "rules/LyricLayers.h"
 #include "show/Layers.h"
 #include "show/Lyrics.h"
@@ -13,9 +14,7 @@ namespace {
 TextureShape shapeOf(TextureName texture)
 {
     TextureShape shape;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &shape.width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &shape.height);
+    readTextureSize(texture, shape.width, shape.height);
     return shape;
 }
 
