@@ -1,5 +1,5 @@
-// FreeType face handling, UTF-8 decoding and glyph runs with kerning, per character from the
-// first face of the chain that has it.
+// FreeType face handling and glyph runs with kerning, per character from the first face of the
+// chain that has it.
 #include "tools/lib/lyrics/TextRaster.h"
 
 #include <ft2build.h>
@@ -10,38 +10,9 @@
 #include <cstdio>
 #include <optional>
 
+#include "tools/lib/base/Utf8.h"
+
 namespace {
-
-struct CodePoint {
-    char32_t value = 0;
-    std::size_t begin = 0;
-    std::size_t end = 0;
-};
-
-std::optional<std::vector<CodePoint>> decodeUtf8(std::string_view text)
-{
-    std::vector<CodePoint> points;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        int length = byte < 0x80 ? 1 : (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > text.size())
-            return std::nullopt;
-        char32_t value = length == 1 ? byte : byte & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next >> 6) != 2)
-                return std::nullopt;
-            value = value << 6 | (next & 0x3F);
-        }
-        static constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return std::nullopt;
-        points.push_back({value, i, i + length});
-        i += length;
-    }
-    return points;
-}
 
 int roundedPixels(FT_Pos sixtyFourths)
 {
