@@ -1,10 +1,11 @@
 // The files compose writes: the WAV image, the MP3 frames with their Info header, and the
-// replace-in-one-step writer.
+// replace-in-one-step writers of files and of folders.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,4 +100,46 @@ TEST(ComposeFiles, OutputIsReplacedWholeOrNotAtAll)
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
         files += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(files, 1);
+}
+
+TEST(OutputFolder, IsGivenItsNameWholeOrNotAtAllAndReplacesOnlyWhenAsked)
+{
+    struct Case {
+        std::string what;
+        std::string before;  // what the target holds first: "" nothing, else one file's name
+        bool replace;
+        bool committed;
+        std::string expected;  // the file the target holds after
+    };
+    const Case cases[] = {
+        {"a new folder, in folders made for it", "", false, true, "new.txt"},
+        {"a folder already there, kept", "old.txt", false, false, "old.txt"},
+        {"a folder already there, replaced whole", "old.txt", true, true, "new.txt"},
+        {"abandoned before its name was given", "", false, false, ""},
+    };
+    for (const Case& c : cases) {
+        TempDir folder;
+        std::filesystem::path target = folder / "sites/site";
+        if (!c.before.empty())
+            writeFile(target / c.before, "old");
+        {
+            OutputFolder output(target);
+            ASSERT_EQ(output.create(), "") << c.what;
+            writeFile(output.partialPath / "new.txt", "new");
+            if (c.committed || c.replace || !c.before.empty()) {
+                std::string failure = output.commit(c.replace);
+                EXPECT_EQ(failure.empty(), c.committed) << c.what << ": " << failure;
+                if (!c.committed) {
+                    EXPECT_TRUE(failure.starts_with("cannot replace: ")) << c.what << ": " << failure;
+                }
+            }
+        }
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
+            names.insert(entry.path().lexically_relative(folder.path()).generic_string());
+        std::set<std::string> expected = {"sites"};
+        if (!c.expected.empty())
+            expected = {"sites", "sites/site", "sites/site/" + c.expected};
+        EXPECT_EQ(names, expected) << c.what << ": nothing hidden is left, nothing else is lost";
+    }
 }
