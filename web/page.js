@@ -67,7 +67,8 @@
   async function fetchBytes(path) {
     let response;
     try {
-      response = await fetch(encodeURI(path));
+      // Each part of the path escaped on its own: a name may hold '#', '?' or '%'.
+      response = await fetch(path.split('/').map(encodeURIComponent).join('/'));
     } catch (error) {
       throw new Error(path + ': could not be loaded (' + error.message + ')');
     }

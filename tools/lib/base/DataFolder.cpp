@@ -27,15 +27,20 @@ fs::path defaultDataFolder(const fs::path& workingFolder, const fs::path& progra
     return kShowDataFolder;
 }
 
-fs::path defaultDataFolder(std::string_view toolName)
+fs::path runningProgramFolder()
 {
     std::error_code error;
     // The executable itself rather than argv[0], which a shell may have found through PATH or a
     // link elsewhere.
     fs::path program = fs::read_symlink("/proc/self/exe", error);
-    fs::path programFolder = error ? fs::path() : program.parent_path();
+    return error ? fs::path() : program.parent_path();
+}
+
+fs::path defaultDataFolder(std::string_view toolName)
+{
+    std::error_code error;
     fs::path workingFolder = fs::current_path(error);
-    fs::path folder = defaultDataFolder(error ? fs::path(".") : workingFolder, programFolder);
+    fs::path folder = defaultDataFolder(error ? fs::path(".") : workingFolder, runningProgramFolder());
     if (folder != kShowDataFolder)
         std::fprintf(stderr, "%.*s: reading %s\n", int(toolName.size()), toolName.data(), folder.c_str());
     return folder;

@@ -26,6 +26,10 @@ std::filesystem::path defaultDataFolder(const std::filesystem::path& workingFold
 // folder the tool reads: "sovane05-check: reading /usr/share/sovane05/data".
 std::filesystem::path defaultDataFolder(std::string_view toolName);
 
+// The folder of this program's executable, where its installed files are found from; empty when
+// the system does not say.
+std::filesystem::path runningProgramFolder();
+
 // `path` made absolute against the current working folder, for paths a user gave before a
 // tool changes folder.
 std::filesystem::path absoluteFromHere(const std::filesystem::path& path);

@@ -25,3 +25,8 @@ std::optional<std::vector<CodePoint>> decodeUtf8(std::string_view text)
     }
     return points;
 }
+
+bool isUtf8(std::string_view text)
+{
+    return decodeUtf8(text).has_value();
+}

@@ -1,4 +1,4 @@
-// UTF-8, read strictly, as the lyric text raster reads the phrases it draws.
+// UTF-8, read strictly: the phrases the lyric text raster draws, the names in a site's addresses.
 // Overlong forms, surrogates, values past U+10FFFF and sequences cut short are refused.
 #pragma once
 
@@ -15,3 +15,5 @@ struct CodePoint {
 
 // The text's characters in order, or nothing when it is not well-formed UTF-8.
 std::optional<std::vector<CodePoint>> decodeUtf8(std::string_view text);
+
+bool isUtf8(std::string_view text);
