@@ -72,6 +72,9 @@
     } catch (error) {
       throw new Error(path + ': could not be loaded (' + error.message + ')');
     }
+    if (response.status === 404)
+      throw new Error(path + ': could not be loaded (404 Not Found): the site is missing it; ' +
+                      'write the site again with sovane05-web');
     if (!response.ok)
       throw new Error(path + ': could not be loaded (' + response.status + ' ' + response.statusText + ')');
     return new Uint8Array(await response.arrayBuffer());
