@@ -18,8 +18,10 @@ struct ShaderSourceForContext {
 ShaderSourceForContext shaderSourceForContext(std::string source);
 
 // Level 0 of the bound 2D texture `texture`: `channels` (3 or 4) bytes a pixel, rows tightly
-// packed, into an RGBA texture; three channels read with alpha 1.
-void uploadTextureImage(uint32_t texture, int width, int height, int channels, const unsigned char* pixels);
+// packed, into an RGBA texture; three channels read with alpha 1. Returns "", or why the
+// context cannot take the image, which is then not uploaded: a browser's WebGL may take smaller
+// textures than every desktop context does.
+std::string uploadTextureImage(uint32_t texture, int width, int height, int channels, const unsigned char* pixels);
 
 // The size of `texture`'s level 0, 0 × 0 when it has no image. Leaves it bound.
 void readTextureSize(uint32_t texture, int& width, int& height);

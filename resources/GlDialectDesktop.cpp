@@ -8,10 +8,12 @@ ShaderSourceForContext shaderSourceForContext(std::string source)
     return {std::move(source), ""};
 }
 
-void uploadTextureImage(uint32_t, int width, int height, int channels, const unsigned char* pixels)
+// The loader has held the image to this context's limits already.
+std::string uploadTextureImage(uint32_t, int width, int height, int channels, const unsigned char* pixels)
 {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, channels == 3 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE,
                  pixels);
+    return "";
 }
 
 void readTextureSize(uint32_t texture, int& width, int& height)

@@ -69,8 +69,12 @@ TextureName loadTexture(const char* path)
     // image whose row is not a multiple of 4 bytes and read past the end of the block. The
     // default is put back after, as nothing else in the show changes it.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    uploadTextureImage(name, image.width, image.height, image.channels, image.pixels());
+    std::string refused = uploadTextureImage(name, image.width, image.height, image.channels, image.pixels());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "sovane05: %s: %s\n", path, refused.c_str());
+        namesWithoutImage().insert(name);
+    }
     return name;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "rules/ShaderAdaptation.h"
+#include "rules/TextureImage.h"
 
 namespace {
 
@@ -28,13 +29,20 @@ ShaderSourceForContext shaderSourceForContext(std::string source)
     return {std::move(adapted.text), ""};
 }
 
-void uploadTextureImage(uint32_t texture, int width, int height, int channels, const unsigned char* pixels)
+std::string uploadTextureImage(uint32_t texture, int width, int height, int channels, const unsigned char* pixels)
 {
+    // The loader holds images to the 16384 pixels every desktop context takes; a browser may
+    // take fewer, and a texture it refused would sample as opaque black over everything below.
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    if (std::string problem = imageSizeProblem(width, height, side); !problem.empty())
+        return problem;
     // OpenGL ES takes no conversion on upload: an unsized internal format must be the pixels'
     // own. An RGB texture samples with alpha 1, as the desktop's RGBA one filled from RGB does.
     GLenum format = channels == 3 ? GL_RGB : GL_RGBA;
     glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
     uploadedSizes()[texture] = {width, height};
+    return "";
 }
 
 void readTextureSize(uint32_t texture, int& width, int& height)
