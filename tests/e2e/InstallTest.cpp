@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/ShowRun.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestMusic.h"
 #include "tools/lib/base/CommandLine.h"
 
@@ -49,7 +50,7 @@ TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnIt
     ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
     const fs::path launcher = prefix / "bin/sovane05";
     for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo", "sovane05-check",
-                                "sovane05-render", "sovane05-make", "sovane05-preview"})
+                                "sovane05-render", "sovane05-make", "sovane05-preview", "sovane05-web"})
         EXPECT_EQ(runProcess({(prefix / "bin" / command).string(), "--version"}).out,
                   command + " " + std::string(sovane05Version()) + "\n");
 
@@ -60,6 +61,17 @@ TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnIt
     EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
     EXPECT_EQ(check.out, "0 errors, 0 warnings\n");
     EXPECT_EQ(check.err, "sovane05-check: reading " + fs::canonical(prefix / "share/sovane05/data").string() + "\n");
+
+    // The installed page goes into the site the installed sovane05-web makes of the installed show.
+    ProcessResult web = runProcess({(prefix / "bin/sovane05-web").string(), "--output", "site"}, {}, elsewhere.path());
+    if (std::string_view(SOVANE05_PAGE_DIR) == "") {
+        EXPECT_EQ(web.exitStatus, 1) << "a site without the page's program: " << web.err;
+    } else {
+        EXPECT_EQ(web.exitStatus, 0) << web.err;
+        EXPECT_TRUE(fs::exists(prefix / "share/sovane05/web/sovane05.wasm"));
+        EXPECT_EQ(readFile(elsewhere / "site/sovane05.wasm"), readFile(prefix / "share/sovane05/web/sovane05.wasm"));
+        EXPECT_EQ(readFile(elsewhere / "site/data/config.txt"), readFile(prefix / "share/sovane05/data/config.txt"));
+    }
 
     // The installed show starts, finds no display and fails: its status comes through.
     ProcessResult failed = runProcess({launcher.string()}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
@@ -95,13 +107,16 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
     std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
     for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",
                              "share/icons/hicolor/scalable/apps/sovane05.svg", "bin/sovane05-photo", "man/man1/sovane05-photo.1.gz",
-                             "bin/sovane05-check", "man/man1/sovane05-check.1.gz"})
+                             "bin/sovane05-check", "man/man1/sovane05-check.1.gz", "bin/sovane05-web"})
         EXPECT_NE(contents.find("/" + file + "\n"), std::string::npos) << file << " is not in the package";
 
     const fs::path root = folder / "root";
     ASSERT_EQ(runProcess({"dpkg-deb", "-x", package.string(), root.string()}).exitStatus, 0);
     ProcessResult menu = runProcess({"desktop-file-validate", (root / "usr/share/applications/sovane05.desktop").string()});
     EXPECT_EQ(menu.exitStatus, 0) << menu.out << menu.err;
+    if (std::string_view(SOVANE05_PAGE_DIR) != "") {
+        EXPECT_NE(contents.find("/share/sovane05/web/sovane05.wasm\n"), std::string::npos) << "the page is not in the package";
+    }
     putFixtureShow(root / "usr/share/sovane05");
     expectPlays(root / "usr/bin/sovane05", {});
 }

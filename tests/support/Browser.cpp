@@ -9,10 +9,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "tests/support/Process.h"
+#include "tools/lib/base/JsonString.h"
 
 namespace {
 
@@ -23,24 +23,6 @@ const char* const kArguments[] = {
     "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
     "--remote-debugging-pipe",
 };
-
-std::string jsonQuoted(const std::string& text)
-{
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
 
 void appendUtf8(std::string& text, unsigned long code)
 {
@@ -164,7 +146,7 @@ Browser::Browser(const std::vector<std::string>& extraArguments)
     }
     std::string created = command("Target.createTarget", "{\"url\":\"about:blank\"}");
     std::optional<std::string> target = jsonStringAfter(created, "targetId");
-    std::string attached = target ? command("Target.attachToTarget", "{\"targetId\":" + jsonQuoted(*target) +
+    std::string attached = target ? command("Target.attachToTarget", "{\"targetId\":" + jsonString(*target) +
                                                                          ",\"flatten\":true}")
                                   : "";
     std::optional<std::string> sessionId = jsonStringAfter(attached, "sessionId");
@@ -194,8 +176,8 @@ Browser::~Browser()
 std::string Browser::command(const std::string& method, const std::string& params, double seconds)
 {
     int id = ++nextId;
-    std::string message = "{\"id\":" + std::to_string(id) + ",\"method\":" + jsonQuoted(method) + ",\"params\":" +
-                          params + (session.empty() ? "" : ",\"sessionId\":" + jsonQuoted(session)) + "}";
+    std::string message = "{\"id\":" + std::to_string(id) + ",\"method\":" + jsonString(method) + ",\"params\":" +
+                          params + (session.empty() ? "" : ",\"sessionId\":" + jsonString(session)) + "}";
     message += '\0';
     size_t sent = 0;
     while (sent < message.size()) {
@@ -244,12 +226,12 @@ void Browser::setViewport(int width, int height)
 
 void Browser::open(const std::string& url)
 {
-    command("Page.navigate", "{\"url\":" + jsonQuoted(url) + "}");
+    command("Page.navigate", "{\"url\":" + jsonString(url) + "}");
 }
 
 std::string Browser::evaluate(const std::string& expression)
 {
-    std::string reply = command("Runtime.evaluate", "{\"expression\":" + jsonQuoted("JSON.stringify((" + expression +
+    std::string reply = command("Runtime.evaluate", "{\"expression\":" + jsonString("JSON.stringify((" + expression +
                                                                                      ") ?? null)") +
                                                         ",\"returnByValue\":true,\"awaitPromise\":true}");
     if (reply.find("\"exceptionDetails\"") != std::string::npos)
