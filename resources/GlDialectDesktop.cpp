@@ -3,6 +3,8 @@
 
 #include <GL/glew.h>
 
+#include <utility>
+
 ShaderSourceForContext shaderSourceForContext(std::string source)
 {
     return {std::move(source), ""};

@@ -30,16 +30,21 @@
   let music = null;      // the audio element playing the show's music
   let stillMoment = 0;   // the moment the still shows and playing starts from
   const reported = [];   // what the show printed while it was built
+  let building = false;
+
+  function say(text) {
+    page.message = text;
+    message.hidden = false;
+    message.textContent = text;
+    console.error('sovane05: ' + text);
+  }
 
   function fail(text) {
     page.state = 'failed';
-    page.message = text;
     loading.hidden = true;
     playButton.hidden = true;
-    message.hidden = false;
-    message.textContent = text;
     stage.classList.remove('playing');
-    console.error('sovane05: ' + text);
+    say(text);
   }
 
   function megabytes(bytes) {
@@ -188,15 +193,20 @@
     if (page.state !== 'paused')
       return;
     page.state = 'playing';
+    page.message = '';
+    message.hidden = true;
     stage.classList.add('playing');
     playButton.hidden = true;
     // Both asked for within the click, which is what lets a page go full screen and make sound.
     if (stage.requestFullscreen)
       stage.requestFullscreen().catch(() => {});
     music.currentTime = stillMoment;
+    // Refused, the control stays, for another try once the browser allows sound.
     music.play().then(() => requestAnimationFrame(frame), (error) => {
+      if (document.fullscreenElement)
+        document.exitFullscreen().catch(() => {});
       pause();
-      fail('The browser did not let the music play: ' + error.message);
+      say('The browser did not let the music play: ' + error.message);
     });
   }
 
@@ -224,8 +234,9 @@
     progress.textContent = 'Loading the show\'s program…';
     await loadProgram();
     show = await createSovane05({
-      print: (text) => { reported.push(text); console.log(text); },
-      printErr: (text) => { reported.push(text); console.warn(text); },
+      // The show's own reports, as it prints them, are kept for the page while it is built.
+      print: (text) => { if (building) reported.push(text); console.log(text); },
+      printErr: (text) => { if (building) reported.push(text); console.warn(text); },
     });
     fitCanvas();
     if (show._sovane05OpenContext() !== 0) {
@@ -246,7 +257,10 @@
     progress.textContent = 'Building the show…';
     // Let the line show before the build holds the page.
     await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
-    if (show._sovane05Build(canvas.width, canvas.height) !== 0) {
+    building = true;
+    const built = show._sovane05Build(canvas.width, canvas.height) === 0;
+    building = false;
+    if (!built) {
       showReports();
       fail(show.UTF8ToString(show._sovane05Failure()));
       return;

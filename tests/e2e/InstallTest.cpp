@@ -115,7 +115,8 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
     ProcessResult menu = runProcess({"desktop-file-validate", (root / "usr/share/applications/sovane05.desktop").string()});
     EXPECT_EQ(menu.exitStatus, 0) << menu.out << menu.err;
     if (std::string_view(SOVANE05_PAGE_DIR) != "") {
-        EXPECT_NE(contents.find("/share/sovane05/web/sovane05.wasm\n"), std::string::npos) << "the page is not in the package";
+        EXPECT_NE(contents.find("/share/sovane05/web/sovane05.wasm\n"), std::string::npos)
+            << "the page is not in the package";
     }
     putFixtureShow(root / "usr/share/sovane05");
     expectPlays(root / "usr/bin/sovane05", {});

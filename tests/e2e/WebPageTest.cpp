@@ -34,6 +34,8 @@ constexpr int kHeight = 270;
 constexpr double kMusicSeconds = 54.0;
 
 const std::string kStatus = "window.sovane05Page";
+// The play control shows again, out of full screen.
+const std::string kControlBack = "!document.getElementById('play').hidden && document.fullscreenElement === null";
 
 std::string momentText(double moment)
 {
@@ -113,8 +115,8 @@ void expectSameFrame(const Image& page, const Image& rendered, double meanTolera
 void openPaused(Browser& browser, const StaticServer& server, const std::string& moment)
 {
     browser.open(server.url("index.html#t=" + moment));
-    ASSERT_TRUE(browser.waitFor(kStatus + " && " + kStatus + ".state === 'paused' && " + kStatus + ".moment === " + moment,
-                                120.0))
+    std::string still = kStatus + " && " + kStatus + ".state === 'paused' && " + kStatus + ".moment === " + moment;
+    ASSERT_TRUE(browser.waitFor(still, 120.0))
         << browser.evaluate(kStatus) << browser.failure;
 }
 
@@ -186,7 +188,7 @@ TEST(WebPage, PlaysFromAMomentStopsOnEscapeAndEndsWithTheMusic)
     ASSERT_TRUE(browser.waitFor(kStatus + ".state === 'paused'", 30.0)) << browser.evaluate(kStatus);
     double stoppedAt = std::stod(browser.evaluate(kStatus + ".moment"));
     EXPECT_GT(stoppedAt, 44.3) << "Escape wound the show back";
-    EXPECT_EQ(browser.evaluate("!document.getElementById('play').hidden && document.fullscreenElement === null"), "true");
+    EXPECT_EQ(browser.evaluate(kControlBack), "true");
 
     // Played again from where it stopped, through the photo scene to the end of the music.
     clickPlay();
@@ -212,7 +214,7 @@ TEST(WebPage, PlaysFromAMomentStopsOnEscapeAndEndsWithTheMusic)
     ASSERT_TRUE(ended) << browser.evaluate(kStatus);
     EXPECT_GT(lastMoment, music->seconds() - 0.6) << "stopped before the music ended at " << music->seconds();
     EXPECT_EQ(browser.evaluate(kStatus + ".moment"), "0") << "the end did not wind the show back to its start";
-    EXPECT_EQ(browser.evaluate("!document.getElementById('play').hidden && document.fullscreenElement === null"), "true");
+    EXPECT_EQ(browser.evaluate(kControlBack), "true");
 }
 
 TEST(WebPage, SaysWhatKeepsItFromPlaying)
@@ -247,7 +249,9 @@ TEST(WebPage, SaysWhatKeepsItFromPlaying)
          {}, false, "paused", "cannot run in WebGL 2: line 8: '#version 120'"},
         // Wider than SwiftShader's textures (8192), not than every desktop context's (16384).
         {"a photo wider than the browser's textures",
-         [](const fs::path& site) { writeTestPng(site / "data/photo.png", 9000, 2, 3, std::vector<uint8_t>(54000, 200)); },
+         [](const fs::path& site) {
+             writeTestPng(site / "data/photo.png", 9000, 2, 3, std::vector<uint8_t>(9000 * 2 * 3, 200));
+         },
          {}, false, "paused", "data/photo.png: the image claims 9000x2 pixels, wider or taller than the"},
         {"no WebGL", [](const fs::path&) {}, {"--disable-3d-apis"}, false, "failed", "WebGL 2"},
         {"opened as a file", [](const fs::path&) {}, {}, true, "failed", "web server"},

@@ -96,8 +96,9 @@ TEST(WebTool, WritesThePageItsProgramAndEveryFileOfTheDataFolder)
                                     "sovane05-web: wrote site/: the page and its program (")) << run.err;
     EXPECT_TRUE(run.err.ends_with(" MB), and the 7 files of show/data (0.0 MB)\n")) << run.err;
     std::set<std::string> expected = {"index.html", "page.js", "page.css", "sovane05.js", "sovane05.wasm",
-                                      "show-files.json", "data/config.txt", "data/lyrics/000.png", "data/white.frag",
-                                      "data/white.vert", "data/texttiming.txt", "data/ywsf.mp3", "data/notes/readme.txt"};
+                                      "show-files.json", "data/config.txt", "data/lyrics/000.png",
+                                      "data/white.frag", "data/white.vert", "data/texttiming.txt", "data/ywsf.mp3",
+                                      "data/notes/readme.txt"};
     EXPECT_EQ(filesIn(folder / "site"), expected);
     EXPECT_EQ(readFile(folder / "site/data/lyrics/000.png"), "not really a picture");
     std::string list = readFile(folder / "site/show-files.json");

@@ -220,8 +220,9 @@ std::string Browser::receive(int id, double seconds)
 
 void Browser::setViewport(int width, int height)
 {
-    command("Emulation.setDeviceMetricsOverride", "{\"width\":" + std::to_string(width) + ",\"height\":" +
-                                                      std::to_string(height) + ",\"deviceScaleFactor\":1,\"mobile\":false}");
+    command("Emulation.setDeviceMetricsOverride", "{\"width\":" + std::to_string(width) +
+                                                      ",\"height\":" + std::to_string(height) +
+                                                      ",\"deviceScaleFactor\":1,\"mobile\":false}");
 }
 
 void Browser::open(const std::string& url)
@@ -231,8 +232,8 @@ void Browser::open(const std::string& url)
 
 std::string Browser::evaluate(const std::string& expression)
 {
-    std::string reply = command("Runtime.evaluate", "{\"expression\":" + jsonString("JSON.stringify((" + expression +
-                                                                                     ") ?? null)") +
+    std::string asJson = "Promise.resolve(" + expression + ").then(v => JSON.stringify(v ?? null))";
+    std::string reply = command("Runtime.evaluate", "{\"expression\":" + jsonString(asJson) +
                                                         ",\"returnByValue\":true,\"awaitPromise\":true}");
     if (reply.find("\"exceptionDetails\"") != std::string::npos)
         return "";
@@ -254,7 +255,8 @@ void Browser::click(double x, double y)
 {
     for (const char* type : {"mousePressed", "mouseReleased"}) {
         command("Input.dispatchMouseEvent", std::string("{\"type\":\"") + type + "\",\"x\":" + std::to_string(x) +
-                                                ",\"y\":" + std::to_string(y) + ",\"button\":\"left\",\"clickCount\":1}");
+                                                ",\"y\":" + std::to_string(y) +
+                                                ",\"button\":\"left\",\"clickCount\":1}");
     }
 }
 

@@ -36,8 +36,8 @@ public:
     // The page's size in CSS pixels, one device pixel each.
     void setViewport(int width, int height);
     void open(const std::string& url);
-    // The value of a JavaScript expression as JSON text ("null" when it has none), or "" when it
-    // threw.
+    // The value of a JavaScript expression, or of the promise it gives, as JSON text ("null"
+    // when it has none), or "" when it threw.
     std::string evaluate(const std::string& expression);
     // Asks `condition` every tenth of a second until it is true; false after `seconds`.
     bool waitFor(const std::string& condition, double seconds);

@@ -144,9 +144,9 @@ void StaticServer::answer(int connection)
     std::error_code error;
     if (!path.empty() && std::filesystem::is_regular_file(folder / path, error)) {
         std::string body = readFile(folder / path);
-        sendAll(connection, "HTTP/1.1 200 OK\r\nContent-Type: " + mediaType(path) + "\r\nContent-Length: " +
-                                std::to_string(body.size()) + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" +
-                                (head ? "" : body));
+        sendAll(connection, "HTTP/1.1 200 OK\r\nContent-Type: " + mediaType(path) +
+                                "\r\nContent-Length: " + std::to_string(body.size()) +
+                                "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + (head ? "" : body));
     } else if (!request.empty()) {
         {
             std::lock_guard<std::mutex> guard(lock);
