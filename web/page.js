@@ -201,8 +201,11 @@
     if (stage.requestFullscreen)
       stage.requestFullscreen().catch(() => {});
     music.currentTime = stillMoment;
-    // Refused, the control stays, for another try once the browser allows sound.
+    // Refused, the control stays, for another try once the browser allows sound. A stop before
+    // the music started also ends the wait for it, and is no refusal.
     music.play().then(() => requestAnimationFrame(frame), (error) => {
+      if (page.state !== 'playing')
+        return;
       if (document.fullscreenElement)
         document.exitFullscreen().catch(() => {});
       pause();
