@@ -6,11 +6,12 @@
 //
 // The address may name a moment: index.html#t=41.5 opens the show paused there.
 // window.sovane05Page tells automation where the page stands: its state ("loading", "failed",
-// "paused", "playing"), the show time last drawn, and the message shown, if any.
+// "paused", "playing"), the show time last drawn, the last one drawn while playing, and the
+// message shown, if any.
 'use strict';
 
 (function () {
-  const page = { state: 'loading', moment: 0, message: '' };
+  const page = { state: 'loading', moment: 0, played: 0, message: '' };
   window.sovane05Page = page;
 
   const stage = document.getElementById('stage');
@@ -186,6 +187,7 @@
     const time = music.currentTime;
     show._sovane05Draw(time);
     page.moment = time;
+    page.played = time;
     requestAnimationFrame(frame);
   }
 
