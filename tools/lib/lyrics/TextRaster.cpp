@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "rules/InputFile.h"
+
 namespace {
 
 struct CodePoint {
@@ -59,6 +61,11 @@ Font::Font(const std::vector<std::string>& paths, std::string& error)
     }
     for (const std::string& path : paths) {
         FT_Face face = nullptr;
+        // FreeType would wait on a FIFO for ever.
+        if (InputCheck check = checkInputFile(path.c_str()); !check.failure.empty()) {
+            error = path + ": cannot open the font: " + check.failure;
+            return;
+        }
         if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
             error = path + ": cannot open the font";
             return;
