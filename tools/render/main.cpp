@@ -135,12 +135,7 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
             }
         }
         const Output& output = outputs[size_t(index)];
-        OutputFile file(output.path);
-        if (!writePng(file.partialPath.string(), reader.width, reader.height, 3, rgb.data())) {
-            failure = output.shown + ": cannot write the image";
-            return false;
-        }
-        failure = file.commit();
+        failure = writePng(output.path, reader.width, reader.height, 3, rgb.data());
         if (!failure.empty())
             failure = output.shown + ": " + failure;
         return failure.empty();
