@@ -80,8 +80,16 @@ TEST(ComposeFiles, Mp3StartsWithAnInfoFrameAndHasTheSetBitRate)
     EXPECT_NE(head.find("Info"), std::string::npos);
     // 2 s at 128 kb/s is 32 kB, give or take a frame and the header.
     EXPECT_NEAR(double(mp3->size()), 2.0 * 128000.0 / 8.0, 1500.0);
-    // The same input gives the same bytes.
+    // The same input gives the same bytes, also when it comes interleaved in uneven blocks, as
+    // make feeds ffmpeg's samples to the encoder.
     EXPECT_EQ(*mp3, *compose::encodeMp3(audio, {128, 5}));
+    compose::Mp3Encoder streamed({128, 5});
+    std::vector<float> interleaved;
+    for (std::size_t n = 0; n < audio.frames(); ++n)
+        interleaved.insert(interleaved.end(), {audio.left[n], audio.right[n]});
+    for (std::size_t start = 0, block = 1; start < audio.frames(); start += block, block = block * 3 + 7)
+        streamed.addInterleaved(interleaved.data() + start * 2, std::min(block, audio.frames() - start));
+    EXPECT_TRUE(streamed.finish() == *mp3);
     EXPECT_FALSE(compose::encodeMp3(audio, {128, 5}, [] { return true; }));
 }
 
