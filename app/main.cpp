@@ -13,6 +13,7 @@
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
 #include "platform/gl/GlStartup.h"
+#include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
 #include "show/MyDemo.h"
 #include "show/ShowGlState.h"
@@ -125,9 +126,13 @@ int SDL_main(int, char*[])
     bool audioOpen = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) == 0;
     if (!audioOpen)
         report("cannot open the audio device", Mix_GetError());
-    Mix_Music* music = Mix_LoadMUS(kShowMusicPath);
+    // The path is checked before SDL_mixer opens it: a FIFO there would hold the show in the
+    // kernel's open, deaf to every signal, and a folder would read as a corrupt file.
+    InputCheck musicCheck = checkInputFile(kShowMusicPath);
+    Mix_Music* music = musicCheck.failure.empty() ? Mix_LoadMUS(kShowMusicPath) : nullptr;
     if (music == nullptr && audioOpen) {
-        std::fprintf(stderr, "sovane05: %s: cannot load the music: %s\n", kShowMusicPath, Mix_GetError());
+        std::fprintf(stderr, "sovane05: %s: cannot load the music: %s\n", kShowMusicPath,
+                     musicCheck.failure.empty() ? Mix_GetError() : musicCheck.failure.c_str());
     }
 
     int width = 0;

@@ -82,3 +82,11 @@ bool hasImage(TextureName texture)
 {
     return !namesWithoutImage().contains(texture);
 }
+
+void setHasImage(TextureName texture, bool has)
+{
+    if (has)
+        namesWithoutImage().erase(texture);
+    else
+        namesWithoutImage().insert(texture);
+}

@@ -16,3 +16,8 @@ TextureName loadTexture(const char* path);
 // False for a name loadTexture left without an image, which must draw nothing; true for every
 // other name. No GL call.
 bool hasImage(TextureName texture);
+
+// Sets what hasImage says of `texture`. The record is one for the process, but texture names
+// count from 1 in each GL context: a program that keeps builds in several contexts (the
+// preview) puts back the record of the build whose context it makes current again.
+void setHasImage(TextureName texture, bool has);

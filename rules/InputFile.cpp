@@ -6,24 +6,31 @@
 #include <filesystem>
 #include <system_error>
 
+InputCheck checkInputFile(const char* path)
+{
+    InputCheck check;
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error) {
+        check.missing = error == std::errc::no_such_file_or_directory;
+        check.failure = error.message();
+    } else if (std::filesystem::is_directory(status)) {
+        check.failure = std::strerror(EISDIR);
+    } else if (!std::filesystem::is_regular_file(status)) {
+        check.failure = "not a regular file";
+    }
+    return check;
+}
+
 OpenedInput openInputFile(const char* path, const char* mode)
 {
     OpenedInput opened;
     // Looked at before it is opened: opening a FIFO waits for a writer, and the show would never
     // start; a folder opens as if it were a file.
-    std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error) {
-        opened.missing = error == std::errc::no_such_file_or_directory;
-        opened.failure = error.message();
-        return opened;
-    }
-    if (std::filesystem::is_directory(status)) {
-        opened.failure = std::strerror(EISDIR);
-        return opened;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        opened.failure = "not a regular file";
+    InputCheck check = checkInputFile(path);
+    if (!check.failure.empty()) {
+        opened.failure = check.failure;
+        opened.missing = check.missing;
         return opened;
     }
     opened.file = std::fopen(path, mode);

@@ -1,11 +1,21 @@
-// Opening the show's input files (configuration, shaders, meshes, images, the lyric timing)
-// without the traps of a plain fopen: a folder opens as if it were a file and then reads as an
-// absurd length or nothing, a FIFO blocks the show until someone writes to it, and a length
-// taken before reading is wrong for a file that changes while it is read. No GL here.
+// Opening the show's input files (configuration, shaders, meshes, images, the lyric timing, the
+// music) and every file a tool reads, without the traps of a plain fopen: a folder opens as if
+// it were a file and then reads as an absurd length or nothing, a FIFO blocks the program until
+// someone writes to it, and a length taken before reading is wrong for a file that changes
+// while it is read. The one check every reader goes through. No GL here.
 #pragma once
 
 #include <cstdio>
 #include <string>
+
+struct InputCheck {
+    std::string failure;   // why the path may not be read, as strerror words; "" for a regular file
+    bool missing = false;  // nothing at all is at the path
+};
+
+// Looks at `path` without opening it, for a reader that opens the file itself (SDL_mixer opens
+// the music): a folder is "Is a directory", a FIFO, a socket or a device "not a regular file".
+InputCheck checkInputFile(const char* path);
 
 struct OpenedInput {
     std::FILE* file = nullptr;  // the caller closes it; null when the file cannot be read

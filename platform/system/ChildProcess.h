@@ -8,9 +8,14 @@
 //   ChildProcess probe({.command = {"ffprobe", "-v", "error", song}, .output = {.file = out}});
 //   if (probe.startError != 0) ...strerror(probe.startError)...
 //   ChildExit ended = probe.wait();
+//
+// A child whose output is read as it comes writes into a pipe the caller made close-on-exec; the
+// caller closes its own writing end once the child runs, then reads with drain().
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +52,11 @@ public:
     ChildExit wait();
     // Ends the child at once, its work unfinished, and waits for it.
     void kill();
+    // Reads `descriptor`, the reading end of a pipe the child writes into, until the child
+    // closes it, handing each block to `take` as it comes. A stop requested meanwhile, or
+    // `take` returning false, ends the child at once (wait() then says so); false then, or when
+    // reading fails. Looks at the stop request at least every tenth of a second.
+    bool drain(int descriptor, const std::function<bool(std::span<const char>)>& take);
 
     // The errno of starting it (ENOENT: no such program on PATH), or 0 when it runs.
     int startError = 0;

@@ -1,18 +1,16 @@
 // An output written in one step: into a hidden partial file beside it (".show.mp4.partial-<pid>",
 // so the rename that gives it its name stays on one file system and two runs never share one),
-// then renamed over the target once complete. An interrupted or failed run leaves nothing
-// under the real name and no partial file behind. A folder is written the same way.
+// checked at every write, the flush and the close, synced to the disk, then renamed over the
+// target. An interrupted or failed run leaves nothing under the real name and no partial file
+// behind; a target that exists and is not a regular file (a folder, a device such as /dev/full,
+// a FIFO) is refused rather than replaced.
 //
 //   OutputFile output(target);
-//   std::string failure = output.write(bytes);     // or let another writer fill partialPath()
-//   if (failure.empty()) failure = output.commit();
-//
-//   OutputFolder folder(site);
-//   std::string failure = folder.create();
-//   ... fill folder.partialPath ...
-//   if (failure.empty()) failure = folder.commit(replace);
+//   std::string failure = output.write(bytes);     // or copyFrom(file), or another writer
+//   if (failure.empty()) failure = output.commit();   // fills partialPath
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -32,32 +30,12 @@ public:
     std::string create() const;
     // Writes `bytes` as the whole partial file, each write, the flush and the close checked.
     std::string write(std::span<const unsigned char> bytes) const;
-    // Gives the finished partial file the target's name: "" or "cannot replace: <reason>".
+    // Copies everything `source` holds from where it stands as the whole partial file:
+    // "cannot read: <reason>" or "cannot write: <reason>" when that fails.
+    std::string copyFrom(std::FILE* source) const;
+    // Syncs the finished partial file to the disk and gives it the target's name: "", or
+    // "cannot write: <reason>" or "cannot replace: <reason>".
     std::string commit();
-
-    const std::filesystem::path target;
-    const std::filesystem::path partialPath;
-
-private:
-    bool committed = false;
-};
-
-class OutputFolder {
-public:
-    explicit OutputFolder(const std::filesystem::path& destination);
-    // Removes the partial folder and all it holds unless it was given the target's name.
-    ~OutputFolder();
-    OutputFolder(const OutputFolder&) = delete;
-    OutputFolder& operator=(const OutputFolder&) = delete;
-
-    // Makes the partial folder, empty, and the folders the target goes in: "" when it did, else
-    // "cannot write: <reason>".
-    std::string create() const;
-    // Gives the filled partial folder the target's name. With `replace`, a folder already there
-    // is moved aside first and removed only once the new one stands in its place, or put back
-    // when it cannot be. "", "cannot replace: <reason>", or, with the new folder in place,
-    // "written, but the old folder stays at <path>: <reason>".
-    std::string commit(bool replace);
 
     const std::filesystem::path target;
     const std::filesystem::path partialPath;
@@ -70,3 +48,7 @@ private:
 // place.
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                const std::vector<unsigned char>& bytes);
+
+// Syncs the file at `path` to the disk: "" or "cannot write: <reason>". A file system that
+// could not store what was written (a full disk, an I/O error) says so here at the latest.
+std::string syncFile(const std::filesystem::path& path);

@@ -2,9 +2,11 @@
 #include "platform/system/ChildProcess.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -84,17 +86,56 @@ ChildExit ChildProcess::wait()
             ::kill(child, SIGKILL);
             stopped = true;
         }
+        // Asked without blocking: a signal that came between the look at the stop request and a
+        // blocking wait would leave the tool waiting for as long as the child lives (a child
+        // stuck on a FIFO, for ever).
         int status = 0;
-        if (waitpid(child, &status, 0) >= 0) {
+        pid_t waited = waitpid(child, &status, WNOHANG);
+        if (waited == child) {
             ended = exitOf(status);
             break;
         }
-        if (errno != EINTR)
+        if (waited < 0 && errno != EINTR)
             break;
+        if (waited == 0) {
+            timespec pause{0, 20'000'000};
+            nanosleep(&pause, nullptr);
+        }
     }
     ended.stopped = stopped;
     child = -1;
     return ended;
+}
+
+bool ChildProcess::drain(int descriptor, const std::function<bool(std::span<const char>)>& take)
+{
+    char block[65536];
+    for (;;) {
+        if (stopRequested())
+            break;
+        // A signal that came just before a blocking read would wait for the child's next write;
+        // polling with a timeout sees the request within a tenth of a second whatever the child
+        // does.
+        pollfd ready{descriptor, POLLIN, 0};
+        int polled = poll(&ready, 1, 100);
+        if (polled < 0 && errno != EINTR)
+            break;
+        if (polled <= 0)
+            continue;
+        ssize_t count = read(descriptor, block, sizeof block);
+        if (count == 0)
+            return true;
+        if (count < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            break;
+        }
+        if (!take(std::span<const char>(block, size_t(count))))
+            break;
+    }
+    if (child >= 0)
+        ::kill(child, SIGKILL);
+    return false;
 }
 
 void ChildProcess::kill()

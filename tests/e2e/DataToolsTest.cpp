@@ -11,6 +11,7 @@
 
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestImages.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
                                          lyricLines(88, 1));
     writeFile(folder / "japanese.txt", "[00:01.00-00:02.00] \xe6\x97\xa5\xe6\x9c\xac\n");
     writeFile(folder / "file", "not a folder");
+    makeFifo(folder / "fifo");
+    std::filesystem::create_directory(folder / "folder");
     const std::string tool = SOVANE05_LYRICS_TOOL;
     const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
     const std::string noto = "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc";
@@ -108,9 +111,17 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
          "sovane05-lyrics: japanese.txt:1: no font has U+672C"},
         {{"--input", "japanese.txt", "--check", "--font", dejaVu, "--font", noto}, 0,
          "sovane05-lyrics: japanese.txt: 1 entry in 1 line, 86 of 87 slots unused: fits the show\n"},
-        {{"--input", "missing.txt"}, 1, "sovane05-lyrics: missing.txt: cannot read the lyric file\n"},
-        {{"--input", "good.txt", "--font", "nofont.ttf"}, 1, "sovane05-lyrics: nofont.ttf: cannot open the font\n"},
-        {{"--input", "good.txt", "--output", "file/inside"}, 1, "sovane05-lyrics: file/inside/lyrics: cannot create the folder: "},
+        {{"--input", "missing.txt"}, 1,
+         "sovane05-lyrics: missing.txt: cannot read the lyric file: No such file or directory\n"},
+        // Once a tool that waited for ever on the FIFO, and read the folder as an empty file.
+        {{"--input", "fifo"}, 1, "sovane05-lyrics: fifo: cannot read the lyric file: not a regular file\n"},
+        {{"--input", "folder"}, 1, "sovane05-lyrics: folder: cannot read the lyric file: Is a directory\n"},
+        {{"--input", "good.txt", "--font", "nofont.ttf"}, 1,
+         "sovane05-lyrics: nofont.ttf: cannot open the font: No such file or directory\n"},
+        {{"--input", "good.txt", "--font", "fifo"}, 1, "sovane05-lyrics: fifo: cannot open the font: not a regular file\n"},
+        {{"--input", "good.txt", "--output", "file/inside"}, 1,
+         "sovane05-lyrics: file/inside: cannot make the folder: Not a directory\n"},
+        {{"--input", "good.txt", "--output", "file"}, 1, "sovane05-lyrics: file: cannot make the folder: "},
         {{"--input", "good.txt", "--check"}, 0, "sovane05-lyrics: good.txt: 87 entries in 87 lines: fits the show\n"},
         {{"--frobnicate"}, 2, "sovane05-lyrics: unknown argument '--frobnicate'\nusage: sovane05-lyrics "},
         {{"--input"}, 2, "sovane05-lyrics: --input needs a value\nusage: sovane05-lyrics "},
@@ -132,10 +143,17 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
     EXPECT_EQ(help.out.substr(0, 23), "usage: sovane05-lyrics ");
 }
 
-TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
+TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelpAndRefusesWhatItCannotRead)
 {
     TempDir folder;
     const std::string tool = SOVANE05_PHOTO_TOOL;
+    makeFifo(folder / "fifo");
+    std::filesystem::create_directory(folder / "folder");
+    // 18 bytes of TGA header claiming 16384x16384 true-colour pixels: once 27 s and 2.1 GB of
+    // decoding for a black print.
+    writeFile(folder / "huge.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\0\x40\0\x40\x20\x08", 18));
+    // Once a read past the picture's pixels.
+    writeTestPng(folder / "strip.png", 8000, 1, 3, std::vector<uint8_t>(8000 * 3, 200));
     struct Case {
         std::vector<std::string> arguments;
         int exitStatus;
@@ -146,7 +164,16 @@ TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
         {{"--size", "1x1"}, 2, "sovane05-photo: --size needs WIDTHxHEIGHT between 2 and 8192, not '1x1'\nusage: sovane05-photo "},
         {{"--output"}, 2, "sovane05-photo: --output needs a value\nusage: sovane05-photo "},
         {{"--colour"}, 2, "sovane05-photo: unknown argument '--colour'\nusage: sovane05-photo "},
-        {{"--output", "no/such/folder/p.png"}, 1, "sovane05-photo: no/such/folder/p.png: cannot write the image\n"},
+        {{"--output", "no/such/folder/p.png"}, 1,
+         "sovane05-photo: no/such/folder/p.png: cannot write: No such file or directory\n"},
+        // Once written as a success: the device took the bytes and lost them.
+        {{"--output", "/dev/full", "--size", "16x9"}, 1, "sovane05-photo: /dev/full: cannot write: not a regular file\n"},
+        {{"--input", "fifo", "--output", "p.png"}, 1, "sovane05-photo: fifo: cannot read the picture: not a regular file\n"},
+        {{"--input", "folder", "--output", "p.png"}, 1, "sovane05-photo: folder: cannot read the picture: Is a directory\n"},
+        {{"--input", "huge.tga", "--output", "p.png"}, 1,
+         "sovane05-photo: huge.tga: cannot read the picture: the image claims 16384x16384 pixels, over the limit of "
+         "67108864 (64 megapixels)\n"},
+        {{"--input", "strip.png", "--output", "strip-print.png", "--size", "64x36"}, 0, ""},
         {{"--output", "small.png", "--size", "64x36"}, 0, ""},
     };
     for (const Case& c : cases) {
@@ -157,6 +184,8 @@ TEST(DataTools, PhotoToolAnswersUsageErrorsWithItsHelp)
         EXPECT_EQ(result.err.substr(0, c.err.size()), c.err) << c.arguments.front();
     }
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / "small.png"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder / "strip-print.png"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "p.png"));
     ProcessResult help = runProcess({tool, "--help"}, {}, folder.path(), 60.0);
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_EQ(help.out.substr(0, 22), "usage: sovane05-photo ");

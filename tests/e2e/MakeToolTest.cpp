@@ -121,6 +121,8 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
     writeFile(inputs.folder / "old/show.mp4", "an export");
     writeFile(inputs.folder / "mine/notes.txt", "not a show");
     writeFile(inputs.folder / "mine/data/notes.txt", "not a show's data");
+    makeFifo(inputs.folder / "fifo");
+    fs::create_directory(inputs.folder / "folder");
     struct Case {
         std::vector<std::string> arguments;
         int exitStatus;
@@ -142,6 +144,18 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
          ""},
         {{"--music", "song.lrc", "--lyrics", "song.lrc", "--output", "new"}, 1, "sovane05-make: song.lrc: not music that ffmpeg reads\n", ""},
         {with({"--photo", "song.lrc", "--output", "new"}), 1, "sovane05-make: song.lrc: cannot read the picture: ", ""},
+        // Once a make that waited on its ffprobe child for ever, deaf to Ctrl-C.
+        {{"--music", "fifo", "--lyrics", "song.lrc", "--output", "new"}, 1,
+         "sovane05-make: fifo: cannot read the music: not a regular file\n", ""},
+        {{"--music", "folder", "--lyrics", "song.lrc", "--output", "new"}, 1,
+         "sovane05-make: folder: cannot read the music: Is a directory\n", ""},
+        // Once read as an empty lyric file, and made into a show with no words.
+        {{"--music", "song.ogg", "--lyrics", "folder", "--output", "new"}, 1,
+         "sovane05-make: folder: cannot read the lyric file: Is a directory\n", ""},
+        {with({"--photo", "folder", "--output", "new"}), 1,
+         "sovane05-make: folder: cannot read the picture: Is a directory\n", ""},
+        {with({"--output", "song.lrc/new"}), 1,
+         "sovane05-make: song.lrc/new: the folder it would go in, song.lrc, is not a folder\n", ""},
         {with({"--output", "old"}), 1, "sovane05-make: old: already exists; --force replaces its data/\n", ""},
         {with({"--output", "mine", "--force"}), 1,
          "sovane05-make: mine/data: not a show's data folder (no config.txt); not replaced\n", ""},
@@ -158,7 +172,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
             last = result.err.substr(result.err.find('\n') + 1);
         EXPECT_EQ(last.substr(0, c.err.size()), c.err) << result.err;
         std::vector<std::string> names = namesIn(inputs.folder.path());
-        EXPECT_EQ(names.size(), 6u) << "the run left something behind or took something away";
+        EXPECT_EQ(names.size(), 8u) << "the run left something behind or took something away";
         EXPECT_FALSE(fs::exists(inputs.folder / "new"));
     }
     EXPECT_EQ(readFile(inputs.folder / "old/show.mp4"), "an export") << "--force replaces data/ only";

@@ -121,6 +121,14 @@ bool isRed(const Image& image)
     return image.width > 0 && colourNear(image.at(image.width / 2, image.height / 2), {255, 0, 0, 255}, 2);
 }
 
+// The first lyric line of the rebuild test, over the left quarter of the screen.
+constexpr Rgba kLineColour = {20, 200, 60, 255};
+
+bool showsTheLine(const Image& image)
+{
+    return image.width > 0 && colourNear(image.at(image.width / 8, image.height / 2), kLineColour, 2);
+}
+
 }  // namespace
 
 TEST(Preview, StartedPausedAtAMomentItShowsWhatTheShowDrawsThereAndSaysSo)
@@ -170,12 +178,16 @@ TEST(Preview, SeekKeysMoveTheTimeAndSpaceResumes)
 
 TEST(Preview, AnEditShowsInPlaceAndABuildThatWouldBreakTheShowIsRefusedAndReportedOnce)
 {
-    ShowFolder folder(kTrack);
+    FixtureShow fixture;
+    fixture.lines[0] = {5.0, 20.0, kLineColour, 0.0f, 0.25f};
+    ShowFolder folder(kTrack, fixture);
     PreviewRun preview(folder, {"--paused", "--at", "10", "--size", "320x180"});
     ASSERT_NE(preview.window, "") << preview.errors();
     ASSERT_TRUE(preview.titleHas("10.00 s"));
     writeFile(folder / "data/white.frag", kRedBackground);
     ASSERT_TRUE(waitUntil([&] { return isRed(preview.grab()); }, kPatience)) << "the edited program never showed";
+    ASSERT_TRUE(showsTheLine(preview.grab()));
+    const std::string kTruncated = "<the first half of the file>";
 
     const std::string photoLine = "Texture photo data/photo.png\n";
     std::string withoutPhoto = readFile(folder / "data/config.txt");
@@ -191,20 +203,26 @@ TEST(Preview, AnEditShowsInPlaceAndABuildThatWouldBreakTheShowIsRefusedAndReport
          "#version 410 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0) }\n", "data/white.frag:3: error: "},
         {"an image that does not decode", "data/lines/000.png", "not an image",
          "data/lines/000.png: the image does not decode"},
+        // Once the shown line vanished: the faulty build's texture names, the same numbers in
+        // its own context, had been recorded as having no image.
+        {"the shown line's image truncated", "data/lines/086.png", kTruncated,
+         "data/lines/086.png: the image does not decode"},
         {"a config that stops start-up", "data/config.txt", withoutPhoto,
          "data/config.txt: no texture named \"photo\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::string good = readFile(folder / c.file);
-        writeFile(folder / c.file, c.content);
+        writeFile(folder / c.file, c.content == kTruncated ? good.substr(0, good.size() / 2) : c.content);
         ASSERT_TRUE(preview.titleHas(c.fault)) << preview.title() << "\n" << preview.errors();
-        EXPECT_TRUE(isRed(preview.grab())) << "the last good picture should stay";
+        Image shown = preview.grab();
+        EXPECT_TRUE(isRed(shown)) << "the last good picture should stay";
+        EXPECT_TRUE(showsTheLine(shown)) << "the last good picture should stay whole";
         ASSERT_TRUE(preview.reload()) << "the same faulty build again";
         EXPECT_EQ(count(preview.errors(), "sovane05-preview: " + c.fault), 1u) << preview.errors();
 
         writeFile(folder / c.file, good);
-        EXPECT_TRUE(waitUntil([&] { return preview.title() == "Sovane05 preview \u00b7 10.00 s \u00b7 Lyrics \u00b7 paused"; },
+        EXPECT_TRUE(waitUntil([&] { return preview.title() == "Sovane05 preview \u00b7 10.00 s \u00b7 Lyrics \u00b7 086 \u00b7 paused"; },
                               kPatience))
             << preview.title();
     }

@@ -20,6 +20,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/TestMusic.h"
+#include "tools/lib/audio/Mp3Length.h"
 #include "tools/lib/gl/MusicFile.h"
 
 namespace {
@@ -112,6 +113,46 @@ TEST(RenderTool, AVideoHoldsItsFramesInStepAndTheMusicForAsLong)
         bool lineShown = uint8_t(pixels.out[centre + 1]) > 160;
         EXPECT_EQ(lineShown, frame >= 11 && frame <= 14) << "frame " << frame << " is not t = " << frame / fps;
     }
+}
+
+TEST(RenderTool, TheMusicIsMeasuredAsItStreamsToTheLengthTheShowsDecoderGives)
+{
+    // The render and make tools measure the music block by block through libmpg123; SDL_mixer,
+    // which the show plays it with and which decodes it whole here, agrees to the sample at the
+    // show's 44.1 kHz. At other rates its resampling loses a few milliseconds at the end.
+    TempDir folder;
+    ProcessResult resampled = runProcess({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1.7",
+                                          "-ar", "48000", "-ac", "1", "-c:a", "libmp3lame", "mono48k.mp3"},
+                                         {}, folder.path(), 60.0);
+    ASSERT_EQ(resampled.exitStatus, 0) << resampled.err;
+    writeFile(folder / "text.mp3", "not an MP3 at all");
+    ProcessResult stock = runProcess({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1.3",
+                                      "-ar", "44100", "-ac", "2", "-c:a", "libmp3lame", "stereo44k.mp3"},
+                                     {}, folder.path(), 60.0);
+    ASSERT_EQ(stock.exitStatus, 0) << stock.err;
+    struct Case {
+        std::filesystem::path music;
+        double tolerance;  // seconds
+    };
+    const Case cases[] = {
+        {std::filesystem::path(SOVANE05_SOURCE_DIR) / "data/ywsf.mp3", 0.0},
+        {folder / "stereo44k.mp3", 0.0},
+        {testMusic(2.0), 0.025},  // 24 kHz
+        {folder / "mono48k.mp3", 0.025},
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        std::optional<DecodedMusic> decoded = decodeMusic(c.music.string(), why);
+        ASSERT_TRUE(decoded.has_value()) << c.music << ": " << why;
+        std::optional<double> measured = measureMp3(c.music.string(), why);
+        ASSERT_TRUE(measured.has_value()) << c.music << ": " << why;
+        EXPECT_NEAR(*measured, decoded->seconds(), c.tolerance + 1e-9) << c.music;
+    }
+    std::string why;
+    EXPECT_FALSE(measureMp3((folder / "text.mp3").string(), why));
+    EXPECT_NE(why, "");
+    EXPECT_FALSE(measureMp3(folder.path().string(), why));
+    EXPECT_EQ(why, "Is a directory");
 }
 
 TEST(RenderTool, FailuresEndInOneLineWithStatusOneAndLeaveNoFile)

@@ -27,12 +27,14 @@ void replaceInFile(const std::filesystem::path& path, const std::string& from, c
 
 TEST(ShowDataFailures, WhatStopsStartUpEndsTheShowInOrderWithOneMessage)
 {
+    enum class Music { File, Folder, Fifo };
     struct Case {
         std::string name;
         std::string configFrom;
         std::string configTo;
         std::string meshText;
         std::vector<std::string> lines;
+        Music music = Music::File;  // what stands at data/ywsf.mp3
     };
     const Case cases[] = {
         {"no white program", "Shader white data/white.frag data/layer.vert\n", "", "",
@@ -45,13 +47,24 @@ TEST(ShowDataFailures, WhatStopsStartUpEndsTheShowInOrderWithOneMessage)
           "sovane05: invalid vector subscript"}},
         {"short mesh line", "Texture photo", "Mesh bad data/bad.mesh\nTexture photo", "v 0 0 0\nv 1 0\n",
          {"sovane05: data/bad.mesh:2: a position needs three numbers"}},
+        // Once a show held in the kernel's open of the FIFO with its window up, deaf to SIGINT and
+        // SIGTERM; and a folder called a corrupt MP3.
+        {"music a FIFO", "", "", "", {"sovane05: data/ywsf.mp3: cannot load the music: not a regular file"}, Music::Fifo},
+        {"music a folder", "", "", "", {"sovane05: data/ywsf.mp3: cannot load the music: Is a directory"}, Music::Folder},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ShowFolder folder(kLongTrack);
-        replaceInFile(folder / "data/config.txt", c.configFrom, c.configTo);
+        if (!c.configFrom.empty())
+            replaceInFile(folder / "data/config.txt", c.configFrom, c.configTo);
         if (!c.meshText.empty())
             writeFile(folder / "data/bad.mesh", c.meshText);
+        if (c.music != Music::File)
+            std::filesystem::remove(folder / "data/ywsf.mp3");
+        if (c.music == Music::Fifo)
+            makeFifo(folder / "data/ywsf.mp3");
+        if (c.music == Music::Folder)
+            std::filesystem::create_directory(folder / "data/ywsf.mp3");
         ShowRun show(folder.path(), {.arguments = {}, .environment = recordSoundInto(folder / "sound.raw")});
         ProcessResult result = show.finish(60.0);
         EXPECT_FALSE(result.timedOut);

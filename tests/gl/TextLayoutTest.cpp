@@ -130,7 +130,7 @@ protected:
     GLuint upload(const Image& image)
     {
         std::string path = (folder / ("image" + std::to_string(textures.size()) + ".png")).string();
-        EXPECT_TRUE(writePng(path, image.width, image.height, 4, image.pixels.data()));
+        EXPECT_EQ(writePng(path, image.width, image.height, 4, image.pixels.data()), "");
         textures.push_back(loadTexture(path.c_str()));
         return textures.back();
     }

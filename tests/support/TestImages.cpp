@@ -44,8 +44,8 @@ void writeTestPng(const std::filesystem::path& path, int width, int height, int 
 {
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path());
-    if (!writePng(path.string(), width, height, channels, samples.data()))
-        throw std::runtime_error("cannot write " + path.string());
+    if (std::string failure = writePng(path, width, height, channels, samples.data()); !failure.empty())
+        throw std::runtime_error(path.string() + ": " + failure);
 }
 
 void writeTestPng16(const std::filesystem::path& path, int width, int height, int channels,

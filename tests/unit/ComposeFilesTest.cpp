@@ -1,15 +1,20 @@
 // The files compose writes: the WAV image, the MP3 frames with their Info header, and the
-// replace-in-one-step writers of files and of folders.
+// replace-in-one-step writers of files and of folders that every tool writes through.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system/OutputFile.h"
+#include "platform/system/OutputFolder.h"
 #include "tests/support/TempDir.h"
 #include "tools/compose/Dsp.h"
 #include "tools/compose/WavFile.h"
@@ -75,8 +80,16 @@ TEST(ComposeFiles, Mp3StartsWithAnInfoFrameAndHasTheSetBitRate)
     EXPECT_NE(head.find("Info"), std::string::npos);
     // 2 s at 128 kb/s is 32 kB, give or take a frame and the header.
     EXPECT_NEAR(double(mp3->size()), 2.0 * 128000.0 / 8.0, 1500.0);
-    // The same input gives the same bytes.
+    // The same input gives the same bytes, also when it comes interleaved in uneven blocks, as
+    // make feeds ffmpeg's samples to the encoder.
     EXPECT_EQ(*mp3, *compose::encodeMp3(audio, {128, 5}));
+    compose::Mp3Encoder streamed({128, 5});
+    std::vector<float> interleaved;
+    for (std::size_t n = 0; n < audio.frames(); ++n)
+        interleaved.insert(interleaved.end(), {audio.left[n], audio.right[n]});
+    for (std::size_t start = 0, block = 1; start < audio.frames(); start += block, block = block * 3 + 7)
+        streamed.addInterleaved(interleaved.data() + start * 2, std::min(block, audio.frames() - start));
+    EXPECT_TRUE(streamed.finish() == *mp3);
     EXPECT_FALSE(compose::encodeMp3(audio, {128, 5}, [] { return true; }));
 }
 
@@ -93,53 +106,78 @@ TEST(ComposeFiles, OutputIsReplacedWholeOrNotAtAll)
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("No such file or directory"), std::string::npos) << *error;
 
+    // What is not a regular file stays what it is: as root, a rename over /dev/full would have
+    // replaced the device with a file.
     std::filesystem::create_directories(folder / "a-folder");
-    EXPECT_TRUE(writeFileAtomically(folder / "a-folder", {'x'}));
-    // No temporary file is left behind by either failure.
+    makeFifo(folder / "a-fifo");
+    const std::pair<std::filesystem::path, std::string> refused[] = {
+        {folder / "a-folder", "cannot write: Is a directory"},
+        {folder / "a-fifo", "cannot write: not a regular file"},
+        {"/dev/full", "cannot write: not a regular file"},
+    };
+    for (const auto& [path, reason] : refused)
+        EXPECT_EQ(writeFileAtomically(path, {'x'}), reason) << path;
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+
+    // Copied from an open file, as make copies a song.
+    writeFile(folder / "source", std::string(200000, 's'));
+    std::FILE* source = std::fopen((folder / "source").c_str(), "rb");
+    ASSERT_NE(source, nullptr);
+    OutputFile copy(folder / "copy");
+    EXPECT_EQ(copy.copyFrom(source), "");
+    std::fclose(source);
+    EXPECT_FALSE(std::filesystem::exists(folder / "copy")) << "named before its commit";
+    EXPECT_EQ(copy.commit(), "");
+    EXPECT_EQ(readFile(folder / "copy"), std::string(200000, 's'));
+
+    // No partial file is left behind by any failure.
     int files = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
         files += entry.is_regular_file() ? 1 : 0;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(files, 3);
 }
 
-TEST(OutputFolder, IsGivenItsNameWholeOrNotAtAllAndReplacesOnlyWhenAsked)
+TEST(ComposeFiles, AFolderOfOutputsReplacesTheOldOneWholeAndKeepsItsOtherFiles)
 {
+    TempDir folder;
+    writeFile(folder / "lyrics/000.png", "old image");
+    writeFile(folder / "lyrics/notes.txt", "the user's notes");
+    writeFile(folder / "file", "not a folder");
     struct Case {
-        std::string what;
-        std::string before;  // what the target holds first: "" nothing, else one file's name
-        bool replace;
-        bool committed;
-        std::string expected;  // the file the target holds after
+        std::filesystem::path target;
+        bool commit;        // false: the run fails or is stopped before its commit
+        std::string failure;
+        std::map<std::string, std::string> after;  // the target's files afterwards
     };
     const Case cases[] = {
-        {"a new folder, in folders made for it", "", false, true, "new.txt"},
-        {"a folder already there, kept", "old.txt", false, false, "old.txt"},
-        {"a folder already there, replaced whole", "old.txt", true, true, "new.txt"},
-        {"abandoned before its name was given", "", false, false, ""},
+        {folder / "lyrics", false, "", {{"000.png", "old image"}, {"notes.txt", "the user's notes"}}},
+        {folder / "lyrics", true, "", {{"000.png", "new image"}, {"notes.txt", "the user's notes"}}},
+        {folder / "fresh", true, "", {{"000.png", "new image"}}},
+        {folder / "sites/site", true, "", {{"000.png", "new image"}}},
+        {folder / "file", true, "cannot replace: not a folder", {}},
     };
     for (const Case& c : cases) {
-        TempDir folder;
-        std::filesystem::path target = folder / "sites/site";
-        if (!c.before.empty())
-            writeFile(target / c.before, "old");
+        SCOPED_TRACE(c.target.filename().string() + (c.commit ? " committed" : " abandoned"));
         {
-            OutputFolder output(target);
-            ASSERT_EQ(output.create(), "") << c.what;
-            writeFile(output.partialPath / "new.txt", "new");
-            if (c.committed || c.replace || !c.before.empty()) {
-                std::string failure = output.commit(c.replace);
-                EXPECT_EQ(failure.empty(), c.committed) << c.what << ": " << failure;
-                if (!c.committed) {
-                    EXPECT_TRUE(failure.starts_with("cannot replace: ")) << c.what << ": " << failure;
-                }
+            OutputFolder output(c.target);
+            ASSERT_EQ(output.failure, "");
+            writeFile(output.partialPath / "000.png", "new image");
+            if (c.commit) {
+                EXPECT_EQ(output.commit(), c.failure);
             }
         }
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
-            names.insert(entry.path().lexically_relative(folder.path()).generic_string());
-        std::set<std::string> expected = {"sites"};
-        if (!c.expected.empty())
-            expected = {"sites", "sites/site", "sites/site/" + c.expected};
-        EXPECT_EQ(names, expected) << c.what << ": nothing hidden is left, nothing else is lost";
+        if (!c.failure.empty()) {
+            EXPECT_EQ(readFile(c.target), "not a folder");
+            continue;
+        }
+        std::map<std::string, std::string> after;
+        for (const auto& entry : std::filesystem::directory_iterator(c.target))
+            after[entry.path().filename().string()] = readFile(entry.path());
+        EXPECT_EQ(after, c.after);
     }
+    // Only the targets remain: no partial folder, no old folder set aside.
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"file", "fresh", "lyrics", "sites"}));
 }

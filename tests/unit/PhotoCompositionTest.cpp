@@ -150,16 +150,8 @@ TEST(PhotoComposition, UserPicturesKeepTheirAspectRatioAndStayInTheFrame)
             EXPECT_GT(std::max(print.pictureWidth, print.pictureHeight), c.aspects.size() == 1 ? 750.0f : 390.0f)
                 << "smaller than its place allows";
             // Every corner of the tilted paper lies inside the frame.
-            double angle = print.degrees * std::numbers::pi / 180.0;
-            double halfWidth = print.pictureWidth / 2.0 + print.border;
-            double halfHeight = (print.pictureHeight + print.border + print.bottomBorder) / 2.0;
-            for (double sx : {-1.0, 1.0}) {
-                for (double sy : {-1.0, 1.0}) {
-                    double x = print.centreX + sx * halfWidth * std::cos(angle) - sy * halfHeight * std::sin(angle);
-                    double y = print.centreY + sx * halfWidth * std::sin(angle) + sy * halfHeight * std::cos(angle);
-                    EXPECT_TRUE(x > 0.0 && x < 1920.0 && y > 0.0 && y < 1080.0) << x << "," << y;
-                }
-            }
+            for (auto [x, y] : paperCorners(print))
+                EXPECT_TRUE(x > 0.0 && x < 1920.0 && y > 0.0 && y < 1080.0) << x << "," << y;
         }
     }
 }
@@ -184,4 +176,24 @@ TEST(PhotoComposition, AUserPictureShowsTheRightWayRoundOnItsPrint)
     EXPECT_TRUE(colourNear(right, {0, 0, 255, 255}, 8)) << right;
     EXPECT_EQ(texel(photo, 0, 0).a, 0);
     EXPECT_FALSE(readLayoutHeader(photo.pixels.data(), photo.width, photo.height));
+}
+
+TEST(PhotoComposition, APictureOfAnyShapeIsPrintedWithinItsPixels)
+{
+    // Once a read past the picture: a strip far wider than high asked its reduction for blocks
+    // taller than itself (AddressSanitizer saw it; the release build crashed or read garbage).
+    const std::pair<int, int> shapes[] = {{8000, 1}, {6000, 1}, {1, 8000}, {1, 1}, {9000, 3}, {2, 5000}};
+    for (auto [width, height] : shapes) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        Picture picture{width, height, std::vector<uint8_t>(std::size_t(width) * height * 4, 0)};
+        for (std::size_t i = 0; i < picture.pixels.size(); i += 4)
+            picture.pixels[i] = picture.pixels[i + 3] = 255;
+        PhotoImage photo = composePhoto(480, 270, {picture});
+        ASSERT_EQ(photo.pixels.size(), std::size_t(480 * 270 * 4));
+        // The paper's middle is opaque whatever the picture's shape; where the picture covers it,
+        // it is the picture's red.
+        Rgba middle = texel(photo, 240, int(layoutPrints({double(width) / height}).front().centreY / 4));
+        EXPECT_EQ(middle.a, 255) << middle;
+        EXPECT_EQ(texel(photo, 0, 0).a, 0);
+    }
 }

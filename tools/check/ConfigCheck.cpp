@@ -4,11 +4,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string_view>
 
+#include "rules/InputFile.h"
 #include "rules/TimingFile.h"
 
 namespace {
@@ -179,15 +178,14 @@ const char* kindNoun(ResourceKind kind)
 ConfigCheck checkConfig(const std::string& path)
 {
     ConfigCheck check;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        check.findings.push_back({path, 0, Severity::Error, "cannot read it: the show registers nothing and stops at start-up"});
+    InputText file = readInputFile(path.c_str());
+    if (!file.read) {
+        check.findings.push_back({path, 0, Severity::Error,
+                                  "cannot read it (" + file.failure + "): the show registers nothing and stops at start-up"});
         return check;
     }
     check.found = true;
-    std::ostringstream content;
-    content << file.rdbuf();
-    std::string text = content.str();
+    const std::string& text = file.text;
 
     std::map<std::pair<ResourceKind, std::string>, size_t> registeredAt;  // index into resources
     size_t lineNumber = 0;

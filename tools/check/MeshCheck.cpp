@@ -1,10 +1,9 @@
 // The mesh check.
 #include "tools/check/MeshCheck.h"
 
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
+#include "rules/InputFile.h"
 #include "rules/Mesh.h"
 
 void checkMeshText(std::string_view text, const std::string& path, std::vector<Finding>& findings)
@@ -58,12 +57,10 @@ void checkMeshText(std::string_view text, const std::string& path, std::vector<F
 
 void checkMeshFile(const std::string& path, std::vector<Finding>& findings)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        findings.push_back({path, 0, Severity::Error, "cannot read it: the mesh stays empty"});
+    InputText file = readInputFile(path.c_str());
+    if (!file.read) {
+        findings.push_back({path, 0, Severity::Error, "cannot read it (" + file.failure + "): the mesh stays empty"});
         return;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    checkMeshText(content.str(), path, findings);
+    checkMeshText(file.text, path, findings);
 }

@@ -6,12 +6,10 @@
 
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "platform/gl/OffscreenContext.h"
+#include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "show/ShowGlState.h"
@@ -40,12 +38,10 @@ public:
 
 std::optional<std::string> readText(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    InputText file = readInputFile(path.c_str());
+    if (!file.read)
         return std::nullopt;
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return std::move(file.text);
 }
 
 std::string mebibytes(long long bytes)
@@ -87,10 +83,15 @@ void checkImages(const ConfigCheck& config, int maxTextureSize, bool verbose, Sh
 
 void checkMusic(bool verbose, ShowCheck& check)
 {
-    if (!std::filesystem::exists(kShowMusicPath)) {
-        check.findings.push_back({kShowMusicPath, 0, Severity::Error, "missing: the show ends after its first frame"});
+    // A folder or a FIFO is refused before SDL_mixer opens it: it would wait on a FIFO for ever.
+    OpenedInput opened = openInputFile(kShowMusicPath, "rb");
+    if (opened.file == nullptr) {
+        check.findings.push_back({kShowMusicPath, 0, Severity::Error,
+                                  (opened.missing ? std::string("missing") : "cannot read it (" + opened.failure + ")") +
+                                      ": the show ends after its first frame"});
         return;
     }
+    std::fclose(opened.file);
     std::string failure;
     check.music = decodeMusic(kShowMusicPath, failure);
     if (!check.music) {

@@ -58,7 +58,8 @@ std::vector<Option> optionTable(Options& options)
 
 const Tool kTool = describeTool("sovane05-check", kSynopsis, optionTable);
 
-bool writeTimeline(const ShowCheck& check, const Options& options)
+// "" when the picture is written, else why not.
+std::string writeTimeline(const ShowCheck& check, const Options& options)
 {
     TimelineContent content;
     content.timing = &check.timing;
@@ -74,7 +75,7 @@ bool writeTimeline(const ShowCheck& check, const Options& options)
         std::fprintf(stderr, "sovane05-check: %s: %s; the timeline goes unlabelled\n", kLabelFont, fontError.c_str());
     Canvas picture = drawTimeline(content, layoutTimeline(options.width, options.height, duration),
                                   fontError.empty() ? font.get() : nullptr);
-    return writePng(options.timeline.string(), picture.width, picture.height, 4, picture.rgba.data());
+    return writePng(options.timeline, picture.width, picture.height, 4, picture.rgba.data());
 }
 
 }  // namespace
@@ -87,10 +88,12 @@ int main(int argc, char** argv)
     if (options.timeline.empty() && (options.sizeGiven || options.force))
         return usageError(kTool, std::string(options.sizeGiven ? "--size" : "--force") + " goes with --timeline");
 
+    // Named as given; written where it was meant, wherever the data folder is.
+    const std::string timelineShown = options.timeline.string();
     if (!options.timeline.empty()) {
         options.timeline = absoluteFromHere(options.timeline);
         if (std::filesystem::exists(options.timeline) && !options.force)
-            return reportFailure(kTool, options.timeline.string() + ": exists; --force overwrites it");
+            return reportFailure(kTool, timelineShown + ": exists; --force overwrites it");
     }
     DataFolder folder(options.data ? *options.data : defaultDataFolder(kTool.name));
     if (!folder.failure.empty())
@@ -106,10 +109,10 @@ int main(int argc, char** argv)
     if (!check.failure.empty())
         status = reportFailure(kTool, check.failure);
     if (!options.timeline.empty()) {
-        if (!writeTimeline(check, options))
-            status = reportFailure(kTool, options.timeline.string() + ": cannot write the picture");
+        if (std::string failure = writeTimeline(check, options); !failure.empty())
+            status = reportFailure(kTool, timelineShown + ": " + failure);
         else if (options.verbose)
-            std::fprintf(stderr, "sovane05-check: wrote %s\n", options.timeline.string().c_str());
+            std::fprintf(stderr, "sovane05-check: wrote %s\n", timelineShown.c_str());
     }
     SDL_Quit();
     return status;

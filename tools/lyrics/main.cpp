@@ -3,13 +3,13 @@
 // 086.png), after checking that every entry can be seen and that nothing shown together
 // overlaps. Every problem of the file is reported in the one run.
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/system/StopSignal.h"
+#include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/lyrics/LyricBuild.h"
@@ -57,13 +57,11 @@ int main(int argc, char** argv)
     if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
 
-    std::ifstream in(options.input, std::ios::binary);
-    if (!in)
-        return reportFailure(kTool, options.input + ": cannot read the lyric file");
-    std::stringstream content;
-    content << in.rdbuf();
+    InputText content = readInputFile(options.input.c_str());
+    if (!content.read)
+        return reportFailure(kTool, options.input + ": cannot read the lyric file: " + content.failure);
 
-    LyricBuild build = buildLyrics(content.str(), options.input, options.build);
+    LyricBuild build = buildLyrics(content.text, options.input, options.build);
     if (!options.build.strict)
         for (const std::string& warning : build.warnings)
             std::fprintf(stderr, "sovane05-lyrics: %s\n", markedWarning(warning, options.input).c_str());
@@ -73,7 +71,13 @@ int main(int argc, char** argv)
         return 1;
     }
     if (!options.check) {
-        if (std::optional<std::string> failure = writeLyrics(build, options.output))
+        // Until now a signal ends the tool at once, as nothing is written; from here it asks
+        // for a stop, so that the partial files are removed.
+        catchStopSignals();
+        std::optional<std::string> failure = writeLyrics(build, options.output, options.output, stopRequested);
+        if (failure && failure->empty())
+            return reportFailure(kTool, options.output + ": interrupted; nothing written");
+        if (failure)
             return reportFailure(kTool, *failure);
     }
     std::fprintf(stderr, "sovane05-lyrics: %s: %s%s\n", options.input.c_str(), summariseLyrics(build).c_str(),

@@ -1,7 +1,8 @@
-// The user's song as the show's data/ywsf.mp3: an MP3 that SDL_mixer plays is copied as it is;
-// anything else ffmpeg reads (or an MP3 SDL_mixer refuses) is decoded by ffmpeg and encoded
-// with LAME as the stock track is. The result is decoded once more the way the show will play
-// it, which gives its exact length.
+// The user's song as the show's data/ywsf.mp3: an MP3 that the show's decoder plays is copied as
+// it is; anything else ffmpeg reads (or an MP3 the decoder refuses) is decoded by ffmpeg and
+// encoded with LAME as the stock track is, block by block as ffmpeg's samples come. The result
+// is measured as it streams through the show's decoder, which gives its exact length; no step
+// holds the whole song as samples.
 #pragma once
 
 #include <filesystem>
@@ -15,8 +16,10 @@ struct ImportedMusic {
     std::string format;  // as ffprobe names it: "mp3", "ogg", "wav", "flac", …
 };
 
-// Writes `target`; `scratch` is a folder for the decoded samples. Nothing, with a message naming
-// the song in `failure`, when the song cannot be read or the stop is requested.
+// Writes `target`, naming it `shownTarget` in messages; `scratch` is a folder for the children's
+// reports. Nothing, with a message naming the song or the target in `failure` (empty after a
+// stop), when the song cannot be read, the target cannot be written, or the stop is requested.
 std::optional<ImportedMusic> importMusic(const std::filesystem::path& song, const std::filesystem::path& target,
+                                         const std::filesystem::path& shownTarget,
                                          const std::filesystem::path& scratch, const std::function<bool()>& stopRequested,
                                          std::string& failure);

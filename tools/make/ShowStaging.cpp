@@ -36,8 +36,12 @@ std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force
         }
     }
     fs::path parent = absolute.parent_path();
-    if (!fs::is_directory(parent, error)) {
-        failure = name + ": the folder it would go in, " + parent.string() + ", does not exist";
+    fs::file_status parentStatus = fs::status(parent, error);
+    if (!fs::is_directory(parentStatus)) {
+        // Named as the user wrote it where there is a name: "afile/show" goes in "afile".
+        std::string shownParent = folder.has_parent_path() ? folder.parent_path().string() : parent.string();
+        failure = name + ": the folder it would go in, " + shownParent +
+                  (fs::exists(parentStatus) ? ", is not a folder" : ", does not exist");
         return std::nullopt;
     }
     std::string pattern = (parent / ".sovane05-make-XXXXXX").string();
@@ -45,25 +49,31 @@ std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force
         failure = name + ": cannot make a folder beside it to build in: " + std::generic_category().message(errno);
         return std::nullopt;
     }
-    std::error_code dataError;
-    fs::create_directory(fs::path(pattern) / "data", dataError);
-    fs::create_directory(fs::path(pattern) / "scratch", error);
-    if (dataError || error) {
+    fs::create_directory(fs::path(pattern) / "data", error);
+    if (error) {
+        failure = name + ": cannot make a folder beside it to build in: " + error.message();
         fs::remove_all(pattern, error);
-        failure = name + ": cannot make a folder beside it to build in";
         return std::nullopt;
     }
-    return ShowStaging(absolute, pattern);
+    std::string scratchPattern = (fs::temp_directory_path(error) / "sovane05-make-XXXXXX").string();
+    if (mkdtemp(scratchPattern.data()) == nullptr) {
+        failure = name + ": cannot make a temporary folder: " + std::generic_category().message(errno);
+        fs::remove_all(pattern, error);
+        return std::nullopt;
+    }
+    return ShowStaging(absolute, pattern, scratchPattern);
 }
 
-ShowStaging::ShowStaging(fs::path showFolder, fs::path stagingFolder)
-    : folder(std::move(showFolder)), staging(std::move(stagingFolder))
+ShowStaging::ShowStaging(fs::path showFolder, fs::path stagingFolder, fs::path scratchPath)
+    : folder(std::move(showFolder)), staging(std::move(stagingFolder)), scratchFolder(std::move(scratchPath))
 {
 }
 
-ShowStaging::ShowStaging(ShowStaging&& other) noexcept : folder(std::move(other.folder)), staging(std::move(other.staging))
+ShowStaging::ShowStaging(ShowStaging&& other) noexcept
+    : folder(std::move(other.folder)), staging(std::move(other.staging)), scratchFolder(std::move(other.scratchFolder))
 {
     other.staging.clear();
+    other.scratchFolder.clear();
 }
 
 ShowStaging::~ShowStaging()
@@ -71,12 +81,13 @@ ShowStaging::~ShowStaging()
     std::error_code error;
     if (!staging.empty())
         fs::remove_all(staging, error);
+    if (!scratchFolder.empty())
+        fs::remove_all(scratchFolder, error);
 }
 
 bool ShowStaging::commit(std::string& failure)
 {
     std::error_code error;
-    fs::remove_all(scratch(), error);
     // A new folder is made here rather than renamed from the staging folder, which mkdtemp
     // keeps private to its owner: the show folder gets the user's usual permissions.
     bool made = fs::create_directory(folder, error);

@@ -27,15 +27,18 @@ public:
 
     // The data folder being built.
     std::filesystem::path data() const { return staging / "data"; }
-    // A folder for scratch files that never reach the show.
-    std::filesystem::path scratch() const { return staging / "scratch"; }
+    // A folder for scratch files that never reach the show (the children's reports), in the
+    // system's temporary folder: a full disk where the show goes must not garble them.
+    const std::filesystem::path& scratch() const { return scratchFolder; }
 
     // Moves the new data/ into FOLDER, replacing its old data/ (and nothing else of FOLDER).
     bool commit(std::string& failure);
 
 private:
-    ShowStaging(std::filesystem::path showFolder, std::filesystem::path stagingFolder);
+    ShowStaging(std::filesystem::path showFolder, std::filesystem::path stagingFolder,
+                std::filesystem::path scratchFolder);
 
     std::filesystem::path folder;
-    std::filesystem::path staging;  // empty once committed or moved from
+    std::filesystem::path staging;        // empty once committed or moved from
+    std::filesystem::path scratchFolder;  // empty once moved from
 };

@@ -4,14 +4,14 @@
 // beside FOLDER and moved into place only when all of it succeeded.
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/system/OutputFile.h"
 #include "platform/system/StopSignal.h"
+#include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/base/CommandLine.h"
@@ -85,18 +85,21 @@ void say(const std::string& line)
     std::fprintf(stderr, "sovane05-make: %s\n", line.c_str());
 }
 
-bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failure)
+// The show folder's data/ as the user will know it, for messages about files being staged.
+fs::path shownData(const Options& options)
+{
+    return fs::path(options.output) / kShowDataFolder;
+}
+
+// One file of the staged data/, complete and synced before the folder moves into place; ""
+// when written, else what went wrong naming the file as it will be called.
+std::string writeStaged(const Options& options, const fs::path& data, const fs::path& file, std::string_view bytes)
 {
     std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-        failure = path.string() + ": cannot write";
-        return false;
-    }
-    return true;
+    fs::create_directories((data / file).parent_path(), error);
+    std::vector<unsigned char> content(bytes.begin(), bytes.end());
+    std::optional<std::string> failure = writeFileAtomically(data / file, content);
+    return failure ? (shownData(options) / file).string() + ": " + *failure : "";
 }
 
 // The lyric file read, fitted and laid out, its warnings and errors said; nothing after errors.
@@ -119,8 +122,9 @@ std::optional<ImportedMusic> importReportedMusic(const Options& options, const L
                                                  const ShowStaging& staging)
 {
     std::string failure;
-    std::optional<ImportedMusic> music =
-        importMusic(options.music, staging.data() / kMusicFileName, staging.scratch(), stopRequested, failure);
+    std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName,
+                                                     shownData(options) / kMusicFileName, staging.scratch(),
+                                                     stopRequested, failure);
     if (!music) {
         if (!failure.empty())
             say(failure);
@@ -137,7 +141,9 @@ std::optional<ImportedMusic> importReportedMusic(const Options& options, const L
     return music;
 }
 
-bool writePhoto(const Options& options, const fs::path& data)
+// The photo scene's picture from the user's pictures, or the stock one; nothing after a
+// picture that cannot be read.
+std::optional<PhotoImage> composeReportedPhoto(const Options& options)
 {
     std::vector<Picture> pictures;
     for (const std::string& path : options.photos) {
@@ -145,22 +151,16 @@ bool writePhoto(const Options& options, const fs::path& data)
         std::optional<Picture> picture = readPicture(path, failure);
         if (!picture) {
             say(failure);
-            return false;
+            return std::nullopt;
         }
         pictures.push_back(std::move(*picture));
     }
-    PhotoImage photo = pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures);
-    if (!writePng((data / "photo.png").string(), photo.width, photo.height, 4, photo.pixels.data())) {
-        say((data / "photo.png").string() + ": cannot write the image");
-        return false;
-    }
-    return true;
+    return pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures);
 }
 
 // The stock show's hand-written files, the background set to --bpm.
 bool writeStockFiles(const Options& options, const fs::path& data)
 {
-    std::string failure;
     for (const StockFile& file : stockFiles()) {
         std::string content(file.content);
         // Both stages of the background state the tempo: the vertex stage times the frame by it.
@@ -173,7 +173,7 @@ bool writeStockFiles(const Options& options, const fs::path& data)
             }
             content = *retimed;
         }
-        if (!writeBytes(data / file.path, content, failure)) {
+        if (std::string failure = writeStaged(options, data, file.path, content); !failure.empty()) {
             say(failure);
             return false;
         }
@@ -181,25 +181,38 @@ bool writeStockFiles(const Options& options, const fs::path& data)
     return true;
 }
 
-// Builds everything into the staging folder; false after reporting.
-bool build(const Options& options, const std::string& lyricText, ShowStaging& staging)
+// What the show folder is made of before anything is written: the lyrics laid out and the
+// photo composed.
+struct Prepared {
+    LyricBuild lyrics;
+    PhotoImage photo;
+};
+
+// Writes everything into the staging folder; false after reporting, or after a stop.
+bool build(const Options& options, const Prepared& prepared, ShowStaging& staging)
 {
     const fs::path data = staging.data();
-    // The lyrics first: they are where a new user's file most often needs work.
-    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricText);
-    if (!lyrics || stopRequested())
-        return false;
-    std::optional<ImportedMusic> music = importReportedMusic(options, *lyrics, staging);
+    const LyricBuild& lyrics = prepared.lyrics;
+    std::optional<ImportedMusic> music = importReportedMusic(options, lyrics, staging);
     if (!music)
         return false;
-    if (std::optional<std::string> error = writeLyrics(*lyrics, data)) {
-        say(*error);
+    if (std::optional<std::string> error = writeLyrics(lyrics, data, shownData(options), stopRequested)) {
+        if (!error->empty())
+            say(*error);
         return false;
     }
-    if (stopRequested() || !writePhoto(options, data) || !writeStockFiles(options, data) || stopRequested())
+    if (stopRequested())
+        return false;
+    const PhotoImage& photo = prepared.photo;
+    if (std::string failure = writePng(data / "photo.png", photo.width, photo.height, 4, photo.pixels.data());
+        !failure.empty()) {
+        say((shownData(options) / "photo.png").string() + ": " + failure);
+        return false;
+    }
+    if (!writeStockFiles(options, data) || stopRequested())
         return false;
 
-    say(options.lyrics + ": " + summariseLyrics(*lyrics));
+    say(options.lyrics + ": " + summariseLyrics(lyrics));
     say(options.music + ": " + (music->reencoded ? "encoded from " + music->format + " as MP3, " : "") +
         formatLyricSeconds(music->seconds) + " long against the show's 58 s" +
         (options.bpm ? ", background at " + tempoLiteral(*options.bpm) + " BPM" : ""));
@@ -216,11 +229,21 @@ int main(int argc, char** argv)
     if (options.music.empty() || options.lyrics.empty() || options.output.empty())
         return usageError(kTool, "--music, --lyrics and --output are needed");
 
-    std::ifstream in(options.lyrics, std::ios::binary);
-    if (!in)
-        return reportFailure(kTool, options.lyrics + ": cannot read the lyric file");
-    std::stringstream lyricText;
-    lyricText << in.rdbuf();
+    InputText lyricText = readInputFile(options.lyrics.c_str());
+    if (!lyricText.read)
+        return reportFailure(kTool, options.lyrics + ": cannot read the lyric file: " + lyricText.failure);
+
+    // Nothing is written yet, so a signal ends the tool at once while the lyrics are laid out
+    // and the pictures decoded. The lyrics first: they are where a new user's file most often
+    // needs work.
+    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricText.text);
+    if (!lyrics)
+        return 1;
+    lyricText.text = std::string();
+    std::optional<PhotoImage> photo = composeReportedPhoto(options);
+    if (!photo)
+        return 1;
+    Prepared prepared{std::move(*lyrics), std::move(*photo)};
 
     // From here a signal only asks the build to stop, so the staging folder is always removed.
     catchStopSignals();
@@ -229,7 +252,7 @@ int main(int argc, char** argv)
     if (!staging)
         return reportFailure(kTool, failure);
     try {
-        if (!build(options, lyricText.str(), *staging) || stopRequested()) {
+        if (!build(options, prepared, *staging) || stopRequested()) {
             if (stopRequested())
                 say(options.output + ": interrupted; nothing written");
             return 1;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system/StopSignal.h"
 #include "rules/LayoutHeader.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/PngWrite.h"
@@ -34,7 +35,7 @@ struct Options {
 std::vector<Option> optionTable(Options& options)
 {
     return {
-        {"--input", "", "PICTURE", "a picture (PNG, JPEG, BMP, GIF, TGA, PSD, HDR, PIC, PNM); once or twice",
+        {"--input", "", "PICTURE", "a picture (PNG, JPEG, BMP, GIF, TGA, HDR, PIC, PNM; at most 64 megapixels);\nonce or twice",
          appendValue(options.inputs, 2, "--input takes one or two pictures")},
         {"--output", "", "FILE", "the PNG to write (default data/photo.png)", storeValue(options.output)},
         {"--size", "", "WIDTHxHEIGHT", "its size (default 1920x1080)", storeSize(options.width, options.height, 2, 8192)},
@@ -67,9 +68,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sovane05-photo: %s: the first texel reads as a lyric image's marker\n", output.c_str());
         return 1;
     }
-    if (!writePng(output, photo.width, photo.height, 4, photo.pixels.data())) {
-        std::fprintf(stderr, "sovane05-photo: %s: cannot write the image\n", output.c_str());
-        return 1;
-    }
+    // Until now a signal ends the tool at once, as nothing is written; the write itself is not
+    // cut short, so the partial file is never left behind.
+    catchStopSignals();
+    if (std::string failure = writePng(output, photo.width, photo.height, 4, photo.pixels.data()); !failure.empty())
+        return reportFailure(kTool, output + ": " + failure);
     return 0;
 }

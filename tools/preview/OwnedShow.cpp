@@ -56,8 +56,11 @@ OwnedShow::OwnedShow(SDL_Window* previewWindow, const ShowSources& sources) : wi
     BuiltShow built = buildShow(width, height);
 
     // The show holds plain pointers and frees nothing; from here on each object has one owner.
-    for (ResourceRegistry* registry : capture.registries)
+    for (ResourceRegistry* registry : capture.registries) {
         adopt(registry);
+        for (const auto& [name, texture] : registry->textures)
+            imageRecord.emplace_back(texture, hasImage(texture));
+    }
     std::vector<cg_engine::Scene*>& scenes = built.demo ? built.demo->scenes : built.abandonedScenes;
     for (cg_engine::Scene* scene : scenes)
         adopt(scene);
@@ -155,6 +158,8 @@ void OwnedShow::makeCurrent() const
         return;
     SDL_GL_MakeCurrent(window, context);
     setViewport(window);
+    for (const auto& [texture, has] : imageRecord)
+        setHasImage(texture, has);
 }
 
 void OwnedShow::draw(double time) const

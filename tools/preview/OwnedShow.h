@@ -11,9 +11,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resources/ResourceRegistry.h"
+#include "resources/Texture.h"
 #include "show/Lyrics.h"
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
@@ -31,7 +33,10 @@ public:
     OwnedShow(const OwnedShow&) = delete;
     OwnedShow& operator=(const OwnedShow&) = delete;
 
-    // Makes this build's context current and its viewport the window's drawable.
+    // Makes this build's context current and its viewport the window's drawable, and puts back
+    // which of its textures have no image: a later build in another context reuses the same
+    // texture names and leaves its own record (a faulty build's missing photo would hide this
+    // build's photo).
     void makeCurrent() const;
     // Draws the moment `time`, or clears the frame when there is no show.
     void draw(double time) const;
@@ -52,6 +57,7 @@ private:
     void* context = nullptr;  // SDL_GLContext
     std::unique_ptr<MyDemo> show;
     std::vector<std::string> found;
+    std::vector<std::pair<TextureName, bool>> imageRecord;  // each texture's name, and whether it has an image
 
     std::vector<std::unique_ptr<Lyrics>> lyricsScenes;
     std::vector<std::unique_ptr<PhotoCompo>> photoScenes;

@@ -6,7 +6,24 @@
 
 #include <utility>
 
+#include "rules/InputFile.h"
+
 namespace {
+
+// The music through the input check first: SDL_mixer would wait on a FIFO with the window still,
+// and call a folder a corrupt file. Nothing, with the reason in `failure`, when it cannot load.
+Mix_Music* loadMusic(const std::string& path, std::string& failure)
+{
+    InputCheck check = checkInputFile(path.c_str());
+    if (!check.failure.empty()) {
+        failure = check.failure;
+        return nullptr;
+    }
+    Mix_Music* music = Mix_LoadMUS(path.c_str());
+    if (music == nullptr)
+        failure = Mix_GetError();
+    return music;
+}
 
 // The show's own audio format.
 bool openAudio()
@@ -33,9 +50,10 @@ PreviewMusic::PreviewMusic(std::string musicPath, Report reportLine) : path(std:
         report(std::string("cannot open even SDL's silent audio: ") + SDL_GetError() + "; the clock runs alone");
         return;
     }
-    music = Mix_LoadMUS(path.c_str());
+    std::string failure;
+    music = loadMusic(path, failure);
     if (music == nullptr)
-        report(path + ": cannot load the music: " + Mix_GetError() + "; the clock runs alone");
+        report(path + ": cannot load the music: " + failure + "; the clock runs alone");
 }
 
 PreviewMusic::~PreviewMusic()
@@ -90,9 +108,10 @@ void PreviewMusic::reload()
 {
     if (!audioOpen)
         return;
-    Mix_Music* fresh = Mix_LoadMUS(path.c_str());
+    std::string failure;
+    Mix_Music* fresh = loadMusic(path, failure);
     if (fresh == nullptr) {
-        report(path + ": cannot load the music: " + Mix_GetError() + "; the music playing stays");
+        report(path + ": cannot load the music: " + failure + "; the music playing stays");
         return;
     }
     // Freeing the music halts it; the caller sets the new one playing where the clock is.

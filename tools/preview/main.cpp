@@ -4,15 +4,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/ShowClock.h"
 #include "platform/gl/GlStartup.h"
+#include "rules/InputFile.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
@@ -85,12 +84,12 @@ double now()
     return double(SDL_GetPerformanceCounter()) / double(SDL_GetPerformanceFrequency());
 }
 
+// Through the show's input check: a FIFO put in its place would otherwise hold the window still
+// until something wrote to it. A config that cannot be read names nothing to watch; the build
+// says why.
 std::string readConfig()
 {
-    std::ifstream file(kShowConfigPath, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return readInputFile(kShowConfigPath).text;
 }
 
 // Everything that lives from the window's opening to its closing.

@@ -120,8 +120,18 @@ std::string VideoEncoder::lastWords() const
     ssize_t got = 0;
     for (off_t at = 0; (got = pread(errors, chunk, sizeof chunk, at)) > 0; at += got)
         said.append(chunk, size_t(got));
-    while (!said.empty() && (said.back() == '\n' || said.back() == '\r'))
-        said.pop_back();
+    // A last line that ends in "-- " with nothing after it ("Error initializing output stream
+    // 0:1 -- ", as ffmpeg ends on a full disk) gives no reason; the line before it does.
+    auto trimEnd = [&] {
+        while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' '))
+            said.pop_back();
+    };
+    trimEnd();
     size_t lineStart = said.rfind('\n');
+    if (lineStart != std::string::npos && said.ends_with("--")) {
+        said.erase(lineStart);
+        trimEnd();
+        lineStart = said.rfind('\n');
+    }
     return lineStart == std::string::npos ? said : said.substr(lineStart + 1);
 }

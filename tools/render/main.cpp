@@ -5,10 +5,8 @@
 
 #include <GL/glew.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -22,11 +20,11 @@
 #include "platform/system/OutputFile.h"
 #include "platform/system/StopSignal.h"
 #include "rules/ShowFiles.h"
+#include "tools/lib/audio/Mp3Length.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/gl/FrameReader.h"
-#include "tools/lib/gl/MusicFile.h"
 #include "tools/lib/gl/RenderTarget.h"
 #include "tools/lib/gl/ShowBuild.h"
 #include "tools/render/FrameTimes.h"
@@ -135,12 +133,7 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
             }
         }
         const Output& output = outputs[size_t(index)];
-        OutputFile file(output.path);
-        if (!writePng(file.partialPath.string(), reader.width, reader.height, 3, rgb.data())) {
-            failure = output.shown + ": cannot write the image";
-            return false;
-        }
-        failure = file.commit();
+        failure = writePng(output.path, reader.width, reader.height, 3, rgb.data());
         if (!failure.empty())
             failure = output.shown + ": " + failure;
         return failure.empty();
@@ -198,25 +191,23 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
 }
 
 // The music's length, read only when it bounds the range: a video, or stills up to its end;
-// 0 when not read. Nothing after reporting, as the show would, a music it cannot load.
+// 0 when not read. Measured as it streams, so a long song costs no memory and a stop is seen
+// at once. Nothing after reporting, as the show would, a music it cannot load, or after a stop.
 std::optional<double> readMusicEnd(const RenderOptions& options)
 {
     if (!options.video && !(options.every && !options.to))
         return 0.0;
-    // SDL_mixer names a missing file only as a "NULL src".
-    if (std::FILE* file = std::fopen(kShowMusicPath, "rb")) {
-        std::fclose(file);
-    } else {
-        reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + std::strerror(errno));
+    std::string why;
+    std::optional<double> seconds = measureMp3(kShowMusicPath, why, stopRequested);
+    if (!seconds && why.empty()) {
+        reportFailure(kTool, "interrupted; nothing written");
         return std::nullopt;
     }
-    std::string why;
-    std::optional<DecodedMusic> music = decodeMusic(kShowMusicPath, why);
-    if (!music) {
+    if (!seconds) {
         reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + why);
         return std::nullopt;
     }
-    return music->seconds();
+    return *seconds;
 }
 
 // The show times of the stills; for a video, a check that its range lies within the music.

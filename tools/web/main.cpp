@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/system/OutputFile.h"
+#include "platform/system/OutputFolder.h"
 #include "platform/system/StopSignal.h"
 #include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
@@ -145,12 +146,11 @@ std::string megabytes(uintmax_t bytes)
 }
 
 // Copies everything the plan lists into a hidden folder beside SITE, then gives it SITE's name.
-int writeSite(const SitePlan& plan, const fs::path& site, const std::string& siteShown, const std::string& dataShown,
-              bool force)
+int writeSite(const SitePlan& plan, const fs::path& site, const std::string& siteShown, const std::string& dataShown)
 {
     OutputFolder partial(site);
-    if (std::string failure = partial.create(); !failure.empty())
-        return reportFailure(kTool, siteShown + ": " + failure);
+    if (!partial.failure.empty())
+        return reportFailure(kTool, siteShown + ": " + partial.failure);
     uintmax_t pageBytes = 0;
     uintmax_t dataBytes = 0;
     std::string failure = copyInto(partial.partialPath, plan.pageFiles, pageBytes);
@@ -161,7 +161,7 @@ int writeSite(const SitePlan& plan, const fs::path& site, const std::string& sit
     if (failure == "interrupted" || stopRequested())
         return reportFailure(kTool, "interrupted; " + siteShown + " not written");
     if (failure.empty())
-        failure = partial.commit(force);
+        failure = partial.commit();
     if (!failure.empty())
         return reportFailure(kTool, siteShown + ": " + failure);
     std::fprintf(stderr, "sovane05-web: wrote %s: the page and its program (%s), and the %zu files of %s (%s)\n",
@@ -198,7 +198,7 @@ int makeSite(const Options& options)
         return reportFailure(kTool, plan.failure);
     for (const std::string& skipped : plan.skipped)
         std::fprintf(stderr, "sovane05-web: %s\n", skipped.c_str());
-    return writeSite(plan, site, options.output, dataShown, options.force);
+    return writeSite(plan, site, options.output, dataShown);
 }
 
 }  // namespace

@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <system_error>
 
+#include "platform/system/OutputFile.h"
+#include "platform/system/OutputFolder.h"
 #include "rules/LayoutHeader.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/PngWrite.h"
@@ -164,14 +165,17 @@ LyricBuild buildLyrics(std::string_view text, std::string_view path, const Lyric
     return build;
 }
 
-std::optional<std::string> writeLyrics(const LyricBuild& build, const std::filesystem::path& folder)
+namespace {
+
+// The 87 images into `images`, each complete before the next; "" after a stop.
+std::optional<std::string> writeLyricImages(const LyricBuild& build, const std::filesystem::path& images,
+                                            const std::filesystem::path& shownImages,
+                                            const std::function<bool()>& stopRequested)
 {
-    std::error_code failure;
-    std::filesystem::create_directories(folder / "lyrics", failure);
-    if (failure)
-        return (folder / "lyrics").string() + ": cannot create the folder: " + failure.message();
     const LyricSheet& sheet = build.sheet;
     for (int slot = 0; slot < kLyricEntryCount; ++slot) {
+        if (stopRequested && stopRequested())
+            return std::string();
         RgbaImage image;
         if (slot < int(sheet.entries.size())) {
             const LyricEntry& entry = sheet.entries[std::size_t(slot)];
@@ -185,17 +189,58 @@ std::optional<std::string> writeLyrics(const LyricBuild& build, const std::files
             image.pixels.assign(16, 0);
             writeLayoutHeader(image.pixels.data(), image.width, {0, 0});
         }
-        std::string path = (folder / "lyrics" / (std::string(lineTextureName(slot).data()) + ".png")).string();
-        if (!writePng(path, image.width, image.height, 4, image.pixels.data()))
-            return path + ": cannot write the image";
+        std::string name = std::string(lineTextureName(slot).data()) + ".png";
+        std::string failure = writePng(images / name, image.width, image.height, 4, image.pixels.data());
+        if (!failure.empty())
+            return (shownImages / name).string() + ": " + failure;
     }
-    std::string timingPath = (folder / kTimingFileName).string();
-    std::ofstream timing(timingPath, std::ios::binary | std::ios::trunc);
-    timing << formatTextTiming(sheet.entries, kLyricEntryCount);
-    timing.close();
-    if (!timing)
-        return timingPath + ": cannot write the timing file";
     return std::nullopt;
+}
+
+// The files themselves, into the existing `folder`.
+std::optional<std::string> writeLyricFiles(const LyricBuild& build, const std::filesystem::path& folder,
+                                           const std::filesystem::path& shownFolder,
+                                           const std::function<bool()>& stopRequested)
+{
+    const std::filesystem::path shownImages = shownFolder / "lyrics";
+    // The timing file and the image folder are each written beside their place and put there
+    // when complete: a full disk or a stop leaves the old ones as they were.
+    OutputFile timing(folder / kTimingFileName);
+    std::string timingText = formatTextTiming(build.sheet.entries, kLyricEntryCount);
+    std::string failure = timing.write({reinterpret_cast<const unsigned char*>(timingText.data()), timingText.size()});
+    if (!failure.empty())
+        return (shownFolder / kTimingFileName).string() + ": " + failure;
+    OutputFolder images(folder / "lyrics");
+    if (!images.failure.empty())
+        return shownImages.string() + ": " + images.failure;
+    if (std::optional<std::string> imageFailure = writeLyricImages(build, images.partialPath, shownImages, stopRequested))
+        return imageFailure;
+    if (stopRequested && stopRequested())
+        return std::string();
+    failure = images.commit();
+    if (!failure.empty())
+        return shownImages.string() + ": " + failure;
+    failure = timing.commit();
+    if (!failure.empty())
+        return (shownFolder / kTimingFileName).string() + ": " + failure;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> writeLyrics(const LyricBuild& build, const std::filesystem::path& folder,
+                                       const std::filesystem::path& shownFolder,
+                                       const std::function<bool()>& stopRequested)
+{
+    std::error_code error;
+    bool made = std::filesystem::create_directories(folder, error);
+    if (error)
+        return shownFolder.string() + ": cannot make the folder: " + error.message();
+    std::optional<std::string> failure = writeLyricFiles(build, folder, shownFolder, stopRequested);
+    // A folder made for outputs that never came is taken away again (only when still empty).
+    if (failure && made)
+        std::filesystem::remove(folder, error);
+    return failure;
 }
 
 std::string summariseLyrics(const LyricBuild& build)

@@ -6,10 +6,11 @@
 //
 //   LyricBuild build = buildLyrics(text, "song.lrc", {.fonts = {}, .strict = false});
 //   for (const std::string& line : build.errors) report(line);
-//   if (build.ok()) writeLyrics(build, "show/data");
+//   if (build.ok()) writeLyrics(build, "show/data", "show/data");
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,9 +41,14 @@ std::vector<std::string> defaultFontChain();
 
 LyricBuild buildLyrics(std::string_view text, std::string_view path, const LyricBuildOptions& options = {});
 
-// Writes FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png of a build that is ok.
-// Returns what could not be written, naming the file.
-std::optional<std::string> writeLyrics(const LyricBuild& build, const std::filesystem::path& folder);
+// Writes FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png of a build that is ok, making
+// FOLDER when missing. The images go into a folder beside FOLDER/lyrics that replaces it once
+// all are written (other files in it are kept), the timing file in one step: on any failure or
+// stop, the old ones stay as they were. Returns what could not be written, naming the file
+// under `shownFolder` (the name the user gave FOLDER), or "" when `stopRequested` said yes.
+std::optional<std::string> writeLyrics(const LyricBuild& build, const std::filesystem::path& folder,
+                                       const std::filesystem::path& shownFolder,
+                                       const std::function<bool()>& stopRequested = {});
 
 // One line: "52 entries in 20 lines, 35 of 87 slots unused, 3 left out, 2 warnings".
 std::string summariseLyrics(const LyricBuild& build);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "rules/InputFile.h"
 #include "tools/lib/base/Utf8.h"
 
 namespace {
@@ -30,6 +31,11 @@ Font::Font(const std::vector<std::string>& paths, std::string& error)
     }
     for (const std::string& path : paths) {
         FT_Face face = nullptr;
+        // FreeType would wait on a FIFO for ever.
+        if (InputCheck check = checkInputFile(path.c_str()); !check.failure.empty()) {
+            error = path + ": cannot open the font: " + check.failure;
+            return;
+        }
         if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
             error = path + ": cannot open the font";
             return;

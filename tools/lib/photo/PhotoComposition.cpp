@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -105,7 +106,10 @@ class PictureSampler {
 public:
     PictureSampler(const Picture& picture, float printedWidth)
     {
+        // A square block of step × step pixels becomes one texel. A picture much wider than high
+        // (8000×1) would ask for blocks taller than itself, whose rows do not exist.
         int step = std::max(1, int(float(picture.width) / std::max(printedWidth, 1.0f)));
+        step = std::min(step, std::min(picture.width, picture.height));
         width = std::max(1, picture.width / step);
         height = std::max(1, picture.height / step);
         texels.assign(std::size_t(width) * height * 4, 0.0f);
@@ -394,6 +398,23 @@ PrintLayout fitted(const PrintPlace& place, double aspect)
 }
 
 }  // namespace
+
+std::array<std::array<double, 2>, 4> paperCorners(const PrintLayout& print)
+{
+    double angle = print.degrees * std::numbers::pi / 180.0;
+    double halfWidth = print.pictureWidth / 2.0 + print.border;
+    double halfHeight = (print.pictureHeight + print.border + print.bottomBorder) / 2.0;
+    std::array<std::array<double, 2>, 4> corners;
+    std::size_t corner = 0;
+    for (double sx : {-1.0, 1.0}) {
+        for (double sy : {-1.0, 1.0}) {
+            double x = sx * halfWidth * std::cos(angle) - sy * halfHeight * std::sin(angle);
+            double y = sx * halfWidth * std::sin(angle) + sy * halfHeight * std::cos(angle);
+            corners[corner++] = {print.centreX + x, print.centreY + y};
+        }
+    }
+    return corners;
+}
 
 std::vector<PrintLayout> layoutPrints(const std::vector<double>& aspects)
 {

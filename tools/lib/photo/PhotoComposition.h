@@ -5,6 +5,7 @@
 // same way, each with its own aspect ratio. Deterministic: the same pixels on every run.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -37,6 +38,9 @@ struct PrintLayout {
     float bottomBorder = 0.0f;
     float degrees = 0.0f;
 };
+
+// The four corners of a print's paper, tilted, in the 1920×1080 reference frame: {x, y} each.
+std::array<std::array<double, 2>, 4> paperCorners(const PrintLayout& print);
 
 // The prints for pictures of these aspect ratios (width / height), back to front: one picture
 // is one print across the middle; two are placed like the stock pair, the first behind. Each
