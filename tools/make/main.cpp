@@ -19,6 +19,7 @@
 #include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
+#include "tools/lib/photo/PlacedPhoto.h"
 #include "tools/make/MusicImport.h"
 #include "tools/make/ShowPlan.h"
 #include "tools/make/ShowStaging.h"
@@ -149,7 +150,7 @@ bool writePhoto(const Options& options, const fs::path& data)
         }
         pictures.push_back(std::move(*picture));
     }
-    PhotoImage photo = pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures);
+    PhotoImage photo = placedPhoto(pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures));
     if (!writePng((data / "photo.png").string(), photo.width, photo.height, 4, photo.pixels.data())) {
         say((data / "photo.png").string() + ": cannot write the image");
         return false;
