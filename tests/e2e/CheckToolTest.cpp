@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "rules/LayoutHeader.h"
 #include "tests/support/Image.h"
 #include "tests/support/Process.h"
 #include "tests/support/ShowRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMusic.h"
 #include "tools/check/Timeline.h"
+#include "tools/lib/base/PngWrite.h"
 
 namespace fs = std::filesystem;
 
@@ -151,6 +153,15 @@ TEST(CheckTool, ReportsEachProblemOnOneLineWithItsFileAndLine)
          {"data/lines/040.png: error: the image claims 10000x7000 pixels, over the limit of 67108864 (64 megapixels): " +
           std::string(kNoImage)},
          1},
+        {"a picture placed past the edge of its frame", {},
+         [](const fs::path& data) {
+             Image photo(4, 3, {200, 120, 40, 255});
+             writeLayoutHeader(photo.pixels.data(), photo.width, {1918, 0, true, 1920, 1080});
+             writePng((data / "photo.png").string(), photo.width, photo.height, 4, photo.pixels.data());
+         },
+         {"data/photo.png: warning: its header places its 4×2 picture at (1918, 0), past the edge of its 1920×1080 "
+          "frame: the part beyond is cut off"},
+         0},
         {"an image wider than the driver's largest texture", {},
          [](const fs::path& data) { writeFile(data / "lines/030.png", pngHeader(70000, 2)); },
          {"data/lines/030.png: error: the image claims 70000x2 pixels, wider or taller than the "}, 1},

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "rules/LayoutHeader.h"
 #include "tests/support/Image.h"
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestImages.h"
@@ -93,12 +96,21 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
     ProcessResult probe = runProcess({"ffprobe", "-v", "error", "-show_entries", "format=format_name", "-of",
                                       "default=noprint_wrappers=1:nokey=1", (data / "ywsf.mp3").string()});
     EXPECT_EQ(probe.out, "mp3\n");
-    // The picture keeps its shape: taller than wide, red above blue, in the middle of the frame.
+    // The picture keeps its shape: taller than wide, red above blue, in the middle of the frame,
+    // which its header places over the whole screen.
     Image photo = loadImage((data / "photo.png").string());
-    ASSERT_EQ(photo.width, 1920);
-    EXPECT_TRUE(colourNear(photo.at(960, 300), {220, 30, 20, 255}, 12)) << photo.at(960, 300);
-    EXPECT_TRUE(colourNear(photo.at(960, 700), {20, 30, 220, 255}, 12)) << photo.at(960, 700);
-    EXPECT_EQ(photo.at(560, 540).a, 0) << "the picture was stretched across";
+    std::optional<TextPlacement> place = readLayoutHeader(photo.pixels.data(), photo.width, photo.height);
+    ASSERT_TRUE(place && place->stretched);
+    EXPECT_EQ(std::pair(place->frameWidth, place->frameHeight), std::pair(1920, 1080));
+    auto inFrame = [&](int x, int y) {
+        int column = x - place->left, row = y - place->top + 1;
+        bool inside = column >= 0 && column < photo.width && row >= 1 && row < photo.height;
+        return inside ? photo.at(column, row) : Rgba{};
+    };
+    EXPECT_TRUE(colourNear(inFrame(960, 300), {220, 30, 20, 255}, 12)) << inFrame(960, 300);
+    EXPECT_TRUE(colourNear(inFrame(960, 700), {20, 30, 220, 255}, 12)) << inFrame(960, 700);
+    EXPECT_EQ(inFrame(560, 540).a, 0) << "the picture was stretched across";
+    EXPECT_LT(photo.width, 1920) << "the photo holds only what shows";
 
     // The checker finds no error; its one warning is the 3 s song, shorter than the scenes.
     ProcessResult checked = runProcess({SOVANE05_CHECK_TOOL, "--data", data.string()}, {}, {}, 120.0);

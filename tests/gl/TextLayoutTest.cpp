@@ -1,7 +1,8 @@
 // The show's own shaders on a real context: lyric images land where their header row says at
 // one texel per pixel on a 1920×1080 screen and scale with other screens; images without the
-// header (the photo) fill the screen; smaller "zscore" is nearer; and the background program
-// links with exactly its uniforms and follows the time.
+// header fill the screen; the photo, cut to what shows, draws as the whole composition did;
+// smaller "zscore" is nearer; and the background program links with exactly its uniforms,
+// follows the time and keeps the look of its formula, under the photo too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tools/lib/base/PngWrite.h"
+#include "tools/lib/photo/PhotoComposition.h"
 
 namespace {
 
@@ -233,7 +235,8 @@ TEST_F(TextLayoutTest, ImagesWithoutTheHeaderFillTheScreenWithTheirAlpha)
     };
     const Case cases[] = {
         {"opaque corner", {200, 10, 10, 255}},
-        {"another version of the marker", {83, 86, 2, 0}},
+        {"another version of the marker", {83, 86, 3, 0}},
+        {"the photo's marker with no room for its frame's size", {83, 86, 2, 0}},
         {"marker colours but visible", {83, 86, 1, 128}},
     };
     for (const Case& c : cases) {
@@ -376,4 +379,36 @@ TEST_F(TextLayoutTest, BackgroundKeepsTheLookOfItsPerPixelFormula)
         // average.
         EXPECT_TRUE(imagesMatch(readTarget(target), expected, 4, 0.75, "white-look-" + std::to_string(time)));
     }
+}
+
+// The photo scene at 50 s: the committed photo, which holds only what shows and places it with
+// its header, draws the same pixels as the whole composition stretched over the screen, at the
+// show's size and at one that scales it; and over the background, the composition blended over
+// the background's formula.
+TEST_F(TextLayoutTest, PhotoSceneKeepsTheLookOfTheWholeCompositionOverTheFormula)
+{
+    PhotoImage whole = composePhoto(1920, 1080);
+    Image composition(whole.width, whole.height);
+    composition.pixels = whole.pixels;
+    GLuint placed = upload(loadImage(kData + "photo.png"));
+    GLuint stretched = upload(composition);
+    auto frame = [&](RenderTarget& target, GLuint photo) {
+        clear();
+        drawBackground(50.0f, 0.1f);
+        drawImage(photo, 0.09f);
+        return readTarget(target);
+    };
+    for (auto [width, height] : {std::pair{1920, 1080}, {1366, 768}}) {
+        RenderTarget target(width, height);
+        std::string size = std::to_string(width) + "x" + std::to_string(height);
+        EXPECT_TRUE(imagesMatch(frame(target, placed), frame(target, stretched), width == 1920 ? 0 : 1, 0.001,
+                                "photo-placed-" + size));
+    }
+    RenderTarget target(1920, 1080);
+    Image expected(1920, 1080);
+    for (int y = 0; y < 1080; ++y)
+        for (int x = 0; x < 1920; ++x)
+            expected.set(x, y, blend(composition.at(x, y),
+                                     referenceBackground(50.0, (x + 0.5) / 1920.0, (y + 0.5) / 1080.0, 1920.0 / 1080.0)));
+    EXPECT_TRUE(imagesMatch(frame(target, placed), expected, 4, 0.75, "photo-look-50"));
 }

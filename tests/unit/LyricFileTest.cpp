@@ -1,5 +1,6 @@
 // The lyric file: times, lines and word stamps to entries, LRC import, offsets, faults with
-// file and line, and the mapping of entries to the show's timing lines and texture names.
+// file and line, the mapping of entries to the show's timing lines and texture names, and the
+// same lyrics as ASS karaoke subtitles.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/TimingText.h"
+#include "tools/lib/lyrics/AssKaraoke.h"
 #include "tools/lib/lyrics/LyricFile.h"
 #include "tools/lib/lyrics/TextTiming.h"
 
@@ -291,4 +293,51 @@ TEST(TextTiming, PairsReadBackWithTheShowsScanfInEntryOrderAndUnusedSlotsNeverSh
         EXPECT_FALSE(lineStart[i] < lineEnd[i]) << "slot " << i << " opens a window";
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kLyricLineCount) << "nothing after the last pair";
     EXPECT_EQ(text.substr(0, 12), "0.007 0.407\n");
+}
+
+TEST(AssKaraoke, EachRowIsOneEventWhoseWordsFillUntilTheNextWordStarts)
+{
+    struct Case {
+        std::string name;
+        std::string lyrics;
+        std::vector<std::string> events;  // the Text field of each event, in order
+        std::vector<std::string> times;   // "start,end" of each event
+    };
+    const std::vector<Case> cases = {
+        {"word stamps",
+         "[00:07.50-00:09.73] <00:07.50>Yellow <00:07.97>windows <00:08.55>in\n",
+         {"{\\fad(150,200)}{\\kf47}Yellow {\\kf58}windows {\\kf58}in"},
+         {"0:00:07.50,0:00:09.73"}},
+        {"words before the first stamp start with the line; the last word keeps within the row",
+         "[01:02.00-01:02.30] La la <01:02.10>la\n",
+         {"{\\fad(150,200)}{\\kf10}La la {\\kf10}la"},
+         {"0:01:02.00,0:01:02.30"}},
+        {"a plain line is one word group; rows follow the file",
+         "[00:01.00] one\n[00:02.50-00:03.00] two\n",
+         {"{\\fad(150,200)}{\\kf150}one", "{\\fad(150,200)}{\\kf50}two"},
+         {"0:00:01.00,0:00:02.50", "0:00:02.50,0:00:03.00"}},
+        {"braces and line-break escapes stay text",
+         "[00:01.00-00:02.00] {a} b\\Nc\n",
+         {"{\\fad(150,200)}{\\kf100}\\{a\\} b\\\u2060Nc"},
+         {"0:00:01.00,0:00:02.00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LyricParse parse = parseLyrics(c.lyrics, "song.lrc");
+        ASSERT_TRUE(parse.ok()) << (parse.errors.empty() ? "" : parse.errors.front());
+        std::string ass = assKaraoke(parse.sheet, {1280, 720, 48});
+        EXPECT_NE(ass.find("PlayResX: 1280\nPlayResY: 720\n"), std::string::npos) << ass;
+        EXPECT_NE(ass.find("Style: Lyric,DejaVu Sans,48,"), std::string::npos) << ass;
+        std::vector<std::string> events, times;
+        const std::string prefix = "Dialogue: 0,";
+        for (std::size_t at = ass.find(prefix); at != std::string::npos; at = ass.find(prefix, at + 1)) {
+            std::string line = ass.substr(at + prefix.size(), ass.find('\n', at) - at - prefix.size());
+            times.push_back(line.substr(0, line.find(",Lyric,")));
+            events.push_back(line.substr(line.find(",,0,0,0,,") + 9));
+        }
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(times, c.times);
+    }
+    EXPECT_EQ(assTime(3725.456), "1:02:05.46");
+    EXPECT_EQ(assTime(0.004), "0:00:00.00");
 }

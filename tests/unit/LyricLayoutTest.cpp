@@ -3,6 +3,7 @@
 // and the schedule and overlap checks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,24 +24,34 @@ LyricSheet sheetOf(const char* text)
 
 TEST(LayoutHeader, CarriesTheMarkerAndThePlaceInTheFirstRow)
 {
-    const TextPlacement placements[] = {{0, 0}, {1919, 1079}, {256, 255}, {255, 256}, {65535, 65535}, {730, 412}};
+    const TextPlacement placements[] = {{0, 0},         {1919, 1079}, {256, 255},
+                                        {255, 256},     {65535, 65535}, {730, 412},
+                                        {165, 80, true, 1920, 1080}, {0, 0, true, 1, 65535}, {3, 4, true, 258, 1}};
     for (const TextPlacement& placement : placements) {
         std::vector<uint8_t> image(5 * 3 * 4, 77);
         ASSERT_TRUE(writeLayoutHeader(image.data(), 5, placement));
-        const std::vector<uint8_t> expectedRow = {83, 86, 1, 0,
-                                                  uint8_t(placement.left / 256), uint8_t(placement.left % 256),
-                                                  uint8_t(placement.top / 256), uint8_t(placement.top % 256),
-                                                  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        std::vector<uint8_t> expectedRow = {83, 86, uint8_t(placement.stretched ? 2 : 1), 0,
+                                            uint8_t(placement.left / 256), uint8_t(placement.left % 256),
+                                            uint8_t(placement.top / 256), uint8_t(placement.top % 256),
+                                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (placement.stretched)
+            std::copy_n(std::vector<uint8_t>{uint8_t(placement.frameWidth / 256), uint8_t(placement.frameWidth % 256),
+                                             uint8_t(placement.frameHeight / 256), uint8_t(placement.frameHeight % 256)}
+                            .begin(),
+                        4, expectedRow.begin() + 8);
         EXPECT_EQ(std::vector<uint8_t>(image.begin(), image.begin() + 20), expectedRow);
         EXPECT_EQ(image[20], 77) << "the header wrote past its row";
         EXPECT_EQ(readLayoutHeader(image.data(), 5, 3), placement);
     }
 
     std::vector<uint8_t> row(8 * 4, 0);
-    const TextPlacement refused[] = {{-1, 0}, {0, -1}, {65536, 0}, {0, 70000}};
+    const TextPlacement refused[] = {{-1, 0}, {0, -1}, {65536, 0}, {0, 70000}, {0, 0, true, 0, 1080},
+                                     {0, 0, true, 1920, 65536}, {-1, 0, true, 1920, 1080}};
     for (const TextPlacement& placement : refused)
-        EXPECT_FALSE(writeLayoutHeader(row.data(), 8, placement)) << placement.left << "," << placement.top;
+        EXPECT_FALSE(writeLayoutHeader(row.data(), 8, placement))
+            << placement.left << "," << placement.top << " in " << placement.frameWidth << "x" << placement.frameHeight;
     EXPECT_FALSE(writeLayoutHeader(row.data(), 1, {0, 0}));
+    EXPECT_FALSE(writeLayoutHeader(row.data(), 2, {0, 0, true, 1920, 1080})) << "no room for the frame's size";
 }
 
 TEST(LayoutHeader, ImagesWithoutTheMarkerHaveNoPlace)
@@ -54,15 +65,19 @@ TEST(LayoutHeader, ImagesWithoutTheMarkerHaveNoPlace)
     const Case cases[] = {
         {{83, 86, 1, 0, 0, 10, 0, 20}, 2, 2, true},
         {{255, 255, 255, 255, 0, 10, 0, 20}, 2, 2, false},   // a photo's opaque corner
-        {{83, 86, 2, 0, 0, 10, 0, 20}, 2, 2, false},         // another version
+        {{83, 86, 3, 0, 0, 10, 0, 20}, 3, 2, false},         // another version
         {{83, 86, 1, 255, 0, 10, 0, 20}, 2, 2, false},       // visible, so not a header
         {{86, 83, 1, 0, 0, 10, 0, 20}, 2, 2, false},
         {{83, 86, 1, 0, 0, 10, 0, 20}, 2, 1, false},         // no room for text
         {{83, 86, 1, 0, 0, 10, 0, 20}, 1, 2, false},         // no room for the place
+        {{83, 86, 2, 0, 0, 10, 0, 20, 7, 128, 4, 56}, 3, 2, true},
+        {{83, 86, 2, 0, 0, 10, 0, 20, 7, 128, 4, 56}, 2, 2, false},  // no room for the frame's size
+        {{83, 86, 2, 0, 0, 10, 0, 20, 0, 0, 4, 56}, 3, 2, false},    // a frame without width
+        {{83, 86, 2, 0, 0, 10, 0, 20, 7, 128, 0, 0}, 3, 2, false},   // or height
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> image = c.firstTexels;
-        image.resize(std::size_t(std::max(c.width, 2)) * std::max(c.height, 2) * 4, 0);
+        image.resize(std::max<std::size_t>(image.size(), std::size_t(std::max(c.width, 3)) * std::max(c.height, 2) * 4), 0);
         EXPECT_EQ(readLayoutHeader(image.data(), c.width, c.height).has_value(), c.placed)
             << int(c.firstTexels[0]) << " " << int(c.firstTexels[1]) << " " << int(c.firstTexels[2]) << " "
             << int(c.firstTexels[3]) << " " << c.width << "x" << c.height;

@@ -1,18 +1,20 @@
 // The photo tool's picture: prints on transparency with soft shadows, the landscape inside
-// them, the same pixels every run, scaled by height and centred across, and never taken for a
-// lyric image by the layer shader.
+// them, the same pixels every run, scaled by height and centred across, never taken for a
+// lyric image by the layer shader, and cut down to what shows behind a header that places it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "rules/LayoutHeader.h"
 #include "tests/support/Image.h"
 #include "tools/lib/photo/PhotoComposition.h"
+#include "tools/lib/photo/PlacedPhoto.h"
 
 namespace {
 
@@ -84,6 +86,66 @@ TEST(PhotoComposition, IsTheSameEveryRunAndNeverReadsAsALyricImage)
         EXPECT_TRUE(first.pixels == second.pixels) << width << "x" << height;
         EXPECT_FALSE(readLayoutHeader(first.pixels.data(), width, height)) << width << "x" << height;
     }
+}
+
+TEST(PlacedPhoto, HoldsWhatShowsWithItsMarginBehindAHeaderThatPlacesIt)
+{
+    auto withTexels = [](int width, int height, std::vector<std::pair<int, int>> opaque) {
+        PhotoImage image{width, height, std::vector<uint8_t>(std::size_t(width) * height * 4, 0)};
+        for (std::size_t i = 0; i < image.pixels.size(); i += 4)
+            image.pixels[i] = 90;  // the shadow's colour, kept where nothing shows
+        for (auto [x, y] : opaque)
+            image.pixels[(std::size_t(y) * width + x) * 4 + 3] = 255;
+        return image;
+    };
+    struct Case {
+        std::string name;
+        PhotoImage composition;
+        int left, top, width, rows;  // the rectangle the placed image holds
+    };
+    const Case cases[] = {
+        {"one texel inside", withTexels(10, 8, {{5, 3}}), 3, 1, 5, 5},
+        {"at the corners, the margin kept within the frame", withTexels(10, 8, {{0, 0}, {9, 7}}), 0, 0, 10, 8},
+        {"one texel at the left edge, widened for the header", withTexels(10, 8, {{0, 4}}), 0, 2, 3, 5},
+        {"one texel at the right edge", withTexels(10, 8, {{9, 4}}), 7, 2, 3, 5},
+        {"nothing shows", withTexels(10, 8, {}), 0, 0, 3, 1},
+        {"the stock composition", composePhoto(480, 270), -1, -1, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PhotoImage& whole = c.composition;
+        PhotoImage placed = placedPhoto(whole);
+        std::optional<TextPlacement> place = readLayoutHeader(placed.pixels.data(), placed.width, placed.height);
+        ASSERT_TRUE(place);
+        EXPECT_TRUE(place->stretched);
+        EXPECT_EQ(place->frameWidth, whole.width);
+        EXPECT_EQ(place->frameHeight, whole.height);
+        if (c.left >= 0) {
+            EXPECT_EQ((std::array{place->left, place->top, placed.width, placed.height - 1}),
+                      (std::array{c.left, c.top, c.width, c.rows}));
+        }
+        // Inside the rectangle every texel is the composition's; outside it nothing shows.
+        int lost = 0, differing = 0, margin = whole.width;
+        for (int y = 0; y < whole.height; ++y)
+            for (int x = 0; x < whole.width; ++x) {
+                int px = x - place->left, py = y - place->top + 1;
+                bool inside = px >= 0 && px < placed.width && py >= 1 && py < placed.height;
+                if (!inside) {
+                    lost += texel(whole, x, y).a != 0;
+                    continue;
+                }
+                differing += !(texel(placed, px, py) == texel(whole, x, y));
+                if (texel(whole, x, y).a != 0)
+                    margin = std::min({margin, px, py - 1, placed.width - 1 - px, placed.height - 1 - py});
+            }
+        EXPECT_EQ(lost, 0);
+        EXPECT_EQ(differing, 0);
+        if (c.left < 0) {
+            EXPECT_EQ(margin, kPlacedPhotoMargin) << "the stock prints stand clear of the frame's edges";
+        }
+    }
+    PhotoImage narrow = withTexels(2, 4, {{1, 1}});
+    EXPECT_TRUE(placedPhoto(narrow).pixels == narrow.pixels) << "too narrow for a header: kept whole";
 }
 
 TEST(PhotoComposition, ScalesWithTheHeightAndCentresAcross)

@@ -1,7 +1,10 @@
 // sovane05-render's decisions that need no GL: which options go together, which show times a
-// run draws, how stills are named, and when progress is reported.
+// run draws, how stills are named, when progress is reported, and the frames' conversion to
+// the YUV 4:2:0 that the encoder takes.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +16,7 @@
 #include "tools/render/OutputPattern.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/RenderProgress.h"
+#include "tools/render/Yuv420.h"
 
 TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
 {
@@ -147,4 +151,50 @@ TEST(RenderProgress, ATerminalLineIsRedrawnInPlaceAndALogGetsALineEachTenth)
     EXPECT_EQ(terminal.close(), "\n") << "a line left open is ended before another message";
     EXPECT_EQ(terminal.update(100, 0.45), "\r" + progressLine(100, 100, 0.45) + "\x1b[K\n");
     EXPECT_EQ(terminal.close(), "") << "the last line is ended already";
+}
+
+TEST(Yuv420, ColoursMatchBt601LimitedRangeWithRowsTurnedUprightAndChromaAveraged)
+{
+    // BT.601 limited range, in floating point, as ffmpeg converts RGB when it is left to.
+    auto expected = [](double r, double g, double b) {
+        return std::array<double, 3>{16.0 + (65.481 * r + 128.553 * g + 24.966 * b) / 255.0,
+                                     128.0 + (-37.797 * r - 74.203 * g + 112.0 * b) / 255.0,
+                                     128.0 + (112.0 * r - 93.786 * g - 18.214 * b) / 255.0};
+    };
+    struct Colour {
+        uint8_t r, g, b;
+    };
+    // A 4×4 frame, bottom row first as GL reads it: each 2×2 block holds one colour, except the
+    // last, whose pixels differ and whose chroma is their mean.
+    const Colour blocks[4] = {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {0, 255, 0}};
+    const Colour mixed[4] = {{0, 0, 255}, {255, 255, 0}, {128, 128, 128}, {10, 200, 90}};
+    const int width = 4, height = 4;
+    std::vector<uint8_t> rgba(width * height * 4);
+    auto pixel = [&](int x, int yFromTop) -> Colour {
+        int block = (yFromTop / 2) * 2 + x / 2;
+        return block == 3 ? mixed[(yFromTop % 2) * 2 + x % 2] : blocks[block];
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            Colour c = pixel(x, y);
+            uint8_t* out = &rgba[((height - 1 - y) * width + x) * 4];
+            out[0] = c.r, out[1] = c.g, out[2] = c.b, out[3] = 255;
+        }
+    std::vector<uint8_t> yuv(yuv420Bytes(width, height));
+    ASSERT_EQ(yuv.size(), 24u);
+    rgbaToYuv420(rgba, width, height, yuv);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            Colour c = pixel(x, y);
+            EXPECT_NEAR(yuv[y * width + x], expected(c.r, c.g, c.b)[0], 1.0) << "luma at " << x << "," << y;
+        }
+    for (int block = 0; block < 4; ++block) {
+        double r = 0, g = 0, b = 0;
+        for (int k = 0; k < 4; ++k) {
+            Colour c = pixel((block % 2) * 2 + k % 2, (block / 2) * 2 + k / 2);
+            r += c.r / 4.0, g += c.g / 4.0, b += c.b / 4.0;
+        }
+        EXPECT_NEAR(yuv[16 + block], expected(r, g, b)[1], 1.0) << "blue difference of block " << block;
+        EXPECT_NEAR(yuv[20 + block], expected(r, g, b)[2], 1.0) << "red difference of block " << block;
+    }
 }

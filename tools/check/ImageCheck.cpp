@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <span>
 
 #include "rules/InputFile.h"
@@ -68,8 +69,17 @@ CheckedImage checkImage(const std::string& path, int maxTextureSize, bool verbos
 
     Canvas image = widened(decoded.pixels(), decoded.width, decoded.height, decoded.channels);
     decoded = TextureImage();
-    int firstRow = readLayoutHeader(image.rgba.data(), image.width, image.height) ? 1 : 0;
+    std::optional<TextPlacement> place = readLayoutHeader(image.rgba.data(), image.width, image.height);
+    int firstRow = place ? 1 : 0;
     int rows = image.height - firstRow;
+    if (place && (place->left + image.width > place->frameWidth || place->top + rows > place->frameHeight)) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "its header places its %d×%d picture at (%d, %d), past the edge of its %d×%d frame: the part "
+                      "beyond is cut off",
+                      image.width, rows, place->left, place->top, place->frameWidth, place->frameHeight);
+        findings.push_back({path, 0, Severity::Warning, text});
+    }
     checked.fullyTransparent = true;
     for (size_t i = size_t(firstRow) * size_t(image.width) * 4 + 3; i < image.rgba.size(); i += 4)
         checked.fullyTransparent = checked.fullyTransparent && image.rgba[i] == 0;

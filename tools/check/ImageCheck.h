@@ -1,6 +1,6 @@
 // Checking an image the way the texture loader reads it (stb_image, the file's own channel
-// count): whether it decodes, whether its size fits, and what of it the show draws, kept as a
-// small thumbnail for the timeline picture. No GL.
+// count): whether it decodes, whether its size fits, whether a header row places it within its
+// frame, and what of it the show draws, kept as a small thumbnail for the timeline picture. No GL.
 #pragma once
 
 #include <string>

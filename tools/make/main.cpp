@@ -19,6 +19,7 @@
 #include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
+#include "tools/lib/photo/PlacedPhoto.h"
 #include "tools/make/MusicImport.h"
 #include "tools/make/ShowPlan.h"
 #include "tools/make/ShowStaging.h"
@@ -155,7 +156,7 @@ std::optional<PhotoImage> composeReportedPhoto(const Options& options)
         }
         pictures.push_back(std::move(*picture));
     }
-    return pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures);
+    return placedPhoto(pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures));
 }
 
 // The stock show's hand-written files, the background set to --bpm.

@@ -13,6 +13,7 @@
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
+#include "tools/lib/photo/PlacedPhoto.h"
 
 namespace {
 
@@ -22,7 +23,9 @@ constexpr std::string_view kSynopsis =
     "Writes the photo scene's picture: tilted prints with their shadows on transparency, drawn\n"
     "stretched over the show's animated background. Without --input, two prints of a summer\n"
     "landscape; with it, your picture as one print, or two pictures as two, each keeping its\n"
-    "aspect ratio. The same pixels on every run.\n"
+    "aspect ratio. The file holds only the part of the frame that shows anything, below a\n"
+    "header row that places it, so the show draws no more than that. The same pixels on\n"
+    "every run.\n"
     "\n";
 
 struct Options {
@@ -61,10 +64,12 @@ int main(int argc, char** argv)
             return reportFailure(kTool, failure);
         pictures.push_back(std::move(*picture));
     }
-    PhotoImage photo = pictures.empty() ? composePhoto(options.width, options.height)
-                                        : composePhoto(options.width, options.height, pictures);
-    // The show would take a picture that began with the lyric marker for a lyric line.
-    if (readLayoutHeader(photo.pixels.data(), photo.width, photo.height)) {
+    PhotoImage photo = placedPhoto(pictures.empty() ? composePhoto(options.width, options.height)
+                                                    : composePhoto(options.width, options.height, pictures));
+    // A composition too narrow for the header is written whole, and the show would take one
+    // that began with the lyric marker for a lyric line.
+    std::optional<TextPlacement> place = readLayoutHeader(photo.pixels.data(), photo.width, photo.height);
+    if (place && !place->stretched) {
         std::fprintf(stderr, "sovane05-photo: %s: the first texel reads as a lyric image's marker\n", output.c_str());
         return 1;
     }

@@ -1,4 +1,4 @@
-// The ffmpeg child process that encodes and muxes a video.
+// The ffmpeg child process that encodes and muxes a video, and the frames it is sent.
 #include "tools/render/VideoEncoder.h"
 
 #include <fcntl.h>
@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+
+#include "tools/render/Yuv420.h"
 
 namespace {
 
@@ -25,11 +27,10 @@ std::vector<std::string> ffmpegCommand(const VideoSettings& settings)
     std::string size = std::to_string(settings.width) + "x" + std::to_string(settings.height);
     // "file:" keeps a path with a colon from being read as a protocol.
     return {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
-            "-f", "rawvideo", "-pixel_format", "rgba", "-video_size", size, "-framerate", number(settings.fps),
+            "-f", "rawvideo", "-pixel_format", "yuv420p", "-video_size", size, "-framerate", number(settings.fps),
             "-i", "pipe:0",
             "-i", "file:" + settings.music,
             "-map", "0:v:0", "-map", "1:a:0",
-            "-vf", "vflip",
             // atrim cuts at the exact sample; seeking with -ss would land on an MP3 frame.
             "-af", "atrim=start=" + number(settings.from) + ":end=" + number(settings.to) + ",asetpts=PTS-STARTPTS",
             "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
@@ -38,6 +39,7 @@ std::vector<std::string> ffmpegCommand(const VideoSettings& settings)
 }
 
 VideoEncoder::VideoEncoder(const VideoSettings& settings)
+    : width(settings.width), height(settings.height), planes(yuv420Bytes(settings.width, settings.height))
 {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
@@ -69,8 +71,10 @@ VideoEncoder::~VideoEncoder()
         close(errors);
 }
 
-bool VideoEncoder::write(std::span<const uint8_t> frame)
+bool VideoEncoder::write(std::span<const uint8_t> pixels)
 {
+    rgbaToYuv420(pixels, width, height, planes);
+    std::span<const uint8_t> frame(planes);
     while (!frame.empty()) {
         ssize_t written = ::write(frames, frame.data(), frame.size());
         if (written < 0)

@@ -1,7 +1,7 @@
-// Encoding a video with Debian's ffmpeg: raw RGBA frames, bottom row first as GL reads them,
-// go down a pipe to an ffmpeg child process, which turns them upright, encodes them as H.264
-// (yuv420p) while the next frames are drawn, and muxes the music cut to the video's range as
-// AAC into an MP4 with its index at the front (+faststart).
+// Encoding a video with Debian's ffmpeg: each frame as GL reads it (RGBA, bottom row first) is
+// turned into planar YUV 4:2:0 here (tools/render/Yuv420.h) and goes down a pipe to an ffmpeg
+// child process, which encodes it as H.264 while the next frames are drawn, and muxes the music
+// cut to the video's range as AAC into an MP4 with its index at the front (+faststart).
 //
 //   VideoEncoder encoder(settings);
 //   if (!encoder.failure.empty()) ...
@@ -43,9 +43,9 @@ public:
     // Why ffmpeg could not be started, or "".
     std::string failure;
 
-    // Sends one frame. False when ffmpeg no longer takes frames, or when a signal interrupted
-    // the write.
-    bool write(std::span<const uint8_t> frame);
+    // Sends one frame, RGBA rows bottom to top. False when ffmpeg no longer takes frames, or
+    // when a signal interrupted the write.
+    bool write(std::span<const uint8_t> pixels);
     // Ends the frames and waits for ffmpeg to write the file: "" when it did, otherwise what
     // ffmpeg said last. A stop requested meanwhile ends ffmpeg at once.
     std::string finish();
@@ -56,6 +56,9 @@ private:
     std::string lastWords() const;
     void closeFrames();
 
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> planes;  // the frame being sent, as YUV 4:2:0
     std::unique_ptr<ChildProcess> ffmpeg;  // null once it ended or when it could not start
     int frames = -1;  // the pipe's writing end
     int errors = -1;  // a memory file holding ffmpeg's standard error
