@@ -1,5 +1,5 @@
-// Progress lines for long renders.
-#include "tools/render/RenderProgress.h"
+// Progress lines for the tools' long steps, and the sizes their last lines give.
+#include "tools/lib/base/Progress.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,18 +18,20 @@ std::string minutesAndSeconds(double seconds)
 
 }  // namespace
 
-std::string progressLine(int64_t done, int64_t total, double elapsedSeconds)
+std::string progressLine(std::string_view tool, std::string_view unit, int64_t done, int64_t total,
+                         double elapsedSeconds)
 {
     int percent = total > 0 ? int(done * 100 / total) : 100;
     double rate = elapsedSeconds > 0.0 ? double(done) / elapsedSeconds : 0.0;
     std::string left = rate > 0.0 ? minutesAndSeconds(double(total - done) / rate) : "-:--";
     char text[160];
-    std::snprintf(text, sizeof text, "sovane05-render: %lld/%lld frames (%d%%), %.1f frames/s, %s left",
-                  static_cast<long long>(done), static_cast<long long>(total), percent, rate, left.c_str());
+    std::snprintf(text, sizeof text, "%.*s: %lld/%lld %.*s (%d%%), %.1f %.*s/s, %s left", int(tool.size()), tool.data(),
+                  static_cast<long long>(done), static_cast<long long>(total), int(unit.size()), unit.data(), percent,
+                  rate, int(unit.size()), unit.data(), left.c_str());
     return text;
 }
 
-std::string RenderProgress::update(int64_t done, double elapsedSeconds)
+std::string Progress::update(int64_t done, double elapsedSeconds)
 {
     bool last = done >= total;
     if (terminal) {
@@ -37,18 +39,34 @@ std::string RenderProgress::update(int64_t done, double elapsedSeconds)
             return "";
         lastDrawn = elapsedSeconds;
         lineOpen = !last;
-        return "\r" + progressLine(done, total, elapsedSeconds) + "\x1b[K" + (last ? "\n" : "");
+        return "\r" + progressLine(tool, unit, done, total, elapsedSeconds) + "\x1b[K" + (last ? "\n" : "");
     }
     int64_t tenth = total > 0 ? done * 10 / total : 10;
     if (tenth <= lastTenth)
         return "";
     lastTenth = tenth;
-    return progressLine(done, total, elapsedSeconds) + "\n";
+    return progressLine(tool, unit, done, total, elapsedSeconds) + "\n";
 }
 
-std::string RenderProgress::close()
+std::string Progress::close()
 {
     bool wasOpen = lineOpen;
     lineOpen = false;
     return wasOpen ? "\n" : "";
+}
+
+std::string sizeInWords(uintmax_t bytes)
+{
+    char text[32];
+    if (bytes < 1000)
+        std::snprintf(text, sizeof text, "%ju byte%s", bytes, bytes == 1 ? "" : "s");
+    else if (bytes < 1000 * 1000)
+        std::snprintf(text, sizeof text, "%.0f kB", double(bytes) / 1e3);
+    else if (bytes < 10 * 1000 * 1000)
+        std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
+    else if (bytes < uintmax_t(1000) * 1000 * 1000)
+        std::snprintf(text, sizeof text, "%.0f MB", double(bytes) / 1e6);
+    else
+        std::snprintf(text, sizeof text, "%.1f GB", double(bytes) / 1e9);
+    return text;
 }
