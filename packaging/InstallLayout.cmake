@@ -36,8 +36,9 @@ function(sovane05_add_manual_page command summary program dependency)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
       ${SOVANE05_HELP2MAN} --no-info --name=${summary} --include=${include} --output=${page} ${program}
+    COMMAND perl -0pi ${CMAKE_SOURCE_DIR}/packaging/manual/strip-usage.pl ${page}
     COMMAND gzip -9nf ${page}
-    DEPENDS ${dependency} ${include}
+    DEPENDS ${dependency} ${include} ${CMAKE_SOURCE_DIR}/packaging/manual/strip-usage.pl
     VERBATIM)
   add_custom_target(${command}_manual_page DEPENDS ${page}.gz)
   add_dependencies(manual_pages ${command}_manual_page)
