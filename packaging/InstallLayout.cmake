@@ -22,21 +22,23 @@ endif()
 add_custom_target(manual_pages ALL)
 
 # sovane05_add_manual_page(<command> <summary> <program file> <dependency>): the page
-# man1/<command>.1.gz, made by help2man from the program's --help and --version, installed
-# into the manual's section 1.
+# man1/<command>.1.gz, made by help2man from the program's --help and --version with the
+# synopsis and examples of packaging/manual/<command>.h2m, installed into the manual's section 1.
 function(sovane05_add_manual_page command summary program dependency)
   if(NOT SOVANE05_HELP2MAN)
     return()
   endif()
   set(page ${CMAKE_BINARY_DIR}/man/${command}.1)
+  set(include ${CMAKE_SOURCE_DIR}/packaging/manual/${command}.h2m)
   # help2man runs the program; a sanitizer build must not turn the show's kept objects into a
   # failure there.
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
-      ${SOVANE05_HELP2MAN} --no-info --name=${summary} --output=${page} ${program}
+      ${SOVANE05_HELP2MAN} --no-info --name=${summary} --include=${include} --output=${page} ${program}
+    COMMAND perl -0pi ${CMAKE_SOURCE_DIR}/packaging/manual/strip-usage.pl ${page}
     COMMAND gzip -9nf ${page}
-    DEPENDS ${dependency}
+    DEPENDS ${dependency} ${include} ${CMAKE_SOURCE_DIR}/packaging/manual/strip-usage.pl
     VERBATIM)
   add_custom_target(${command}_manual_page DEPENDS ${page}.gz)
   add_dependencies(manual_pages ${command}_manual_page)

@@ -308,10 +308,10 @@ TEST(CheckTool, AnswersHelpVersionAndUsageErrors)
     const Case cases[] = {
         {{"--help"}, 0, "usage: sovane05-check "},
         {{"--version"}, 0, "sovane05-check 1."},
-        {{"--frobnicate"}, 2, "sovane05-check: unknown argument '--frobnicate'\nusage: sovane05-check "},
+        {{"--frobnicate"}, 2, "sovane05-check: unknown argument '--frobnicate'\nTry 'sovane05-check --help'.\n"},
         {{"--size", "10x10", "--timeline", "x.png"}, 2, "sovane05-check: --size needs WIDTHxHEIGHT between 256 and 8192"},
-        {{"--size", "800x600"}, 2, "sovane05-check: --size goes with --timeline\nusage: "},
-        {{"--data"}, 2, "sovane05-check: --data needs a value\nusage: "},
+        {{"--size", "800x600"}, 2, "sovane05-check: --size goes with --timeline\nTry 'sovane05-check --help'.\n"},
+        {{"--data"}, 2, "sovane05-check: --data needs a value\nTry 'sovane05-check --help'.\n"},
         {{"--data", "no-such-folder"}, 1, "sovane05-check: no-such-folder: not a folder\n"},
     };
     TempDir folder;

@@ -40,10 +40,10 @@ TEST(ComposeTool, OptionsAndUsageErrors)
     };
     const std::vector<Case> cases = {
         {{"--help"}, 0, ""},
-        {{"--bogus"}, 2, "sovane05-compose: --bogus: unknown option"},
-        {{"--output"}, 2, "sovane05-compose: --output: needs a path"},
-        {{"--wav", ""}, 2, "sovane05-compose: --wav: needs a path"},
-        {{"data/ywsf.mp3"}, 2, "sovane05-compose: data/ywsf.mp3: unknown option"},
+        {{"--bogus"}, 2, "sovane05-compose: unknown argument '--bogus'"},
+        {{"--output"}, 2, "sovane05-compose: --output needs a value"},
+        {{"--wav", ""}, 2, "sovane05-compose: --wav needs a value"},
+        {{"data/ywsf.mp3"}, 2, "sovane05-compose: unknown argument 'data/ywsf.mp3'"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> command = {kCompose};
@@ -55,9 +55,7 @@ TEST(ComposeTool, OptionsAndUsageErrors)
             EXPECT_EQ(result.err, "");
             EXPECT_NE(result.out.find("usage: sovane05-compose"), std::string::npos);
         } else {
-            ASSERT_FALSE(lines(result.err).empty());
-            EXPECT_EQ(lines(result.err)[0], c.firstErrorLine);
-            EXPECT_NE(result.err.find("usage: sovane05-compose"), std::string::npos) << "usage errors show the help";
+            EXPECT_EQ(result.err, c.firstErrorLine + "\nTry 'sovane05-compose --help'.\n");
             EXPECT_EQ(result.out, "");
         }
         // Nothing was written by a usage error or by --help.

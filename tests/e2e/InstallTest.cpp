@@ -50,9 +50,21 @@ TEST(Install, LauncherPlaysTheInstalledShowOrAGivenOneFromAnyFolderAndPassesOnIt
     ASSERT_EQ(install.exitStatus, 0) << install.out << install.err;
     const fs::path launcher = prefix / "bin/sovane05";
     for (std::string command : {"sovane05", "sovane05-compose", "sovane05-lyrics", "sovane05-photo", "sovane05-check",
-                                "sovane05-render", "sovane05-make", "sovane05-preview", "sovane05-web"})
+                                "sovane05-render", "sovane05-make", "sovane05-preview", "sovane05-web"}) {
         EXPECT_EQ(runProcess({(prefix / "bin" / command).string(), "--version"}).out,
                   command + " " + std::string(sovane05Version()) + "\n");
+        // Its manual page: one synopsis paragraph naming the command, and the README's examples.
+        std::string page = runProcess({"gzip", "-dc", (prefix / "share/man/man1" / (command + ".1.gz")).string()}).out;
+        size_t synopsis = page.find(".SH SYNOPSIS\n");
+        ASSERT_NE(synopsis, std::string::npos) << command << "\n" << page;
+        std::string section = page.substr(synopsis, page.find(".SH", synopsis + 1) - synopsis);
+        EXPECT_EQ(page.find("usage:"), std::string::npos) << "the synopsis says it:\n" << page;
+        EXPECT_EQ(section.find("\n\n"), std::string::npos) << section;
+        std::string roffName = command;
+        if (size_t dash = roffName.find('-'); dash != std::string::npos)
+            roffName.replace(dash, 1, "\\-");
+        EXPECT_NE(page.find(".SH EXAMPLES\n.TP\n.B " + roffName), std::string::npos) << command << "\n" << page;
+    }
 
     // Outside any show folder the installed checker reads the installed data, says so, and finds
     // the shipped show clean.

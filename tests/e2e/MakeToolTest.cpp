@@ -172,7 +172,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
         {with({"--output", "mine", "--force"}), 1,
          "sovane05-make: mine/data: not a show's data folder (no config.txt); not replaced\n", ""},
         {with({"--output", "old", "--force"}), 0, "sovane05-make: made old: ", "old"},
-        {with({"--bpm", "fast", "--output", "new"}), 2, "usage: sovane05-make ", ""},
+        {with({"--bpm", "fast", "--output", "new"}), 2, "Try 'sovane05-make --help'.\n", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[c.arguments.size() - (c.arguments.back() == "--force" ? 2 : 1)]);
@@ -189,6 +189,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
     }
     EXPECT_EQ(readFile(inputs.folder / "old/show.mp4"), "an export") << "--force replaces data/ only";
     EXPECT_NE(readFile(inputs.folder / "old/data/config.txt"), "the old show\n");
+    EXPECT_EQ(readFile(inputs.folder / "old/data.backup/config.txt"), "the old show\n") << "--force lost the old data/";
     EXPECT_EQ(namesIn(inputs.folder / "old/data/lyrics").size(), 87u);
     EXPECT_EQ(readFile(inputs.folder / "mine/data/notes.txt"), "not a show's data");
 }

@@ -36,7 +36,9 @@ size_t count(const std::string& text, const std::string& part)
 
 class PreviewRun {
 public:
-    PreviewRun(const ShowFolder& folder, std::vector<std::string> arguments, const std::string& asanOptions = "")
+    // Started in the show folder, or in `from`.
+    PreviewRun(const ShowFolder& folder, std::vector<std::string> arguments, const std::string& asanOptions = "",
+               const std::filesystem::path& from = {})
     {
         arguments.insert(arguments.begin(), SOVANE05_PREVIEW_BINARY);
         process = std::make_unique<Process>(
@@ -44,7 +46,7 @@ public:
             std::vector<std::string>{"DISPLAY=" + virtualDisplay(), "SDL_VIDEODRIVER", "SDL_AUDIODRIVER=dummy",
                                      "MESA_SHADER_CACHE_DISABLE=true",
                                      "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0" + asanOptions},
-            folder.path());
+            from.empty() ? folder.path() : from);
         waitUntil(
             [&] {
                 window = xdotool({"search", "--onlyvisible", "--name", "^Sovane05 preview"}).out;
@@ -181,7 +183,10 @@ TEST(Preview, AnEditShowsInPlaceAndABuildThatWouldBreakTheShowIsRefusedAndReport
     FixtureShow fixture;
     fixture.lines[0] = {5.0, 20.0, kLineColour, 0.0f, 0.25f};
     ShowFolder folder(kTrack, fixture);
-    PreviewRun preview(folder, {"--paused", "--at", "10", "--size", "320x180"});
+    // Started from the folder above, the faults name the files as typed from there.
+    const std::string data = folder.path().filename().string() + "/data";
+    PreviewRun preview(folder, {"--data", data, "--paused", "--at", "10", "--size", "320x180"}, "",
+                       folder.path().parent_path());
     ASSERT_NE(preview.window, "") << preview.errors();
     ASSERT_TRUE(preview.titleHas("10.00 s"));
     writeFile(folder / "data/white.frag", kRedBackground);
@@ -200,15 +205,15 @@ TEST(Preview, AnEditShowsInPlaceAndABuildThatWouldBreakTheShowIsRefusedAndReport
     };
     const Case cases[] = {
         {"a program that does not compile", "data/white.frag",
-         "#version 410 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0) }\n", "data/white.frag:3: error: "},
+         "#version 410 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0) }\n", data + "/white.frag:3: error: "},
         {"an image that does not decode", "data/lines/000.png", "not an image",
-         "data/lines/000.png: the image does not decode"},
+         data + "/lines/000.png: the image does not decode"},
         // Once the shown line vanished: the faulty build's texture names, the same numbers in
         // its own context, had been recorded as having no image.
         {"the shown line's image truncated", "data/lines/086.png", kTruncated,
-         "data/lines/086.png: the image does not decode"},
+         data + "/lines/086.png: the image does not decode"},
         {"a config that stops start-up", "data/config.txt", withoutPhoto,
-         "data/config.txt: no texture named \"photo\""},
+         data + "/config.txt: no texture named \"photo\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -5,8 +5,11 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -72,7 +75,9 @@ TEST(RenderTool, OneMomentGivesTheSameBytesEveryTimeWithTheTopRowFirst)
     for (const char* name : {"first.png", "second.png"}) {
         ProcessResult run = runProcess({kTool, "--at", "50", "-o", name, "--size", "64x36"}, {}, folder.path(), 120.0);
         ASSERT_EQ(run.exitStatus, 0) << run.err;
-        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(run.err.starts_with("sovane05-render: wrote " + std::string(name) + " (") && run.err.ends_with(")\n") &&
+                    std::count(run.err.begin(), run.err.end(), '\n') == 1)
+            << run.err;
     }
     EXPECT_TRUE(readFile(folder / "first.png") == readFile(folder / "second.png")) << "two renders of t = 50 differ";
 
@@ -98,6 +103,10 @@ TEST(RenderTool, AVideoHoldsItsFramesInStepAndTheMusicForAsLong)
 
     ProcessResult run = runProcess({kTool, "--video", "show.mp4", "--fps", "10", "--size", "64x36"}, {}, folder.path(), 120.0);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
+    char wrote[96];
+    std::snprintf(wrote, sizeof wrote, "sovane05-render: wrote show.mp4 (%.1f s, ", frames / fps);
+    std::string last = run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1);
+    EXPECT_EQ(last.substr(0, std::strlen(wrote)), wrote) << run.err;
     std::vector<std::string> streams = probe(folder / "show.mp4");
     ASSERT_EQ(streams.size(), 3u) << "one video stream, one audio stream and the format";
     EXPECT_EQ(streams[0], "codec_name=h264|codec_type=video|width=64|height=36|pix_fmt=yuv420p|nb_read_frames=" +

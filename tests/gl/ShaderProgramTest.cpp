@@ -1,13 +1,16 @@
 // Building shader programs on a real context: the reports on standard output, the stage of
-// each file, and texture units handed out by bindTexture.
+// each file, texture units handed out by bindTexture, and where the driver puts a syntax error.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "resources/ShaderProgram.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
+#include "tools/lib/base/DriverLog.h"
 
 namespace {
 
@@ -193,4 +196,37 @@ TEST_F(ShaderProgramTest, BindTextureHandsOutUnitsFromZeroAfterEachUse)
     EXPECT_EQ(sampler(), 0);
     EXPECT_EQ(boundOn(0), textures[1]);
     glActiveTexture(GL_TEXTURE0);
+}
+
+// Mesa reports a missing ';' at the next token, lines later; the tools' reader of its log puts
+// it back on the line that lacks it.
+TEST_F(ShaderProgramTest, AMissingSemicolonIsReportedOnTheLineThatLacksIt)
+{
+    struct Case {
+        std::string body;      // after "void main()\n{\n", which ends on line 4
+        size_t driverLine;     // where Mesa reports it
+        size_t faultLine;      // where the reader puts it
+    };
+    const Case cases[] = {
+        {"    float a = 1.0\n\n    // a comment\n    colour = vec4(a);\n}\n", 8, 5},
+        {"    colour = vec4(1.0)\n}\n", 6, 5},
+        {"    float a = 1.0 /* x */\n    /* block\n       comment */\n        a += 2.0;\n    colour = vec4(a);\n}\n", 8, 5},
+        {"    float a = 1.0;\n    colour = vec4(a) colour;\n}\n", 6, 6},
+    };
+    for (const Case& c : cases) {
+        std::string source = "#version 410 core\nout vec4 colour;\nvoid main()\n{\n" + c.body;
+        GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
+        const char* text = source.c_str();
+        glShaderSource(shader, 1, &text, nullptr);
+        glCompileShader(shader);
+        char log[4096] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        glDeleteShader(shader);
+        std::vector<DriverMessage> driver = readDriverLog(log, Severity::Error);
+        std::vector<DriverMessage> placed = readDriverLog(log, Severity::Error, source);
+        ASSERT_EQ(driver.size(), 1u) << log;
+        ASSERT_EQ(placed.size(), 1u) << log;
+        EXPECT_EQ(driver[0].line, c.driverLine) << log;
+        EXPECT_EQ(placed[0].line, c.faultLine) << log;
+    }
 }

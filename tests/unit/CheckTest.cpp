@@ -74,3 +74,50 @@ TEST(CheckDriverLog, EachLogLineGivesItsSourceLineAndSeverity)
         }
     }
 }
+
+// The logs are Mesa's (llvmpipe, Debian 12) for these sources; tests/gl checks that it still
+// writes them.
+TEST(CheckDriverLog, ASyntaxErrorReportedAtTheNextTokenIsPlacedWhereTheFaultIs)
+{
+    struct Case {
+        std::string source;
+        std::string log;
+        size_t line;
+        std::string message;  // "": the driver's, unchanged
+    };
+    const std::string head = "#version 410 core\nout vec4 colour;\nvoid main()\n{\n";
+    const std::string expecting = "syntax error, unexpected IDENTIFIER, expecting ',' or ';'";
+    const Case cases[] = {
+        {head + "    float a = 1.0\n\n    // a comment\n    colour = vec4(a);\n}\n", "0:8(2): error: " + expecting + "\n",
+         5, expecting + " (reported on line 8, at the next token)"},
+        {head + "    float a = 1.0\n    colour = vec4(a);\n}\n", "0:6(2): error: " + expecting + "\n", 5,
+         expecting + " (reported on line 6, at the next token)"},
+        {head + "    colour = vec4(1.0)\n}\n", "0:6(1): error: syntax error, unexpected '}', expecting ',' or ';'\n", 5,
+         "syntax error, unexpected '}', expecting ',' or ';' (reported on line 6, at the next token)"},
+        {"#version 410 core\nout vec4 colour;\nuniform float time\n\nvoid main()\n{\n    colour = vec4(time);\n}\n",
+         "0:5(1): error: syntax error, unexpected VOID_TOK, expecting ',' or ';'\n", 3,
+         "syntax error, unexpected VOID_TOK, expecting ',' or ';' (reported on line 5, at the next token)"},
+        {head + "    float a = 1.0 /* x */\n    /* block\n       comment */\n        a += 2.0;\n    colour = vec4(a);\n}\n",
+         "0:8(2): error: syntax error, unexpected NEW_IDENTIFIER, expecting ',' or ';'\n", 5,
+         "syntax error, unexpected NEW_IDENTIFIER, expecting ',' or ';' (reported on line 8, at the next token)"},
+        {head + "    float a = sin(1.0\n    colour = vec4(a);\n}\n",
+         "0:6(2): error: syntax error, unexpected IDENTIFIER, expecting ')' or ','\n", 5,
+         "syntax error, unexpected IDENTIFIER, expecting ')' or ',' (reported on line 6, at the next token)"},
+        // The token is inside its line: the fault is there.
+        {head + "    float a = 1.0;\n    colour = vec4(a) colour;\n}\n", "0:6(19): error: " + expecting + "\n", 6, ""},
+        // The line before ends a statement: the fault is on the reported line.
+        {head + "    float a = 1.0;\n    colour = vec4(a) +;\n}\n", "0:6(2): error: syntax error, unexpected ';'\n", 6, ""},
+        {head + "    float a = 1.0;\n#define X\n    colour = ;\n}\n", "0:7(2): error: syntax error, unexpected ';'\n", 7, ""},
+        // Not a syntax error, or no line to look back to.
+        {head + "    float a = 1.0\n    colour = vec4(b);\n}\n", "0:6(2): error: `b' undeclared\n", 6, ""},
+        {"x y\n", "0:1(3): error: syntax error, unexpected IDENTIFIER\n", 1, ""},
+        {"", "0:6(2): error: " + expecting + "\n", 6, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<DriverMessage> messages = readDriverLog(c.log, Severity::Error, c.source);
+        ASSERT_EQ(messages.size(), 1u) << c.log;
+        EXPECT_EQ(messages[0].line, c.line) << c.source;
+        EXPECT_EQ(messages[0].message, c.message.empty() ? readDriverLog(c.log, Severity::Error)[0].message : c.message)
+            << c.source;
+    }
+}

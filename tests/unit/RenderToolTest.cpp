@@ -15,7 +15,7 @@
 #include "tools/render/FrameTimes.h"
 #include "tools/render/OutputPattern.h"
 #include "tools/render/RenderOptions.h"
-#include "tools/render/RenderProgress.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/render/Yuv420.h"
 
 TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
@@ -32,7 +32,7 @@ TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
         {{}, "nothing to render"},
         {{"--at", "1"}, "--at and --every need -o"},
         {{"-o", "a.png"}, "-o needs --at or --every"},
-        {{"--at", "1", "--at", "2", "-o", "a.png"}, "-o 'a.png': several frames need a %d field"},
+        {{"--at", "1", "--at", "2", "-o", "a.png"}, "-o 'a.png': several frames need a %d or %t field"},
         {{"--at", "1", "--every", "1", "-o", "%d.png"}, "--at cannot be combined"},
         {{"--from", "1", "--to", "2", "-o", "%d.png"}, "--from and --to need --every or --video"},
         {{"--every", "1", "--from", "3", "--to", "2", "-o", "%d.png"}, "--from must not come after --to"},
@@ -44,7 +44,7 @@ TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
         {{"--at", "-1", "-o", "a.png"}, "--at needs a show time in seconds from 0 on"},
         {{"--every", "0", "-o", "%d.png"}, "--every needs a step in seconds above 0"},
         {{"--video", "v.mp4", "--fps", "0.5"}, "--fps needs frames per second from 1 to 240"},
-        {{"--at", "1", "-o", "%s.png"}, "-o '%s.png': '%s' is not a %d field"},
+        {{"--at", "1", "-o", "%s.png"}, "-o '%s.png': '%s' is not a %d or %t field"},
         {{"--at"}, "--at needs a value"},
         {{"--loop"}, "unknown argument '--loop'"},
     };
@@ -95,25 +95,31 @@ TEST(RenderFrameTimes, StillsReachTheirEndAndVideoFramesStopBeforeIt)
     EXPECT_EQ(videoFrameTime(43.0, 60.0, 60), 44.0);
 }
 
-TEST(OutputPattern, OneIntegerFieldNumbersTheStills)
+TEST(OutputPattern, OneFieldNumbersTheStillsOrNamesThemByTime)
 {
     struct Case {
         std::string pattern;
         int64_t number;
+        double seconds;
         std::string path;  // or the start of the reason it is refused
         bool refused = false;
     };
     const Case cases[] = {
-        {"frames/%05d.png", 12, "frames/00012.png"},
-        {"f%d.png", 3840, "f3840.png"},
-        {"f%02d.png", 123, "f123.png"},
-        {"f%02d.png", -3, "f-3.png"},
-        {"100%%-%d.png", 1, "100%-1.png"},
-        {"still.png", 5, "still.png"},
-        {"%d-%d.png", 0, "'%d-%d.png' holds more than one %d field", true},
-        {"a%s.png", 0, "'a%s.png': '%s' is not a %d field", true},
-        {"a%.png", 0, "'a%.png': '%.' is not a %d field", true},
-        {"a%", 0, "'a%': '%' is not a %d field", true},
+        {"frames/%05d.png", 12, 0.2, "frames/00012.png"},
+        {"f%d.png", 3840, 64.0, "f3840.png"},
+        {"f%02d.png", 123, 2.05, "f123.png"},
+        {"f%02d.png", -3, 0.0, "f-3.png"},
+        {"100%%-%d.png", 1, 0.0, "100%-1.png"},
+        {"still.png", 5, 20.0, "still.png"},
+        {"frames/%t.png", 3, 12.5, "frames/012.500.png"},
+        {"at-%t-s.png", 0, 183.7, "at-183.700-s.png"},
+        {"f%t.png", 9, 1234.5, "f1234.500.png"},
+        {"frames/", 2, 5.0, "frames/005.000.png"},
+        {"%d-%d.png", 0, 0.0, "'%d-%d.png' holds more than one field", true},
+        {"%t-%d.png", 0, 0.0, "'%t-%d.png' holds more than one field", true},
+        {"a%s.png", 0, 0.0, "'a%s.png': '%s' is not a %d or %t field", true},
+        {"a%.png", 0, 0.0, "'a%.png': '%.' is not a %d or %t field", true},
+        {"a%", 0, 0.0, "'a%': '%' is not a %d or %t field", true},
     };
     for (const Case& c : cases) {
         std::string why;
@@ -123,33 +129,35 @@ TEST(OutputPattern, OneIntegerFieldNumbersTheStills)
             EXPECT_EQ(why.substr(0, c.path.size()), c.path) << c.pattern;
         } else {
             ASSERT_TRUE(pattern.has_value()) << c.pattern << ": " << why;
-            EXPECT_EQ(pattern->fill(c.number), c.path) << c.pattern;
+            EXPECT_EQ(pattern->fill(c.number, c.seconds), c.path) << c.pattern;
         }
     }
 }
 
-TEST(RenderProgress, ATerminalLineIsRedrawnInPlaceAndALogGetsALineEachTenth)
+TEST(Progress, ATerminalLineIsRedrawnInPlaceAndALogGetsALineEachTenth)
 {
-    EXPECT_EQ(progressLine(1234, 3840, 100.0), "sovane05-render: 1234/3840 frames (32%), 12.3 frames/s, 3:31 left");
-    EXPECT_EQ(progressLine(0, 3840, 0.0), "sovane05-render: 0/3840 frames (0%), 0.0 frames/s, -:-- left");
+    EXPECT_EQ(progressLine("sovane05-render", "frames", 1234, 3840, 100.0),
+              "sovane05-render: 1234/3840 frames (32%), 12.3 frames/s, 3:31 left");
+    EXPECT_EQ(progressLine("sovane05-make", "images", 0, 3840, 0.0),
+              "sovane05-make: 0/3840 images (0%), 0.0 images/s, -:-- left");
 
-    RenderProgress log(100, false);
+    Progress log("t", "frames", 100, false);
     std::vector<int64_t> reported;
     for (int64_t done = 1; done <= 100; ++done) {
         std::string text = log.update(done, double(done));
         if (!text.empty()) {
-            EXPECT_EQ(text, progressLine(done, 100, double(done)) + "\n");
+            EXPECT_EQ(text, progressLine("t", "frames", done, 100, double(done)) + "\n");
             reported.push_back(done);
         }
     }
     EXPECT_EQ(reported, (std::vector<int64_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
 
-    RenderProgress terminal(100, true);
-    EXPECT_EQ(terminal.update(1, 0.1), "\r" + progressLine(1, 100, 0.1) + "\x1b[K");
+    Progress terminal("t", "frames", 100, true);
+    EXPECT_EQ(terminal.update(1, 0.1), "\r" + progressLine("t", "frames", 1, 100, 0.1) + "\x1b[K");
     EXPECT_EQ(terminal.update(2, 0.2), "") << "redrawn again within a quarter of a second";
-    EXPECT_EQ(terminal.update(3, 0.4), "\r" + progressLine(3, 100, 0.4) + "\x1b[K");
+    EXPECT_EQ(terminal.update(3, 0.4), "\r" + progressLine("t", "frames", 3, 100, 0.4) + "\x1b[K");
     EXPECT_EQ(terminal.close(), "\n") << "a line left open is ended before another message";
-    EXPECT_EQ(terminal.update(100, 0.45), "\r" + progressLine(100, 100, 0.45) + "\x1b[K\n");
+    EXPECT_EQ(terminal.update(100, 0.45), "\r" + progressLine("t", "frames", 100, 100, 0.45) + "\x1b[K\n");
     EXPECT_EQ(terminal.close(), "") << "the last line is ended already";
 }
 
@@ -197,4 +205,15 @@ TEST(Yuv420, ColoursMatchBt601LimitedRangeWithRowsTurnedUprightAndChromaAveraged
         EXPECT_NEAR(yuv[16 + block], expected(r, g, b)[1], 1.0) << "blue difference of block " << block;
         EXPECT_NEAR(yuv[20 + block], expected(r, g, b)[2], 1.0) << "red difference of block " << block;
     }
+}
+
+TEST(Progress, SizesReadAsAPersonReadsThem)
+{
+    const std::pair<uintmax_t, std::string> cases[] = {
+        {0, "0 bytes"},          {1, "1 byte"},          {999, "999 bytes"},       {1000, "1 kB"},
+        {48'400, "48 kB"},       {999'499, "999 kB"},    {3'149'000, "3.1 MB"},    {22'400'000, "22 MB"},
+        {999'000'000, "999 MB"}, {4'020'000'000, "4.0 GB"},
+    };
+    for (const auto& [bytes, words] : cases)
+        EXPECT_EQ(sizeInWords(bytes), words) << bytes;
 }

@@ -27,7 +27,7 @@ void reportStage(const ShaderStageReport& stage, const std::string& path, const 
 {
     if (stage.compiled)
         return;
-    std::vector<DriverMessage> messages = readDriverLog(stage.log, Severity::Error);
+    std::vector<DriverMessage> messages = readDriverLog(stage.log, Severity::Error, stage.source);
     if (messages.empty())
         findings.push_back({path, 0, Severity::Error, std::string("does not compile as a ") + stageName + " shader"});
     for (const DriverMessage& message : messages)

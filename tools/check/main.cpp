@@ -101,13 +101,13 @@ int main(int argc, char** argv)
 
     ShowCheck check = checkShow(options.verbose);
     for (const Finding& finding : check.findings)
-        std::printf("%s\n", formatFinding(finding).c_str());
+        std::printf("%s\n", folder.asTyped(formatFinding(finding)).c_str());
     std::printf("%s\n", summaryLine(check.findings).c_str());
     std::fflush(stdout);
 
     int status = countOf(check.findings, Severity::Error) > 0 ? 1 : 0;
     if (!check.failure.empty())
-        status = reportFailure(kTool, check.failure);
+        status = reportFailure(kTool, folder.asTyped(check.failure));
     if (!options.timeline.empty()) {
         if (std::string failure = writeTimeline(check, options); !failure.empty())
             status = reportFailure(kTool, timelineShown + ": " + failure);

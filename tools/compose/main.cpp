@@ -19,6 +19,7 @@
 #include "tools/compose/WavFile.h"
 #include "tools/lib/audio/Mp3Encoder.h"
 #include "tools/lib/base/CommandLine.h"
+#include "tools/lib/base/DataFolder.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ struct Options {
     std::optional<std::string> wavPath;
     bool onsets = false;
     bool report = false;
+    bool defaultOutput = false;   // the MP3 goes to the show folder's data/ for want of --output
     std::optional<int> answered;  // --help or --version was answered, with this exit status
 };
 
@@ -58,8 +60,7 @@ std::vector<Option> optionTable(Options& options)
 
 const Tool kTool = describeTool("sovane05-compose", kSynopsis, optionTable, kNotes);
 
-// Returns nothing after reporting a usage error, in this tool's own words: "<option>: needs a
-// path", "<argument>: unknown option".
+// Returns nothing after reporting a usage error.
 std::optional<Options> parseOptions(int argc, char** argv)
 {
     Options options;
@@ -70,11 +71,13 @@ std::optional<Options> parseOptions(int argc, char** argv)
         return options;
     }
     if (read.fault != CommandLineRead::Fault::None) {
-        report(read.argument, read.fault == CommandLineRead::Fault::MissingValue ? "needs a path" : "unknown option");
+        usageError(kTool, read.usageError);
         return std::nullopt;
     }
-    if (!options.mp3Path && !options.wavPath && !options.onsets)
+    if (!options.mp3Path && !options.wavPath && !options.onsets) {
         options.mp3Path = kDefaultOutput;
+        options.defaultOutput = true;
+    }
     return options;
 }
 
@@ -87,6 +90,12 @@ bool printOnsets(const compose::Score& score)
 
 int run(const Options& options)
 {
+    if (options.defaultOutput) {
+        if (std::string expected = showFolderExpected(kDefaultOutput, "--output PATH"); !expected.empty()) {
+            std::fprintf(stderr, "sovane05-compose: %s\n", expected.c_str());
+            return 1;
+        }
+    }
     compose::Score score = compose::buildScore();
     if (options.onsets && !printOnsets(score)) {
         report("<standard output>", "cannot write the onsets");
@@ -155,10 +164,8 @@ int main(int argc, char** argv)
     catchStopSignals();
 
     std::optional<Options> options = parseOptions(argc, argv);
-    if (!options) {
-        std::fputs(kTool.usage.c_str(), stderr);
+    if (!options)
         return 2;
-    }
     if (options->answered)
         return *options->answered;
     try {

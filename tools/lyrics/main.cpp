@@ -12,6 +12,7 @@
 #include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
+#include "tools/lib/base/DataFolder.h"
 #include "tools/lib/lyrics/LyricBuild.h"
 
 namespace {
@@ -26,8 +27,10 @@ constexpr std::string_view kSynopsis =
     "whose word stamps crowd the screen are grouped into fewer entries, each with a warning.\n"
     "\n";
 
+constexpr const char* kDefaultInput = "authoring/lyrics.txt";
+
 struct Options {
-    std::string input = "authoring/lyrics.txt";
+    std::string input = kDefaultInput;
     std::string output = kShowDataFolder;
     LyricBuildOptions build;
     bool check = false;
@@ -59,7 +62,8 @@ int main(int argc, char** argv)
 
     InputText content = readInputFile(options.input.c_str());
     if (!content.read)
-        return reportFailure(kTool, options.input + ": cannot read the lyric file: " + content.failure);
+        return reportFailure(kTool, options.input + ": cannot read the lyric file: " + content.failure +
+                                        (options.input == kDefaultInput ? "; give --input FILE" : ""));
 
     LyricBuild build = buildLyrics(content.text, options.input, options.build);
     if (!options.build.strict)
@@ -71,6 +75,9 @@ int main(int argc, char** argv)
         return 1;
     }
     if (!options.check) {
+        if (options.output == kShowDataFolder)
+            if (std::string expected = showFolderExpected(options.output, "--output FOLDER"); !expected.empty())
+                return reportFailure(kTool, expected);
         // Until now a signal ends the tool at once, as nothing is written; from here it asks
         // for a stop, so that the partial files are removed.
         catchStopSignals();

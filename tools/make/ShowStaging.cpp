@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "tools/lib/base/DataFolder.h"
 
 namespace fs = std::filesystem;
@@ -70,7 +72,8 @@ ShowStaging::ShowStaging(fs::path showFolder, fs::path stagingFolder, fs::path s
 }
 
 ShowStaging::ShowStaging(ShowStaging&& other) noexcept
-    : folder(std::move(other.folder)), staging(std::move(other.staging)), scratchFolder(std::move(other.scratchFolder))
+    : folder(std::move(other.folder)), staging(std::move(other.staging)), scratchFolder(std::move(other.scratchFolder)),
+      replacedData(other.replacedData)
 {
     other.staging.clear();
     other.scratchFolder.clear();
@@ -115,5 +118,30 @@ bool ShowStaging::commit(std::string& failure)
             fs::remove(folder, ignored);
         return false;
     }
+    return !hadData || keepReplaced(old, failure);
+}
+
+bool ShowStaging::keepReplaced(const fs::path& old, std::string& failure)
+{
+    // One level of backup: the one before is let go, as the message of the run that made it said.
+    std::error_code error;
+    const fs::path backup = folder / kBackupName;
+    bool older = fs::exists(fs::symlink_status(backup, error));
+    error.clear();
+    if (older)
+        fs::rename(backup, staging / "older", error);
+    if (!error)
+        fs::rename(old, backup, error);
+    if (error) {
+        // The new data/ is in place; the old one goes back beside it under a name of its own
+        // rather than with the staging folder.
+        std::error_code ignored;
+        fs::path kept = folder / ("data.replaced-" + std::to_string(getpid()));
+        fs::rename(old, kept, ignored);
+        failure = backup.string() + ": cannot keep the replaced data/ here: " + error.message() +
+                  (ignored ? "" : "; it is in " + kept.string());
+        return false;
+    }
+    replacedData = true;
     return true;
 }

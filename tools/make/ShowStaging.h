@@ -31,14 +31,23 @@ public:
     // system's temporary folder: a full disk where the show goes must not garble them.
     const std::filesystem::path& scratch() const { return scratchFolder; }
 
-    // Moves the new data/ into FOLDER, replacing its old data/ (and nothing else of FOLDER).
+    // Moves the new data/ into FOLDER, replacing its old data/ (and nothing else of FOLDER). The
+    // old data/ is kept as FOLDER/data.backup, in place of an older backup: a --force must not
+    // lose a file the user edited since the last make.
     bool commit(std::string& failure);
+
+    // Whether commit kept an old data/ as the backup.
+    bool keptBackup() const { return replacedData; }
+
+    static constexpr const char* kBackupName = "data.backup";
 
 private:
     ShowStaging(std::filesystem::path showFolder, std::filesystem::path stagingFolder,
                 std::filesystem::path scratchFolder);
+    bool keepReplaced(const std::filesystem::path& old, std::string& failure);
 
     std::filesystem::path folder;
     std::filesystem::path staging;        // empty once committed or moved from
     std::filesystem::path scratchFolder;  // empty once moved from
+    bool replacedData = false;
 };

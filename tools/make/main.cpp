@@ -74,7 +74,7 @@ std::vector<Option> optionTable(Options& options)
          appendValue(options.fonts.fonts)},
         {"--bpm", "", "N", "the song's tempo, for the background's beat and bar pulses (default 128)", bpm},
         {"--strict", "", "", "make every warning an error", setFlag(options.fonts.strict)},
-        {"--force", "", "", "replace the data/ of an existing FOLDER", setFlag(options.force)},
+        {"--force", "", "", "replace the data/ of an existing FOLDER, keeping the one before as\nFOLDER/data.backup (replacing an older backup)", setFlag(options.force)},
         {"--output", "", "FOLDER", "the show folder to make", storeValue(options.output)},
     };
 }
@@ -263,6 +263,9 @@ int main(int argc, char** argv)
     }
     if (!staging->commit(failure))
         return reportFailure(kTool, failure);
+    if (staging->keptBackup())
+        say((fs::path(options.output) / kShowDataFolder).string() + ": replaced; the one before is kept as " +
+            (fs::path(options.output) / ShowStaging::kBackupName).string());
     say("made " + options.output + ": play it with sovane05 " + options.output + " (from a checkout, scripts/run " +
         options.output + ")");
     return 0;

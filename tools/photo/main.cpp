@@ -10,6 +10,7 @@
 #include "platform/system/StopSignal.h"
 #include "rules/LayoutHeader.h"
 #include "tools/lib/base/CommandLine.h"
+#include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
@@ -28,9 +29,11 @@ constexpr std::string_view kSynopsis =
     "every run.\n"
     "\n";
 
+constexpr const char* kDefaultOutput = "data/photo.png";
+
 struct Options {
     std::vector<std::string> inputs;
-    std::string output = "data/photo.png";
+    std::string output = kDefaultOutput;
     int width = 1920;
     int height = 1080;
 };
@@ -55,6 +58,9 @@ int main(int argc, char** argv)
     if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
     const std::string& output = options.output;
+    if (output == kDefaultOutput)
+        if (std::string expected = showFolderExpected(output, "--output FILE"); !expected.empty())
+            return reportFailure(kTool, expected);
 
     std::vector<Picture> pictures;
     for (const std::string& input : options.inputs) {

@@ -9,10 +9,11 @@ namespace {
 
 // One message of the driver's log after `where`: "<where>[:<line>]: error: <message>", or the
 // driver's own line when it names no severity.
-std::vector<std::string> faultLines(const std::string& where, bool withLine, std::string_view log)
+std::vector<std::string> faultLines(const std::string& where, bool withLine, std::string_view log,
+                                    std::string_view source = {})
 {
     std::vector<std::string> faults;
-    for (const DriverMessage& message : readDriverLog(log, Severity::Error)) {
+    for (const DriverMessage& message : readDriverLog(log, Severity::Error, source)) {
         if (message.severityNamed)
             faults.push_back(formatFinding({where, withLine ? message.line : 0, message.severity, message.message}));
         else
@@ -23,9 +24,9 @@ std::vector<std::string> faultLines(const std::string& where, bool withLine, std
 
 }  // namespace
 
-std::vector<std::string> compileFaults(std::string_view path, std::string_view log)
+std::vector<std::string> compileFaults(std::string_view path, std::string_view log, std::string_view source)
 {
-    std::vector<std::string> faults = faultLines(std::string(path), true, log);
+    std::vector<std::string> faults = faultLines(std::string(path), true, log, source);
     if (faults.empty())
         faults.push_back(std::string(path) + ": does not compile");
     return faults;

@@ -15,8 +15,9 @@ enum class BuildQuality { None, Faulty, Sound };
 // The info log of a shader that did not compile, one line per message, read by the one reader
 // of driver logs (tools/lib/base/DriverLog.h) in any driver's form: Mesa's "0:5(12): error: ..."
 // (source 0, line 5, column 12) becomes "data/white.frag:5: error: ..."; a line that names no
-// severity is kept after the path.
-std::vector<std::string> compileFaults(std::string_view path, std::string_view log);
+// severity is kept after the path. With the compiled `source`, a syntax error goes on the line
+// at fault.
+std::vector<std::string> compileFaults(std::string_view path, std::string_view log, std::string_view source = {});
 
 // The info log of a program whose shaders compiled but which does not link, named by its
 // config line: "data/config.txt:1: program "white" does not link: ...".

@@ -12,10 +12,11 @@
 
 namespace {
 
-std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADERINFOLOGPROC getLog)
+std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getValue, PFNGLGETSHADERINFOLOGPROC getLog,
+                    GLenum lengthName = GL_INFO_LOG_LENGTH)
 {
     GLint length = 0;
-    getValue(object, GL_INFO_LOG_LENGTH, &length);
+    getValue(object, lengthName, &length);
     std::string log(size_t(std::max(length, 0)), '\0');
     GLsizei written = 0;
     if (length > 0)
@@ -128,7 +129,10 @@ void OwnedShow::inspect(const ResourceRegistry& registry, const ShowSources& sou
             GLint stage = 0;
             glGetShaderiv(shaders[i], GL_SHADER_TYPE, &stage);
             const std::string& path = stage == GL_FRAGMENT_SHADER ? source.fragmentPath : source.vertexPath;
-            for (std::string& fault : compileFaults(path, infoLog(shaders[i], glGetShaderiv, glGetShaderInfoLog)))
+            std::string log = infoLog(shaders[i], glGetShaderiv, glGetShaderInfoLog);
+            // The text GL compiled, read the same way, for placing its syntax errors.
+            std::string text = infoLog(shaders[i], glGetShaderiv, glGetShaderSource, GL_SHADER_SOURCE_LENGTH);
+            for (std::string& fault : compileFaults(path, log, text))
                 found.push_back(std::move(fault));
         }
         if (compiled) {

@@ -95,7 +95,10 @@ std::string readConfig()
 // Everything that lives from the window's opening to its closing.
 class Preview {
 public:
-    Preview(SDL_Window* previewWindow, const Options& given) : window(previewWindow), options(given) {}
+    Preview(SDL_Window* previewWindow, const Options& given, const DataFolder& showFolder)
+        : window(previewWindow), options(given), folder(showFolder)
+    {
+    }
 
     // Builds the first show and starts the music; false when nothing can be drawn.
     bool start();
@@ -110,6 +113,7 @@ private:
 
     SDL_Window* window;
     Options options;
+    const DataFolder& folder;
     std::unique_ptr<OwnedShow> shown;
     std::unique_ptr<PreviewMusic> music;
     std::unique_ptr<PreviewClock> clock;
@@ -145,10 +149,10 @@ void Preview::rebuild()
     bool replaces = !shown || replacesShown(shown->quality(), candidate->quality());
     if (candidate->faults() != reported) {
         for (const std::string& line : candidate->faults())
-            say(line);
+            say(folder.asTyped(line));
         reported = candidate->faults();
     }
-    fault = reported.empty() ? "" : reported.front();
+    fault = reported.empty() ? "" : folder.asTyped(reported.front());
     if (replaces) {
         // The old show goes with its context while the new one is current.
         shown = std::move(candidate);
@@ -333,7 +337,7 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        Preview preview(window, options);
+        Preview preview(window, options, folder);
         if (preview.start())
             preview.run();
         else

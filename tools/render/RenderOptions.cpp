@@ -59,7 +59,7 @@ std::string combinationFault(const RenderOptions& options)
     if (options.every && options.to && momentCount(options.from.value_or(0.0), *options.to, *options.every) > kMostFrames)
         return "--every makes more than " + std::to_string(kMostFrames) + " frames";
     if ((options.every || options.at.size() > 1) && !options.output->hasField)
-        return "-o " + quoted(options.output->fill(0)) + ": several frames need a %d field in the name";
+        return "-o " + quoted(options.output->fill(0)) + ": several frames need a %d or %t field in the name";
     return "";
 }
 
@@ -112,7 +112,7 @@ std::vector<Option> renderOptionTable(RenderOptions& options, bool& fpsGiven)
         {"--at", "", "T", "a still at show time T seconds; may be given several times", storeShowTime(options)},
         {"--every", "", "DT", "stills every DT seconds from A to B, both included", every},
         {"--output", "-o", "PATTERN",
-         "where stills go; several need one %d field, which numbers\nthem from 0 in order (frames/%05d.png)", output},
+         "where stills go; several need one field: %d numbers them from 0\nin order (frames/%05d.png), %t names them by show time\n(frames/%t.png gives frames/012.500.png); a folder ending in /\nnames them by time", output},
         {"--video", "", "FILE",
          "an MP4 video: frame k shows time A + k / FPS for every such time\nbefore B, with the music from A to B as AAC",
          storeValue(options.video)},

@@ -24,12 +24,12 @@
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/lib/gl/FrameReader.h"
 #include "tools/lib/gl/RenderTarget.h"
 #include "tools/lib/gl/ShowBuild.h"
 #include "tools/render/FrameTimes.h"
 #include "tools/render/RenderOptions.h"
-#include "tools/render/RenderProgress.h"
 #include "tools/render/VideoEncoder.h"
 
 namespace fs = std::filesystem;
@@ -67,8 +67,20 @@ std::string prepareOutputs(const std::vector<Output>& outputs, bool force)
     return "";
 }
 
+// The bytes the outputs take, for the line that ends a run.
+uintmax_t sizeOf(const std::vector<Output>& outputs)
+{
+    uintmax_t bytes = 0;
+    for (const Output& output : outputs) {
+        std::error_code error;
+        uintmax_t size = fs::file_size(output.path, error);
+        bytes += error ? 0 : size;
+    }
+    return bytes;
+}
+
 // A failure line after progress lines: a line left open on a terminal is ended first.
-int reportFailureAfter(std::optional<RenderProgress>& progress, const std::string& what)
+int reportFailureAfter(std::optional<Progress>& progress, const std::string& what)
 {
     std::fputs(progress ? progress->close().c_str() : "", stderr);
     return reportFailure(kTool, what);
@@ -85,7 +97,7 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 int64_t renderFrames(cg_engine::Demo& demo, FrameReader& reader, int64_t count,
                      const std::function<double(int64_t)>& timeOf,
                      const std::function<bool(int64_t, std::span<const uint8_t>)>& deliver,
-                     std::optional<RenderProgress>& progress)
+                     std::optional<Progress>& progress)
 {
     auto start = std::chrono::steady_clock::now();
     int64_t drawn = 0;
@@ -139,9 +151,9 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
         return failure.empty();
     };
     int64_t count = int64_t(moments.size());
-    std::optional<RenderProgress> progress;
+    std::optional<Progress> progress;
     if (count > 1)
-        progress.emplace(count, isatty(STDERR_FILENO) != 0);
+        progress.emplace(kTool.name, "frames", count, isatty(STDERR_FILENO) != 0);
     int64_t written = renderFrames(
         demo, reader, count, [&](int64_t k) { return moments[size_t(k)]; }, deliver, progress);
     if (!failure.empty())
@@ -152,6 +164,10 @@ int renderStills(cg_engine::Demo& demo, FrameReader& reader, const std::vector<d
                                                     std::to_string(count) + " stills written");
         return 1;
     }
+    std::string what = count == 1 ? outputs.front().shown
+                                  : std::to_string(count) + " stills, " + outputs.front().shown + " … " +
+                                        outputs.back().shown;
+    std::fprintf(stderr, "sovane05-render: wrote %s (%s)\n", what.c_str(), sizeInWords(sizeOf(outputs)).c_str());
     return 0;
 }
 
@@ -169,7 +185,7 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
         return reportFailure(kTool, encoder.failure);
 
     int64_t count = videoFrameCount(settings.from, settings.to, settings.fps);
-    std::optional<RenderProgress> progress(std::in_place, count, isatty(STDERR_FILENO) != 0);
+    std::optional<Progress> progress(std::in_place, kTool.name, "frames", count, isatty(STDERR_FILENO) != 0);
     int64_t sent = renderFrames(
         demo, reader, count, [&](int64_t k) { return videoFrameTime(settings.from, settings.fps, k); },
         [&](int64_t, std::span<const uint8_t> pixels) { return encoder.write(pixels); }, progress);
@@ -187,13 +203,15 @@ int renderVideo(cg_engine::Demo& demo, FrameReader& reader, const VideoSettings&
         failure = file.commit();
     if (!failure.empty())
         return reportFailureAfter(progress, output.shown + ": " + failure);
+    std::fprintf(stderr, "sovane05-render: wrote %s (%.1f s, %s)\n", output.shown.c_str(),
+                 double(count) / settings.fps, sizeInWords(sizeOf({output})).c_str());
     return 0;
 }
 
 // The music's length, read only when it bounds the range: a video, or stills up to its end;
 // 0 when not read. Measured as it streams, so a long song costs no memory and a stop is seen
 // at once. Nothing after reporting, as the show would, a music it cannot load, or after a stop.
-std::optional<double> readMusicEnd(const RenderOptions& options)
+std::optional<double> readMusicEnd(const RenderOptions& options, const DataFolder& folder)
 {
     if (!options.video && !(options.every && !options.to))
         return 0.0;
@@ -204,7 +222,7 @@ std::optional<double> readMusicEnd(const RenderOptions& options)
         return std::nullopt;
     }
     if (!seconds) {
-        reportAsTheShow(std::string(kShowMusicPath) + ": cannot load the music: " + why);
+        reportAsTheShow(folder.asTyped(std::string(kShowMusicPath) + ": cannot load the music: " + why));
         return std::nullopt;
     }
     return *seconds;
@@ -243,7 +261,7 @@ int draw(const RenderOptions& options, const DataFolder& folder, const std::vect
         return reportFailure(kTool, context.failure);
     BuiltShow show = buildShow(options.width, options.height);
     if (!show.failure.empty())
-        return reportAsTheShow(show.failure);
+        return reportAsTheShow(folder.asTyped(show.failure));
     RenderTarget target(options.width, options.height);
     if (!target.complete())
         return reportFailure(kTool, "OpenGL refused a frame buffer of " + std::to_string(options.width) + "x" +
@@ -276,7 +294,7 @@ int render(const RenderOptions& options)
     DataFolder folder(options.data.empty() ? defaultDataFolder(kTool.name) : fs::path(options.data));
     if (!folder.failure.empty())
         return reportFailure(kTool, folder.failure);
-    std::optional<double> musicEnd = readMusicEnd(options);
+    std::optional<double> musicEnd = readMusicEnd(options, folder);
     if (!musicEnd)
         return 1;
     double from = options.from.value_or(0.0);
@@ -284,9 +302,9 @@ int render(const RenderOptions& options)
     std::vector<double> moments;
     std::string failure = chooseMoments(options, from, to, *musicEnd, moments);
     if (!failure.empty())
-        return reportFailure(kTool, failure);
+        return reportFailure(kTool, folder.asTyped(failure));
     for (size_t k = 0; k < moments.size(); ++k) {
-        std::string shown = options.output->fill(int64_t(k));
+        std::string shown = options.output->fill(int64_t(k), moments[k]);
         outputs.push_back({shown, (here / shown).lexically_normal()});
     }
     failure = prepareOutputs(outputs, options.force);

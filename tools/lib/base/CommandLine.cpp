@@ -181,9 +181,15 @@ std::optional<int> answerStandardOption(const Tool& tool, std::string_view argum
     return std::nullopt;
 }
 
+std::string usageErrorText(std::string_view toolName, std::string_view what)
+{
+    std::string name(toolName);
+    return name + ": " + std::string(what) + "\nTry '" + name + " --help'.\n";
+}
+
 int usageError(const Tool& tool, const std::string& what)
 {
-    std::fprintf(stderr, "%.*s: %s\n%s", int(tool.name.size()), tool.name.data(), what.c_str(), tool.usage.c_str());
+    std::fputs(usageErrorText(tool.name, what).c_str(), stderr);
     return 2;
 }
 

@@ -1,8 +1,8 @@
 // The conventions every sovane05 tool keeps on its command line, and the one table each tool
 // describes its options with: the table reads the arguments and makes the --help text.
 // --help (-h) prints the usage on standard output and --version the one version of the
-// project, exit 0; a usage error prints what is wrong and the usage on standard error, exit 2;
-// a reported failure is one line, exit 1. An option that takes a value takes the next argument,
+// project, exit 0; a usage error prints what is wrong and where the help is on standard error,
+// exit 2; a reported failure is one line, exit 1. An option that takes a value takes the next argument,
 // which may not be missing or empty; "--" ends the options, and no tool takes other arguments.
 //
 //   std::vector<Option> optionTable(Options& options)
@@ -101,7 +101,10 @@ std::string_view sovane05Version();
 // Answers --help and --version (0 after printing); nothing for any other argument.
 std::optional<int> answerStandardOption(const Tool& tool, std::string_view argument);
 
-// "<name>: <what>" and the usage on standard error; returns 2.
+// The two lines of a usage error: "<name>: <what>", then "Try '<name> --help'.".
+std::string usageErrorText(std::string_view toolName, std::string_view what);
+
+// The usage error's two lines on standard error; returns 2.
 int usageError(const Tool& tool, const std::string& what);
 
 // "<name>: <what>" on standard error; returns 1.

@@ -46,7 +46,27 @@ fs::path defaultDataFolder(std::string_view toolName)
     return folder;
 }
 
-DataFolder::DataFolder(const fs::path& dataFolder)
+std::string asTyped(std::string_view insideShow, std::string_view typedData)
+{
+    const std::string_view data = kShowDataFolder;
+    while (typedData.size() > 1 && typedData.back() == '/')
+        typedData.remove_suffix(1);
+    if (typedData.empty() || typedData == data || !insideShow.starts_with(data) || insideShow.size() == data.size() ||
+        insideShow[data.size()] != '/')
+        return std::string(insideShow);
+    return std::string(typedData) + std::string(insideShow.substr(data.size()));
+}
+
+std::string showFolderExpected(std::string_view defaultOutput, std::string_view remedy)
+{
+    std::error_code error;
+    if (fs::is_directory(kShowDataFolder, error))
+        return "";
+    return std::string(defaultOutput) + ": no " + kShowDataFolder + "/ folder here: run this in a show folder, or give " +
+           std::string(remedy);
+}
+
+DataFolder::DataFolder(const fs::path& dataFolder) : typed(dataFolder.string())
 {
     std::error_code error;
     startFolder = fs::current_path(error);

@@ -34,6 +34,18 @@ std::filesystem::path runningProgramFolder();
 // tool changes folder.
 std::filesystem::path absoluteFromHere(const std::filesystem::path& path);
 
+// A path inside the show folder as a tool sees it once inside ("data/white.frag"), or a message
+// that starts with one ("data/white.frag:66: error: …"), named as the user would type it from
+// where the command ran, given the data folder as they typed it ("myshow/data" gives
+// "myshow/data/white.frag"). Other text comes back as it is.
+std::string asTyped(std::string_view insideShow, std::string_view typedData);
+
+// "" when the working folder holds a data/ folder for a tool's default output to go in, else
+// what it expected and how to give another, "data/photo.png: no data/ folder here: run this in a
+// show folder, or give --output FILE" for `defaultOutput` "data/photo.png" and `remedy`
+// "--output FILE".
+std::string showFolderExpected(std::string_view defaultOutput, std::string_view remedy);
+
 class DataFolder {
 public:
     // Enters the show folder of `dataFolder`. On failure the working folder is unchanged.
@@ -43,10 +55,14 @@ public:
     DataFolder(const DataFolder&) = delete;
     DataFolder& operator=(const DataFolder&) = delete;
 
+    // A path or message from inside the show folder, as the user would name it (asTyped).
+    std::string asTyped(std::string_view insideShow) const { return ::asTyped(insideShow, typed); }
+
     std::filesystem::path data;    // the data folder, absolute
     std::string failure;           // "DIR: not a folder", or ""
 
 private:
+    std::string typed;  // the data folder as given
     std::filesystem::path startFolder;
     std::filesystem::path linkFolder;
 };

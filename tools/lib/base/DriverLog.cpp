@@ -47,14 +47,17 @@ std::optional<DriverMessage> mesaForm(Cursor cursor)
     std::optional<size_t> line;
     if (!cursor.number() || !cursor.take(":") || !(line = cursor.number()))
         return std::nullopt;
-    if (cursor.take("(") && (!cursor.number() || !cursor.take(")")))
+    std::optional<size_t> column;
+    if (cursor.take("(") && (!(column = cursor.number()) || !cursor.take(")")))
         return std::nullopt;
     if (!cursor.take(": "))
         return std::nullopt;
     std::optional<Severity> severity = cursor.severity(false);
     if (!severity || !cursor.take(": "))
         return std::nullopt;
-    return DriverMessage{*line, *severity, std::string(cursor.rest)};
+    DriverMessage message{*line, *severity, std::string(cursor.rest)};
+    message.column = column.value_or(0);
+    return message;
 }
 
 // "0(12) : error C1008: text"
@@ -94,9 +97,68 @@ DriverMessage plainForm(Cursor cursor, Severity otherwise)
     return {0, otherwise, std::string(cursor.rest), false};
 }
 
+// The code of each line of `source`, comments and surrounding blanks removed; preprocessor lines
+// count as no code.
+std::vector<std::string> codeLines(std::string_view source)
+{
+    std::vector<std::string> lines(1);
+    bool inComment = false;
+    for (size_t i = 0; i < source.size(); ++i) {
+        char c = source[i];
+        char next = i + 1 < source.size() ? source[i + 1] : '\0';
+        if (c == '\n') {
+            lines.emplace_back();
+        } else if (inComment) {
+            if (c == '*' && next == '/') {
+                inComment = false;
+                ++i;
+            }
+        } else if (c == '/' && next == '*') {
+            inComment = true;
+            ++i;
+        } else if (c == '/' && next == '/') {
+            while (i + 1 < source.size() && source[i + 1] != '\n')
+                ++i;
+        } else {
+            lines.back() += c;
+        }
+    }
+    for (std::string& line : lines) {
+        size_t first = line.find_first_not_of(" \t\r");
+        bool noCode = first == std::string::npos || line[first] == '#';
+        line = noCode ? "" : line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
+    }
+    return lines;
+}
+
+// Where a ';' could end the code: after a name, a number, ')' or ']'.
+bool endsWhereASemicolonGoes(const std::string& code)
+{
+    char last = code.empty() ? '\0' : code.back();
+    return std::isalnum(static_cast<unsigned char>(last)) || last == '_' || last == ')' || last == ']';
+}
+
+void placeAtTheFault(DriverMessage& message, const std::vector<std::string>& code)
+{
+    if (message.line < 2 || message.line > code.size() || message.message.find("syntax error") == std::string::npos)
+        return;
+    size_t before = message.line - 1;
+    while (before > 0 && code[before - 1].empty())
+        --before;
+    if (before == 0 || !endsWhereASemicolonGoes(code[before - 1]))
+        return;
+    // Only when the token the parser stopped at starts its line: a fault inside the line is
+    // where the driver says. Mesa counts a line's leading blanks as one column, so its first
+    // token is at column 1 or 2.
+    if (message.column > 2)
+        return;
+    message.message += " (reported on line " + std::to_string(message.line) + ", at the next token)";
+    message.line = before;
+}
+
 }  // namespace
 
-std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwise)
+std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwise, std::string_view source)
 {
     std::vector<DriverMessage> messages;
     while (!log.empty()) {
@@ -131,6 +193,11 @@ std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwis
         });
         if (!repeated)
             messages.push_back(*message);
+    }
+    if (!source.empty()) {
+        std::vector<std::string> code = codeLines(source);
+        for (DriverMessage& message : messages)
+            placeAtTheFault(message, code);
     }
     return messages;
 }

@@ -7,6 +7,12 @@
 //   error: main function not found                    any, no line
 //
 // No GL. The checker reports them as findings, the preview as the faults of a rebuild.
+//
+// A parser reports a syntax error at the token it could not take, so a ';' missing at the end
+// of line 63 is reported on the line of the next token: 66 when two blank or comment lines come
+// between. Given the source, a syntax error whose line starts with that token after a code
+// line that ends where a ';' could go is moved to that code line, the line a user must look at,
+// and says where the driver put it.
 #pragma once
 
 #include <string>
@@ -20,8 +26,10 @@ struct DriverMessage {
     Severity severity = Severity::Error;
     std::string message;
     bool severityNamed = true;  // false: the line names none and `message` is the whole line
+    size_t column = 0;          // Mesa's column, 0 when the driver names none
 };
 
 // One per problem: each non-empty line of `log` once, an indented one joined to the message
-// before it. A line that names no severity takes `otherwise`.
-std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwise);
+// before it. A line that names no severity takes `otherwise`. With the `source` that was
+// compiled, syntax errors are placed where the fault is (above).
+std::vector<DriverMessage> readDriverLog(std::string_view log, Severity otherwise, std::string_view source = {});
