@@ -45,14 +45,15 @@ void expectEntries(const std::vector<LyricEntry>& entries, const std::vector<Exp
     }
 }
 
-// A file of `count` explicit one-entry lines, one second apart.
+// A file of `count` explicit one-entry lines, half a second apart, each shown for 0.4 s.
 std::string numberedLines(int count)
 {
     std::string text;
     for (int i = 0; i < count; ++i) {
         char line[64];
-        std::snprintf(line, sizeof line, "[00:%02d.%02d-00:%02d.%02d] word%d\n", i / 2, (i % 2) * 50, i / 2,
-                      (i % 2) * 50 + 40, i);
+        int second = i / 2;
+        std::snprintf(line, sizeof line, "[%02d:%02d.%02d-%02d:%02d.%02d] word%d\n", second / 60, second % 60,
+                      (i % 2) * 50, second / 60, second % 60, (i % 2) * 50 + 40, i);
         text += line;
     }
     return text;
@@ -204,6 +205,7 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
         std::vector<std::string> warnings;
         std::vector<std::string> errors;
         std::optional<int> count;
+        ShowFit fit = {};
     };
     const Case cases[] = {
         {"byte-order mark, CR LF, tags and text in other scripts",
@@ -233,6 +235,24 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
          {"x.lrc:88: entry 88 'word87' at 0:43.50 is one too many: the show has 87 slots and the lyric scene holds 88 "
           "entries"},
          kLyricEntryCount + 1},
+        {"a whole song keeps its entries up to the music's end",
+         "[00:44.00] In\n[01:50.00] Late\n[02:05.00] After\n",
+         {{44.0, 110.0, "In", 0, 1}, {110.0, 125.0, "Late", 1, 2}},
+         {"x.lrc:3: 1 entry left out: the first, 'After', starts at 2:05.00, after the music ends at 2:00.00"}, {}, {},
+         wholeSongFit(120.0)},
+        {"a part of the song: entries before it are left out and the rest move with it",
+         "[00:50.00] Before\n[00:58.00] Also\n[01:05.00] Kept <01:06.50>too\n[01:35.00] Past\n",
+         {{5.0, 35.0, "Kept", 0, 3}, {6.5, 35.0, "too", 0, 3}},
+         {"x.lrc:2: 2 entries left out: the last, 'Also', starts at 0:58.00, before the part of the song taken begins "
+          "at 1:00.00",
+          "x.lrc:4: 1 entry left out: the first, 'Past', starts at 0:35.00, after the music ends at 0:30.00"},
+         {}, {}, wholeSongFit(30.0, 60.0)},
+        {"a whole song holds 1000 entries", numberedLines(kMostLyricEntries), {}, {}, {}, kMostLyricEntries,
+         wholeSongFit(600.0)},
+        {"the 1001st entry of a whole song is named", numberedLines(kMostLyricEntries + 1), {}, {},
+         {"x.lrc:1001: entry 1001 'word1000' at 8:20.00 is one too many: the show has 1000 slots and the song holds "
+          "1001 entries"},
+         kMostLyricEntries + 1, wholeSongFit(600.0)},
         {"too many words at once are grouped, never inside a word",
          "[00:10.00-00:14.00] a <00:10.10>b <00:10.20>c <00:10.30>d <00:10.40>Sing<00:10.50>ing <00:10.60>e "
          "<00:10.70>f <00:10.80>g <00:10.90>h <00:11.00>i <00:11.10>j <00:11.20>k\n",
@@ -246,7 +266,7 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         LyricParse parse = parseLyrics(c.text, "x.lrc");
-        fitToShow(parse, "x.lrc");
+        fitToShow(parse, "x.lrc", c.fit);
         EXPECT_EQ(parse.errors, c.errors);
         EXPECT_EQ(parse.warnings, c.warnings);
         const std::vector<LyricEntry>& entries = parse.sheet.entries;
@@ -264,6 +284,11 @@ TEST(TextTiming, TheFirstEntryGoesWithTheLastTextureName)
     EXPECT_STREQ(lineTextureName(1).data(), "085");
     EXPECT_STREQ(lineTextureName(43).data(), "043");
     EXPECT_STREQ(lineTextureName(86).data(), "000");
+    // Of N entries, the first shows N − 1.
+    EXPECT_STREQ(lineTextureName(0, 400).data(), "399");
+    EXPECT_STREQ(lineTextureName(399, 400).data(), "000");
+    EXPECT_STREQ(lineTextureName(0, kMostLyricEntries).data(), "999");
+    EXPECT_STREQ(lineTextureName(0, 1).data(), "000");
     std::set<std::string> names;
     for (int i = 0; i < kLyricEntryCount; ++i)
         names.insert(lineTextureName(i).data());

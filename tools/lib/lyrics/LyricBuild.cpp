@@ -126,12 +126,16 @@ std::vector<std::string> defaultFontChain()
 LyricBuild buildLyrics(std::string_view text, std::string_view path, const LyricBuildOptions& options)
 {
     LyricParse parse = parseLyrics(text, path);
-    fitToShow(parse, path);
+    fitToShow(parse, path, options.fit);
     LyricBuild build;
+    build.fit = options.fit;
     build.sheet = std::move(parse.sheet);
     build.errors = std::move(parse.errors);
     build.warnings = std::move(parse.warnings);
-    for (std::string& error : checkSchedule(build.sheet, path))
+    SceneRules rules;
+    rules.sceneEnd = options.fit.sceneEnd;
+    rules.maximumAtOnce = options.fit.maximumAtOnce;
+    for (std::string& error : checkSchedule(build.sheet, path, rules))
         build.errors.push_back(std::move(error));
 
     std::string fontError;
@@ -171,7 +175,8 @@ std::optional<std::string> writeLyrics(const LyricBuild& build, const std::files
     if (failure)
         return (folder / "lyrics").string() + ": cannot create the folder: " + failure.message();
     const LyricSheet& sheet = build.sheet;
-    for (int slot = 0; slot < kLyricEntryCount; ++slot) {
+    const int slots = writtenSlots(build);
+    for (int slot = 0; slot < slots; ++slot) {
         RgbaImage image;
         if (slot < int(sheet.entries.size())) {
             const LyricEntry& entry = sheet.entries[std::size_t(slot)];
@@ -185,17 +190,23 @@ std::optional<std::string> writeLyrics(const LyricBuild& build, const std::files
             image.pixels.assign(16, 0);
             writeLayoutHeader(image.pixels.data(), image.width, {0, 0});
         }
-        std::string path = (folder / "lyrics" / (std::string(lineTextureName(slot).data()) + ".png")).string();
+        std::string path = (folder / "lyrics" / (std::string(lineTextureName(slot, slots).data()) + ".png")).string();
         if (!writePng(path, image.width, image.height, 4, image.pixels.data()))
             return path + ": cannot write the image";
     }
     std::string timingPath = (folder / kTimingFileName).string();
     std::ofstream timing(timingPath, std::ios::binary | std::ios::trunc);
-    timing << formatTextTiming(sheet.entries, kLyricEntryCount);
+    timing << formatTextTiming(sheet.entries, slots);
     timing.close();
     if (!timing)
         return timingPath + ": cannot write the timing file";
     return std::nullopt;
+}
+
+int writtenSlots(const LyricBuild& build)
+{
+    int entries = int(build.sheet.entries.size());
+    return build.fit.fillSlots ? std::max(entries, build.fit.slots) : entries;
 }
 
 std::string summariseLyrics(const LyricBuild& build)
@@ -204,12 +215,15 @@ std::string summariseLyrics(const LyricBuild& build)
         return std::to_string(n) + " " + (n == 1 ? one : many);
     };
     std::size_t used = build.sheet.entries.size();
+    const int slots = build.fit.slots;
     std::string text = count(used, "entry", "entries") + " in " + count(build.sheet.rows.size(), "line", "lines");
-    if (used < std::size_t(kLyricEntryCount))
-        text += ", " + std::to_string(kLyricEntryCount - int(used)) + " of " + std::to_string(kLyricEntryCount) +
-                " slots unused";
+    if (build.fit.fillSlots && used < std::size_t(slots))
+        text += ", " + std::to_string(slots - int(used)) + " of " + std::to_string(slots) + " slots unused";
+    if (build.sheet.leftOutBefore > 0)
+        text += ", " + std::to_string(build.sheet.leftOutBefore) + " left out before the part taken";
     if (build.sheet.leftOut > 0)
-        text += ", " + std::to_string(build.sheet.leftOut) + " left out after the lyric scene";
+        text += ", " + std::to_string(build.sheet.leftOut) + " left out after " +
+                (build.fit.holderName.empty() ? "the lyric scene" : "the end");
     if (!build.warnings.empty())
         text += ", " + count(build.warnings.size(), "warning", "warnings");
     return text;

@@ -22,9 +22,11 @@
 struct LyricBuildOptions {
     std::vector<std::string> fonts;  // tried in order per character; empty: defaultFontChain()
     bool strict = false;             // every warning is an error
+    ShowFit fit;                     // the stock show's lyric scene and 87 slots, or a whole song's
 };
 
 struct LyricBuild {
+    ShowFit fit;  // what it was fitted to
     LyricSheet sheet;
     std::vector<std::string> errors;    // "<path>:<line>: <what>", all of them
     std::vector<std::string> warnings;  // what was changed to fit the show
@@ -40,11 +42,16 @@ std::vector<std::string> defaultFontChain();
 
 LyricBuild buildLyrics(std::string_view text, std::string_view path, const LyricBuildOptions& options = {});
 
-// Writes FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png of a build that is ok.
-// Returns what could not be written, naming the file.
+// Writes FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png of a build that is ok; for a
+// fit that does not fill its slots, one image per entry, the first named highest (lineTextureName
+// of the entry count). Returns what could not be written, naming the file.
 std::optional<std::string> writeLyrics(const LyricBuild& build, const std::filesystem::path& folder);
 
-// One line: "52 entries in 20 lines, 35 of 87 slots unused, 3 left out, 2 warnings".
+// The number of timing pairs and images writeLyrics writes.
+int writtenSlots(const LyricBuild& build);
+
+// One line: "52 entries in 20 lines, 35 of 87 slots unused, 3 left out after the lyric scene,
+// 2 warnings".
 std::string summariseLyrics(const LyricBuild& build);
 
 // A warning as printed: "<path>:<line>: warning: <what>".

@@ -534,6 +534,43 @@ std::string whereIn(std::string_view path, int line)
     return std::string(path) + ":" + std::to_string(line) + ": ";
 }
 
+// Leaves out the entries that start before the part of the song taken, one warning counting
+// them and naming the last, and moves the rest earlier by its start.
+void takePartOfSong(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    if (fit.songStart <= 0.0)
+        return;
+    const LyricEntry* lastEarly = nullptr;
+    int early = 0;
+    for (const LyricEntry& entry : sheet.entries) {
+        if (entry.start >= fit.songStart)
+            continue;
+        ++early;
+        if (lastEarly == nullptr || entry.start >= lastEarly->start)
+            lastEarly = &entry;
+    }
+    if (lastEarly != nullptr) {
+        std::string count = early == 1 ? "1 entry" : std::to_string(early) + " entries";
+        parse.warnings.push_back(whereIn(path, lastEarly->sourceLine) + count + " left out: the last, " +
+                                 quoted(*lastEarly) + ", starts at " + formatLyricSeconds(lastEarly->start) +
+                                 ", before the part of the song taken begins at " + formatLyricSeconds(fit.songStart));
+        keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start >= fit.songStart; });
+    }
+    sheet.leftOutBefore = early;
+    for (LyricEntry& entry : sheet.entries) {
+        entry.start -= fit.songStart;
+        entry.end -= fit.songStart;
+    }
+    for (LyricRow& row : sheet.rows) {
+        // A row the part's start cuts into begins with its first entry that is kept.
+        row.start -= fit.songStart;
+        if (row.start < 0.0)
+            row.start = sheet.entries[std::size_t(row.firstEntry)].start;
+        row.end -= fit.songStart;
+    }
+}
+
 // Leaves out the entries that start at or after the scene's end; one warning counts them and
 // names the first.
 void leaveOutLateEntries(LyricParse& parse, std::string_view path, const ShowFit& fit)
@@ -549,12 +586,12 @@ void leaveOutLateEntries(LyricParse& parse, std::string_view path, const ShowFit
             firstLate = &entry;
     }
     if (firstLate != nullptr) {
-        char sceneEnd[32];
-        std::snprintf(sceneEnd, sizeof sceneEnd, "%g s", fit.sceneEnd);
+        char sceneEnd[64];
+        std::snprintf(sceneEnd, sizeof sceneEnd, "the lyric scene ends at %g s", fit.sceneEnd);
         std::string count = late == 1 ? "1 entry" : std::to_string(late) + " entries";
         parse.warnings.push_back(whereIn(path, firstLate->sourceLine) + count + " left out: the first, " +
                                  quoted(*firstLate) + ", starts at " + formatLyricSeconds(firstLate->start) +
-                                 ", after the lyric scene ends at " + sceneEnd);
+                                 ", after " + (fit.sceneEndName.empty() ? sceneEnd : fit.sceneEndName));
         keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start < fit.sceneEnd; });
     }
     sheet.leftOut = late;
@@ -634,8 +671,21 @@ void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& f
 
 }  // namespace
 
+ShowFit wholeSongFit(double musicEnd, double songStart)
+{
+    ShowFit fit;
+    fit.songStart = songStart;
+    fit.sceneEnd = musicEnd;
+    fit.sceneEndName = "the music ends at " + formatLyricSeconds(musicEnd);
+    fit.holderName = "the song";
+    fit.slots = kMostLyricEntries;
+    fit.fillSlots = false;
+    return fit;
+}
+
 void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
 {
+    takePartOfSong(parse, path, fit);
     leaveOutLateEntries(parse, path, fit);
     groupCrowdedRows(parse, path, fit);
     const LyricSheet& sheet = parse.sheet;
@@ -643,7 +693,8 @@ void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
         const LyricEntry& extra = sheet.entries[std::size_t(fit.slots)];
         parse.errors.push_back(whereIn(path, extra.sourceLine) + "entry " + std::to_string(fit.slots + 1) + " " +
                                quoted(extra) + " at " + formatLyricSeconds(extra.start) +
-                               " is one too many: the show has " + std::to_string(fit.slots) +
-                               " slots and the lyric scene holds " + std::to_string(sheet.entries.size()) + " entries");
+                               " is one too many: the show has " + std::to_string(fit.slots) + " slots and " +
+                               (fit.holderName.empty() ? "the lyric scene" : fit.holderName) + " holds " +
+                               std::to_string(sheet.entries.size()) + " entries");
     }
 }

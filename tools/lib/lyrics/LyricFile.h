@@ -46,6 +46,7 @@ struct LyricSheet {
     int offsetMilliseconds = 0;
     std::optional<long long> lengthMilliseconds;  // the song's length as [length:] gives it
     int leftOut = 0;                              // entries left out after the lyric scene
+    int leftOutBefore = 0;                        // entries left out before the part of the song taken
 };
 
 struct LyricParse {
@@ -58,17 +59,34 @@ struct LyricParse {
 // Parses the whole file: every line with a fault is reported and left out, the rest is read.
 LyricParse parseLyrics(std::string_view text, std::string_view path);
 
-// What the show can hold.
+// What the show can hold. The stock show's lyric scene ends at 45 s and has 87 slots; a show
+// made of a whole song holds its lyrics up to the music's end, in up to 1000 slots.
 struct ShowFit {
-    double sceneEnd = kLyricsEnd;  // entries starting at or after it never show
+    // The part of the song the show plays begins here, in the file's time: every time moves
+    // earlier by it, and entries that start before it are left out.
+    double songStart = 0.0;
+    double sceneEnd = kLyricsEnd;  // entries starting at or after it, once moved, never show
+    // How messages name that end and what holds the entries; empty: "the lyric scene ends at
+    // 45 s" and "the lyric scene".
+    std::string sceneEndName;
+    std::string holderName;
     int maximumAtOnce = kMostLinesAtOnce;
     int slots = kLyricEntryCount;
+    // The timing file fills every slot, those the file leaves unused with windows that never
+    // open, as the stock show reads all 87; a whole song's holds its entries alone.
+    bool fillSlots = true;
 };
 
-// Fits a parsed file to the show: entries that start at or after the lyric scene's end are left
-// out (one warning counts them and names the first), lines whose word stamps would put more
-// than `maximumAtOnce` entries on screen together are grouped into fewer entries of whole
-// words (a warning each), and more entries than slots is an error naming the first too many.
+// A whole song's fit: entries up to `musicEnd` (seconds of the show, after the move by
+// `songStart`), in as many slots as a show with a scene list times.
+ShowFit wholeSongFit(double musicEnd, double songStart = 0.0);
+
+// Fits a parsed file to the show: the part of the song taken (entries before `songStart` left
+// out, one warning counting them and naming the last, the rest moved earlier by it), entries
+// that start at or after the scene's end left out (one warning counts them and names the
+// first), lines whose word stamps would put more than `maximumAtOnce` entries on screen
+// together grouped into fewer entries of whole words (a warning each), and more entries than
+// slots an error naming the first too many.
 void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit = {});
 
 // "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds, also with a colon before the
