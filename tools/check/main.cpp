@@ -62,17 +62,18 @@ bool writeTimeline(const ShowCheck& check, const Options& options)
 {
     TimelineContent content;
     content.timing = &check.timing;
-    for (int line = 0; line < kLyricLineCount; ++line) {
-        if (const CheckedImage* image = check.lineImages[size_t(line)])
-            content.thumbnails[size_t(line)] = &image->thumbnail;
-    }
+    for (const CheckedImage* image : check.lineImages)
+        content.thumbnails.push_back(image != nullptr ? &image->thumbnail : nullptr);
     content.music = check.music ? &*check.music : nullptr;
-    double duration = std::max(kPhotoEnd, check.music ? check.music->seconds() : 0.0);
+    content.scenes = check.timetable.scenes;
+    content.grid = barGridOf(check.backgroundVertex);
+    double duration = std::max(check.timetable.end(), check.music ? check.music->seconds() : 0.0);
     std::string fontError;
     auto font = std::make_unique<Font>(kLabelFont, fontError);
     if (!fontError.empty())
         std::fprintf(stderr, "sovane05-check: %s: %s; the timeline goes unlabelled\n", kLabelFont, fontError.c_str());
-    Canvas picture = drawTimeline(content, layoutTimeline(options.width, options.height, duration),
+    int rows = int(linesInUse(check.timing).size());
+    Canvas picture = drawTimeline(content, layoutTimeline(options.width, options.height, std::max(duration, 1.0), rows),
                                   fontError.empty() ? font.get() : nullptr);
     return writePng(options.timeline.string(), picture.width, picture.height, 4, picture.rgba.data());
 }
