@@ -88,7 +88,7 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
                                        architecture.substr(0, architecture.find('\n')) + ".deb");
 
     std::string depends = runProcess({"dpkg-deb", "--field", package.string(), "Depends"}).out;
-    for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libgl1-mesa-dri",
+    for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libaubio", "libgl1-mesa-dri",
                                "libegl-mesa0", "ffmpeg", "fonts-dejavu-core"})
         EXPECT_NE(depends.find(needed), std::string::npos) << needed << " is not among the dependencies: " << depends;
 

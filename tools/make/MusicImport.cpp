@@ -2,6 +2,8 @@
 // the encoder is the shared audio library's, the final decode the shared GL library's.
 #include "tools/make/MusicImport.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -12,10 +14,14 @@
 #include "tools/lib/audio/Mp3Encoder.h"
 #include "tools/lib/audio/StereoBuffer.h"
 #include "tools/lib/gl/MusicFile.h"
+#include "tools/lib/lyrics/LyricFile.h"
+#include "tools/make/ShowPlan.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr double kRate = 44100.0;
 
 struct ChildResult {
     int exitStatus = -1;   // -1 when it could not run or a signal ended it
@@ -73,10 +79,10 @@ std::optional<std::string> probeFormat(const fs::path& song, const fs::path& scr
     return found.substr(format + 12, found.find('\n', format) - format - 12);
 }
 
-// ffmpeg's samples of the song through LAME into `target`; false, with the reason in `failure`
-// (empty after a stop), when that fails.
-bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path& scratch,
-                    const std::function<bool()>& stopRequested, std::string& failure)
+// ffmpeg's samples of the song, the part `cut` takes, through LAME into `target`; false, with
+// the reason in `failure` (empty after a stop), when that fails.
+bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path& scratch, const MusicCut& cut,
+                    double& songSeconds, const std::function<bool()>& stopRequested, std::string& failure)
 {
     const fs::path samples = scratch / "song.f32";
     ChildResult decode = runChild({"ffmpeg", "-v", "error", "-nostdin", "-y", "-i", song.string(), "-vn", "-ac", "2",
@@ -90,15 +96,28 @@ bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path
     }
     std::string bytes = readText(samples);
     fs::remove(samples);
-    std::size_t frames = bytes.size() / (2 * sizeof(float));
-    if (frames == 0) {
+    const long long songFrames = (long long)(bytes.size() / (2 * sizeof(float)));
+    songSeconds = double(songFrames) / kRate;
+    if (songFrames == 0) {
         failure = song.string() + ": holds no sound";
         return false;
     }
-    compose::StereoBuffer audio(frames);
-    for (std::size_t n = 0; n < frames; ++n) {
-        std::memcpy(&audio.left[n], bytes.data() + n * 2 * sizeof(float), sizeof(float));
-        std::memcpy(&audio.right[n], bytes.data() + (n * 2 + 1) * sizeof(float), sizeof(float));
+    const long long first = std::llround(cut.from * kRate);
+    const long long last = std::min(songFrames, cut.to ? std::llround(*cut.to * kRate) : songFrames);
+    if (first >= last) {
+        failure = song.string() + ": the song is " + formatLyricSeconds(songSeconds) + " long; --from " +
+                  formatLyricSeconds(cut.from) + " leaves nothing of it";
+        return false;
+    }
+    const long long frames = last - first;
+    compose::StereoBuffer audio{std::size_t(frames)};
+    for (long long n = 0; n < frames; ++n) {
+        float gain = float(cutGain(n, frames, first > 0, last < songFrames));
+        std::size_t at = std::size_t(first + n) * 2 * sizeof(float);
+        std::memcpy(&audio.left[std::size_t(n)], bytes.data() + at, sizeof(float));
+        std::memcpy(&audio.right[std::size_t(n)], bytes.data() + at + sizeof(float), sizeof(float));
+        audio.left[std::size_t(n)] *= gain;
+        audio.right[std::size_t(n)] *= gain;
     }
     std::optional<std::vector<unsigned char>> mp3 = compose::encodeMp3(audio, {}, stopRequested);
     if (!mp3)
@@ -113,7 +132,8 @@ bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path
 }  // namespace
 
 std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& target, const fs::path& scratch,
-                                         const std::function<bool()>& stopRequested, std::string& failure)
+                                         const MusicCut& cut, const std::function<bool()>& stopRequested,
+                                         std::string& failure)
 {
     std::optional<std::string> format = probeFormat(song, scratch, failure);
     if (!format)
@@ -122,7 +142,7 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
     music.format = *format;
 
     std::string decodeFailure;
-    if (music.format == "mp3") {
+    if (music.format == "mp3" && !cut.cuts()) {
         std::error_code error;
         fs::copy_file(song, target, fs::copy_options::overwrite_existing, error);
         if (error) {
@@ -131,14 +151,17 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
         }
         if (std::optional<DecodedMusic> decoded = decodeMusic(target.string(), decodeFailure)) {
             music.seconds = decoded->seconds();
+            music.songSeconds = music.seconds;
+            music.decoded = std::move(*decoded);
             return music;
         }
     }
     if (stopRequested())
         return std::nullopt;
 
-    // Anything else, or an MP3 the show's decoder refuses: ffmpeg's samples through LAME.
-    if (!encodeWithLame(song, target, scratch, stopRequested, failure))
+    // Anything else, a part of a song, or an MP3 the show's decoder refuses: ffmpeg's samples
+    // through LAME.
+    if (!encodeWithLame(song, target, scratch, cut, music.songSeconds, stopRequested, failure))
         return std::nullopt;
     std::optional<DecodedMusic> decoded = decodeMusic(target.string(), decodeFailure);
     if (!decoded) {
@@ -147,5 +170,6 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
     }
     music.seconds = decoded->seconds();
     music.reencoded = true;
+    music.decoded = std::move(*decoded);
     return music;
 }
