@@ -25,15 +25,25 @@ TimingRead readTimingPairs(std::FILE* file, double* lineStart, double* lineEnd, 
     return read;
 }
 
-TimingRead readTimingFile(const char* path, double* lineStart, double* lineEnd)
+namespace {
+
+// The file opened for reading, or null after saying on standard error why not.
+std::FILE* openTiming(const char* path)
 {
     OpenedInput opened = openInputFile(path, "r");
-    std::FILE* file = opened.file;
-    if (file == nullptr) {
+    if (opened.file == nullptr)
         std::fprintf(stderr, "sovane05: %s: cannot open the lyric timing (%s); every lyric line stays hidden\n", path,
                      opened.failure.c_str());
+    return opened.file;
+}
+
+}  // namespace
+
+TimingRead readTimingFile(const char* path, double* lineStart, double* lineEnd)
+{
+    std::FILE* file = openTiming(path);
+    if (file == nullptr)
         return {0, "end of file"};
-    }
     TimingRead read = readTimingPairs(file, lineStart, lineEnd, kLyricLineCount);
     std::fclose(file);
     if (read.pairsRead < kLyricLineCount) {
@@ -45,13 +55,9 @@ TimingRead readTimingFile(const char* path, double* lineStart, double* lineEnd)
 
 int readEveryTimingPair(const char* path, double* lineStart, double* lineEnd)
 {
-    OpenedInput opened = openInputFile(path, "r");
-    std::FILE* file = opened.file;
-    if (file == nullptr) {
-        std::fprintf(stderr, "sovane05: %s: cannot open the lyric timing (%s); every lyric line stays hidden\n", path,
-                     opened.failure.c_str());
+    std::FILE* file = openTiming(path);
+    if (file == nullptr)
         return 0;
-    }
     TimingRead read = readTimingPairs(file, lineStart, lineEnd, kMostLyricEntries);
     double more[2] = {0.0, 0.0};
     bool beyond = read.pairsRead == kMostLyricEntries && std::fscanf(file, "%lf %lf", &more[0], &more[1]) > 0;

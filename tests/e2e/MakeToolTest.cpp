@@ -4,7 +4,6 @@
 // only when asked.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/Trace.h"
+#include "tools/lib/lyrics/LyricFile.h"
 
 namespace {
 
@@ -42,30 +42,24 @@ constexpr double kSoloStart = 58.3;
 constexpr double kSoloEnd = 80.3;
 constexpr double kLastLineEnd = 166.3;
 
-std::string lyricTime(double seconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%05.2f", int(seconds) / 60, seconds - 60 * (int(seconds) / 60));
-    return text;
-}
-
 std::string wholeSongLyrics()
 {
     std::string text = "[ti:Whole song]\n";
     int line = 0;
     for (double start = 8.3; start < kLastLineEnd - 1.0; start += 2.0) {
         if (start > kSoloStart - 1.0 && start < kSoloEnd) {
-            text += "[" + lyricTime(kSoloStart) + "]\n";
+            text += "[" + formatLyricSeconds(kSoloStart) + "]\n";
             start = kSoloEnd - 2.0;
             continue;
         }
-        text += "[" + lyricTime(start) + "]";
+        text += "[" + formatLyricSeconds(start) + "]";
         for (int word = 0; word < 4; ++word)
-            text += (word == 0 ? " " : " <" + lyricTime(start + 0.5 * word) + ">") + "w" + std::to_string(line * 4 + word);
+            text += (word == 0 ? " " : " <" + formatLyricSeconds(start + 0.5 * word) + ">") + "w" +
+                    std::to_string(line * 4 + word);
         text += "\n";
         ++line;
     }
-    return text + "[" + lyricTime(kLastLineEnd) + "]\n";
+    return text + "[" + formatLyricSeconds(kLastLineEnd) + "]\n";
 }
 
 // The pixel at the middle of a still: where a photo's single print shows its picture.

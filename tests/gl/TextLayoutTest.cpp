@@ -104,6 +104,24 @@ Rgba referenceBackground(double time, double s, double t, double aspect)
     return {channels[0], channels[1], channels[2], 255};
 }
 
+// The mean of one channel over the rectangle [x0, x1) × [y0, y1), the whole image by default.
+double mean(const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1)
+{
+    x1 = x1 < 0 ? image.width : x1;
+    y1 = y1 < 0 ? image.height : y1;
+    double sum = 0.0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            sum += image.pixels[(std::size_t(y) * image.width + x) * 4 + channel];
+    return sum / ((x1 - x0) * (y1 - y0));
+}
+
+// The light of the middle of a 480×270 frame, where the glow pulses.
+double centreLight(const Image& image)
+{
+    return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
+}
+
 }  // namespace
 
 class TextLayoutTest : public GlTest {
@@ -342,18 +360,6 @@ TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
         drawBackground(time, 0.11f);
         return readTarget(target);
     };
-    auto mean = [](const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
-        x1 = x1 < 0 ? image.width : x1;
-        y1 = y1 < 0 ? image.height : y1;
-        double sum = 0.0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                sum += image.pixels[(std::size_t(y) * image.width + x) * 4 + channel];
-        return sum / ((x1 - x0) * (y1 - y0));
-    };
-    auto centreLight = [&](const Image& image) {
-        return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
-    };
 
     const double beat = kSecondsPerBeat;
     Image early = render(10.0f);
@@ -412,19 +418,7 @@ TEST_F(TextLayoutTest, AMadeBackgroundTakesItsSongsCuesAndKeepsItsLook)
         drawBackground(float(time), 0.11f, program);
         return readTarget(target);
     };
-    auto mean = [](const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
-        x1 = x1 < 0 ? image.width : x1;
-        y1 = y1 < 0 ? image.height : y1;
-        double sum = 0.0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                sum += image.pixels[(std::size_t(y) * image.width + x) * 4 + channel];
-        return sum / ((x1 - x0) * (y1 - y0));
-    };
     auto light = [&](const Image& image) { return mean(image, 0) + mean(image, 1) + mean(image, 2); };
-    auto centreLight = [&](const Image& image) {
-        return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
-    };
     auto warmth = [&](const Image& image) { return mean(image, 0) / mean(image, 2); };
 
     BackgroundCues stockCues;
