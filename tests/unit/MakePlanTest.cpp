@@ -4,6 +4,7 @@
 // the music.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -105,6 +106,13 @@ TEST(MakePlan, BeatsHeardGiveTheTempoAndTheFirstDownbeat)
         }
         return beats;
     };
+    // A tracker on the beat for 20 beats, then on the off-beat for 40.
+    std::pair<std::vector<double>, std::vector<double>> slipped = heard(0.0, 0.5, 20, 0, false);
+    for (double time : heard(10.25, 0.5, 40, 0, false).first) {
+        slipped.first.push_back(time);
+        slipped.second.push_back(1.0);
+    }
+    std::fill(slipped.second.begin(), slipped.second.end(), 1.0);
     struct Case {
         std::string name;
         std::pair<std::vector<double>, std::vector<double>> beats;
@@ -115,6 +123,7 @@ TEST(MakePlan, BeatsHeardGiveTheTempoAndTheFirstDownbeat)
         {"97.5 BPM, the downbeat on the third beat heard", heard(0.3, 60.0 / 97.5, 120, 2, true),
          BeatGrid{97.5, 0.3 + 2 * 60.0 / 97.5}},
         {"a first beat late in the song", heard(7.1, 0.5, 40, 1, false), BeatGrid{120.0, 1.6}},
+        {"on the off-beat for most of the song", slipped, BeatGrid{120.0, 0.25}},
         {"too few beats", heard(0.0, 0.5, 7, 0, false), std::nullopt},
         {"no steady beat", {{0.0, 0.3, 1.4, 1.6, 2.9, 3.0, 4.4, 5.9, 6.0, 7.7}, {}}, std::nullopt},
     };
@@ -126,6 +135,37 @@ TEST(MakePlan, BeatsHeardGiveTheTempoAndTheFirstDownbeat)
         EXPECT_NEAR(grid->beatsPerMinute, c.grid->beatsPerMinute, 0.051) << c.name;
         EXPECT_NEAR(grid->firstDownbeat, c.grid->firstDownbeat, 0.02) << c.name;
         EXPECT_LT(grid->firstDownbeat, 4 * 60.0 / grid->beatsPerMinute) << c.name << ": not the first downbeat";
+    }
+
+    // The music at the grid settles the downbeat: a song whose downbeat at `downbeat` is
+    // loudest, its other beats less, its off-beats least, whatever half beat the grid found.
+    auto song = [](double downbeat, double beat) {
+        return [downbeat, beat](double time) {
+            double halves = (time - downbeat) / (beat / 2.0);
+            long long half = std::llround(halves);
+            if (std::fabs(halves - double(half)) > 0.1)
+                return 0.0;
+            long long inBar = ((half % 8) + 8) % 8;
+            return inBar == 0 ? 4.0 : inBar % 2 == 0 ? 2.0 : 1.0;
+        };
+    };
+    struct Settled {
+        std::string name;
+        BeatGrid found;
+        double downbeat;
+    };
+    const Settled settled[] = {
+        {"found on the off-beat, a little early", BeatGrid{128.0, 0.700}, 0.0},
+        {"found on the third beat", BeatGrid{97.5, 0.3 + 2 * 60.0 / 97.5}, 0.3},
+        {"found right", BeatGrid{120.0, 1.6}, 1.6},
+        {"found half a bar late, the downbeat in the second bar", BeatGrid{120.0, 1.5}, 0.5},
+    };
+    for (const Settled& c : settled) {
+        BeatGrid grid = strongestDownbeat(c.found, 180.0, song(c.downbeat, 60.0 / c.found.beatsPerMinute));
+        EXPECT_EQ(grid.beatsPerMinute, c.found.beatsPerMinute) << c.name;
+        EXPECT_NEAR(std::remainder(grid.firstDownbeat - c.downbeat, grid.secondsPerBar()), 0.0, 0.005) << c.name;
+        EXPECT_GE(grid.firstDownbeat, 0.0) << c.name;
+        EXPECT_LT(grid.firstDownbeat, grid.secondsPerBar()) << c.name << ": not the first downbeat";
     }
 }
 
@@ -151,6 +191,10 @@ TEST(MakePlan, AWholeSongIsLaidOutAsLyricsAndPhotoScenes)
         {"a short intro, lines close together, an outro that is not on a downbeat",
          {{3.0, 6.0, 1.0}, {6.0, 10.0, 1.0}, {10.0, 14.0, 1.0}}, 21.0, {}, {"photo"},
          {"Lyrics 0:00.00-0:14.25", "PhotoCompo 0:14.25-0:21.00 photo"}},
+        {"a line that ends a moment after a downbeat: the picture comes with its end, not a bar later",
+         {{2.0, 6.0, 1.0}, {6.0, 20.28, 14.0}, {32.0, 36.0, 1.0}}, 40.0, {}, {"photo"},
+         {"Lyrics 0:00.00-0:20.28", "PhotoCompo 0:20.28-0:32.00 photo", "Lyrics 0:32.00-0:36.25",
+          "PhotoCompo 0:36.25-0:40.00 photo"}},
         {"singing to the end", {{0.0, 5.0, 1.0}, {5.0, 30.0, 24.8}}, 30.0, {}, {"photo"}, {"Lyrics 0:00.00-0:30.00"}},
         {"no lyrics", {}, 30.0, {}, {"photo2"}, {"PhotoCompo 0:00.00-0:30.00 photo2"}},
         // The second, four bars from 30 s, joins the solo before it and the outro after it, and

@@ -15,6 +15,81 @@ constexpr double kLengthTolerance = 1.0;
 constexpr int kFewestBeats = 8;
 constexpr double kSampleRate = 44100.0;
 
+// A run of beats that keep the beat's spacing, each with its number within the run.
+struct BeatRun {
+    std::vector<double> times;
+    std::vector<double> numbers;
+};
+
+// The beat from runs of beats that keep a steady spacing: the slope of one line per run, all of
+// the same slope, through each beat's number within its run. A missed beat or two only skip a
+// number; a tracker that slips to the off-beat for a while starts a new run, and a rough beat
+// cannot drift, since beats are only numbered within a run. Nothing when fewer than half the
+// beats keep the spacing.
+std::optional<double> steadyBeat(const std::vector<double>& beats, double roughBeat)
+{
+    std::vector<BeatRun> runs(1);
+    runs.back().times.push_back(beats.front());
+    runs.back().numbers.push_back(0.0);
+    for (std::size_t i = 1; i < beats.size(); ++i) {
+        double spacing = (beats[i] - beats[i - 1]) / roughBeat;
+        double whole = std::round(spacing);
+        if (whole < 1.0 || whole > 3.0 || std::fabs(spacing - whole) >= 0.15) {
+            runs.emplace_back();
+            whole = 0.0;
+        }
+        double number = runs.back().numbers.empty() ? 0.0 : runs.back().numbers.back() + whole;
+        runs.back().times.push_back(beats[i]);
+        runs.back().numbers.push_back(number);
+    }
+    double covariance = 0.0;
+    double variance = 0.0;
+    std::size_t inRuns = 0;
+    for (const BeatRun& run : runs) {
+        if (run.times.size() < 4)
+            continue;
+        double count = double(run.times.size());
+        double meanNumber = 0.0;
+        double meanTime = 0.0;
+        for (std::size_t j = 0; j < run.times.size(); ++j) {
+            meanNumber += run.numbers[j] / count;
+            meanTime += run.times[j] / count;
+        }
+        for (std::size_t j = 0; j < run.times.size(); ++j) {
+            covariance += (run.numbers[j] - meanNumber) * (run.times[j] - meanTime);
+            variance += (run.numbers[j] - meanNumber) * (run.numbers[j] - meanNumber);
+        }
+        inRuns += run.times.size();
+    }
+    if (inRuns < std::size_t(kFewestBeats) || 2 * inRuns < beats.size() || variance <= 0.0)
+        return std::nullopt;
+    return covariance / variance;
+}
+
+// Where on the beat most beats fall, as a fraction of it: the fullest tenth of the beat, then
+// the mean direction of the beats within a tenth and a half of it.
+double commonPhase(const std::vector<double>& beats, double beat)
+{
+    auto fractionOf = [beat](double time) { return time / beat - std::floor(time / beat); };
+    int counts[10] = {};
+    for (double time : beats)
+        ++counts[std::min(9, int(fractionOf(time) * 10.0))];
+    int fullest = int(std::max_element(std::begin(counts), std::end(counts)) - std::begin(counts));
+    double centre = (fullest + 0.5) / 10.0;
+    double x = 0.0;
+    double y = 0.0;
+    for (double time : beats) {
+        double offset = fractionOf(time) - centre;
+        offset -= std::round(offset);
+        if (std::fabs(offset) <= 0.15) {
+            x += std::cos(2.0 * std::acos(-1.0) * offset);
+            y += std::sin(2.0 * std::acos(-1.0) * offset);
+        }
+    }
+    double phase = centre + std::atan2(y, x) / (2.0 * std::acos(-1.0));
+    return phase - std::floor(phase);
+}
+
 }  // namespace
 
 std::optional<BeatGrid> fitBeatGrid(const std::vector<double>& beats, const std::vector<double>& strengths)
@@ -28,49 +103,46 @@ std::optional<BeatGrid> fitBeatGrid(const std::vector<double>& beats, const std:
     const double roughBeat = spacings[spacings.size() / 2];
     if (!(roughBeat >= 0.2 && roughBeat <= 2.0))
         return std::nullopt;
-
-    // Each beat's number on that grid, counted from its neighbour so that a rough beat cannot
-    // drift, then the line through all of them: its slope is the beat, steadier than any one
-    // spacing, and a missed beat only skips a number.
-    std::vector<double> numbers = {0.0};
-    for (std::size_t i = 1; i < beats.size(); ++i)
-        numbers.push_back(numbers.back() + std::max(1.0, std::round((beats[i] - beats[i - 1]) / roughBeat)));
-    const double count = double(beats.size());
-    double meanNumber = 0.0;
-    double meanTime = 0.0;
-    for (std::size_t i = 0; i < beats.size(); ++i) {
-        meanNumber += numbers[i] / count;
-        meanTime += beats[i] / count;
-    }
-    double covariance = 0.0;
-    double variance = 0.0;
-    for (std::size_t i = 0; i < beats.size(); ++i) {
-        covariance += (numbers[i] - meanNumber) * (beats[i] - meanTime);
-        variance += (numbers[i] - meanNumber) * (numbers[i] - meanNumber);
-    }
-    if (variance <= 0.0)
+    std::optional<double> beat = steadyBeat(beats, roughBeat);
+    if (!beat)
         return std::nullopt;
-    const double beat = covariance / variance;
-    const double origin = meanTime - beat * meanNumber;
-    // Beats that keep no steady spacing leave most of them far from the line.
-    std::vector<double> misses;
-    for (std::size_t i = 0; i < beats.size(); ++i)
-        misses.push_back(std::fabs(beats[i] - (origin + beat * numbers[i])));
-    std::nth_element(misses.begin(), misses.begin() + std::ptrdiff_t(misses.size() / 2), misses.end());
-    if (misses[misses.size() / 2] > 0.1 * beat)
-        return std::nullopt;
+    const double phase = commonPhase(beats, *beat) * *beat;
 
-    // Of the four beats of a bar, the downbeat is taken to be the strongest.
-    double phase = origin - std::floor(origin / beat) * beat;
+    // Of the four beats of a bar, the downbeat is taken to be the strongest, counting the beats
+    // that fall on the grid.
     double strength[4] = {0.0, 0.0, 0.0, 0.0};
     for (std::size_t i = 0; i < beats.size() && i < strengths.size(); ++i) {
-        long long index = std::llround((beats[i] - phase) / beat);
+        double number = (beats[i] - phase) / *beat;
+        if (std::fabs(number - std::round(number)) > 0.15)
+            continue;
+        long long index = std::llround(number);
         strength[((index % 4) + 4) % 4] += strengths[i];
     }
     int downbeat = int(std::max_element(std::begin(strength), std::end(strength)) - std::begin(strength));
     BeatGrid grid;
-    grid.beatsPerMinute = std::round(60.0 / beat * 10.0) / 10.0;
-    grid.firstDownbeat = phase + downbeat * beat;
+    grid.beatsPerMinute = std::round(60.0 / *beat * 10.0) / 10.0;
+    grid.firstDownbeat = phase + downbeat * *beat;
+    return grid;
+}
+
+BeatGrid strongestDownbeat(BeatGrid grid, double seconds, const std::function<double(double)>& strengthAt)
+{
+    const double halfBeat = 30.0 / grid.beatsPerMinute;
+    const double bar = grid.secondsPerBar();
+    double bestLoudness = -1.0;
+    double bestDownbeat = grid.firstDownbeat;
+    for (int half = 0; half < 8; ++half) {
+        double first = std::fmod(grid.firstDownbeat + half * halfBeat, bar);
+        double loudness = 0.0;
+        int count = 0;
+        for (double time = first; time < seconds; time += bar, ++count)
+            loudness += strengthAt(time);
+        if (count > 0 && loudness / count > bestLoudness) {
+            bestLoudness = loudness / count;
+            bestDownbeat = first;
+        }
+    }
+    grid.firstDownbeat = bestDownbeat;
     return grid;
 }
 

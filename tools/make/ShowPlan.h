@@ -3,6 +3,7 @@
 // made show's config, and what the lyric file says against the music.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,11 +11,18 @@
 
 #include "tools/make/SongLayout.h"
 
-// The tempo and first downbeat that fit beats found at `beats` (seconds, rising): the median
-// spacing of neighbouring beats, the phase the beats agree on, and of the four beats of a bar
-// the one whose beats are strongest (`strengths`, one per beat). Nothing when fewer than eight
-// beats were found or they keep no steady spacing.
+// The tempo and first downbeat that fit beats found at `beats` (seconds, rising): the spacing
+// of the runs of beats that keep it, the phase most beats agree on (a tracker may slip to the
+// off-beat for a while), and of the four beats of a bar the one whose beats are strongest
+// (`strengths`, one per beat). Nothing when fewer than eight beats were found or fewer than half
+// of them keep a steady spacing.
 std::optional<BeatGrid> fitBeatGrid(const std::vector<double>& beats, const std::vector<double>& strengths);
+
+// `grid` with its first downbeat where the music is strongest: of the eight half beats of a
+// bar, the one whose moments over the `seconds` of the song are loudest on average
+// (`strengthAt`, seconds to loudness). A tracker may follow the off-beat for most of a song, and
+// the loudness just after the beats it heard is too rough to tell; the music at the grid is not.
+BeatGrid strongestDownbeat(BeatGrid grid, double seconds, const std::function<double(double)>& strengthAt);
 
 // The gain of sample `frame` of a part of `frames` samples cut out of a song at 44.1 kHz: a
 // short fade in when the part starts inside the song, a fade out when it ends inside it, 1

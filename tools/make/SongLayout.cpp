@@ -12,11 +12,14 @@ struct Window {
     double end = 0.0;
 };
 
-// The first downbeat at or after `time`.
+// The first downbeat at or after `time`, or `time` itself when a downbeat falls a moment before
+// it: a line's end in a lyric file and a beat found in the music are both a few milliseconds
+// rough, and a scene that waited a whole bar for the next downbeat would come late.
 double nextDownbeat(const BeatGrid& grid, double time)
 {
-    double bars = std::ceil((time - grid.firstDownbeat) / grid.secondsPerBar() - 1e-9);
-    return grid.firstDownbeat + bars * grid.secondsPerBar();
+    const double slack = 0.1 * grid.secondsPerBar() / 4.0;
+    double bars = std::ceil((time - slack - grid.firstDownbeat) / grid.secondsPerBar() - 1e-9);
+    return std::max(time, grid.firstDownbeat + bars * grid.secondsPerBar());
 }
 
 // Where singing stops for a while: the intro before the first line, each gap of at least four

@@ -25,7 +25,9 @@ double mono(const DecodedMusic& music, int64_t frame)
     return (music.samples[size_t(frame) * 2] + music.samples[size_t(frame) * 2 + 1]) / 65536.0;
 }
 
-double strengthAt(const DecodedMusic& music, double seconds)
+}  // namespace
+
+double loudnessAfter(const DecodedMusic& music, double seconds)
 {
     int64_t first = std::clamp<int64_t>(int64_t(seconds * DecodedMusic::kSampleRate), 0, music.frames());
     int64_t last = std::min(music.frames(), first + kStrengthFrames);
@@ -34,6 +36,8 @@ double strengthAt(const DecodedMusic& music, double seconds)
         power += mono(music, frame) * mono(music, frame);
     return last > first ? power / double(last - first) : 0.0;
 }
+
+namespace {
 
 // aubio says what it cannot do on its own standard error; the tool says it in its own words.
 void quiet(int, const char_t*, void*) {}
@@ -58,7 +62,7 @@ HeardBeats findBeats(const DecodedMusic& music)
             double beat = aubio_tempo_get_last_s(tempo.get());
             if (heard.times.empty() || beat > heard.times.back()) {
                 heard.times.push_back(beat);
-                heard.strengths.push_back(strengthAt(music, beat));
+                heard.strengths.push_back(loudnessAfter(music, beat));
             }
         }
     }

@@ -13,3 +13,6 @@ struct HeardBeats {
 };
 
 HeardBeats findBeats(const DecodedMusic& music);
+
+// The mean square of the music's 60 ms from `seconds` on (0 outside it).
+double loudnessAfter(const DecodedMusic& music, double seconds);

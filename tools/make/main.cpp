@@ -210,7 +210,8 @@ std::optional<BeatGrid> findGrid(const Options& options, const ImportedMusic& mu
         HeardBeats beats = findBeats(music.decoded);
         std::optional<BeatGrid> found = fitBeatGrid(beats.times, beats.strengths);
         if (found) {
-            grid = *found;
+            grid = strongestDownbeat(*found, music.seconds,
+                                     [&music](double seconds) { return loudnessAfter(music.decoded, seconds); });
             how = "found by aubio in " + std::to_string(beats.times.size()) + " beats";
         } else if (warn(options, options.music,
                         "no steady beat found: the background keeps 128 BPM from 0 s; --bpm N and --downbeat T set them")) {
