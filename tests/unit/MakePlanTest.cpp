@@ -137,6 +137,17 @@ TEST(MakePlan, BeatsHeardGiveTheTempoAndTheFirstDownbeat)
         EXPECT_LT(grid->firstDownbeat, 4 * 60.0 / grid->beatsPerMinute) << c.name << ": not the first downbeat";
     }
 
+    // A tracker whose own beat runs a little fast drifts early and catches up every 53 beats, by
+    // a beat and a fifth; in every other run it follows the off-beat for nine beats. The tempo
+    // is still the song's.
+    std::vector<double> drifting;
+    for (int run = 0; run < 7; ++run)
+        for (int i = 0; i < 53; ++i)
+            drifting.push_back(0.3 + run * 26.5 + i * 0.498 - (run % 2 == 1 && i >= 20 && i < 29 ? 0.25 : 0.0));
+    std::optional<BeatGrid> drifted = fitBeatGrid(drifting, std::vector<double>(drifting.size(), 1.0));
+    ASSERT_TRUE(drifted);
+    EXPECT_NEAR(drifted->beatsPerMinute, 120.0, 0.051);
+
     // The music at the grid settles the downbeat: a song whose downbeat at `downbeat` is
     // loudest, its other beats less, its off-beats least, whatever half beat the grid found.
     auto song = [](double downbeat, double beat) {

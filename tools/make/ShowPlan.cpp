@@ -15,55 +15,46 @@ constexpr double kLengthTolerance = 1.0;
 constexpr int kFewestBeats = 8;
 constexpr double kSampleRate = 44100.0;
 
-// A run of beats that keep the beat's spacing, each with its number within the run.
-struct BeatRun {
-    std::vector<double> times;
-    std::vector<double> numbers;
-};
+// How well beats heard at `beats` keep a half beat of `halfBeat` seconds: the length of the mean
+// of their phases on it, 1 when every beat falls on the half-beat grid, near 0 for beats at
+// random. On half beats, a tracker that follows the off-beat for a while keeps to the grid.
+double halfBeatKeeping(const std::vector<double>& beats, double halfBeat)
+{
+    const double tau = 2.0 * std::acos(-1.0);
+    double x = 0.0;
+    double y = 0.0;
+    for (double time : beats) {
+        x += std::cos(tau * time / halfBeat);
+        y += std::sin(tau * time / halfBeat);
+    }
+    return std::hypot(x, y) / double(beats.size());
+}
 
-// The beat from runs of beats that keep a steady spacing: the slope of one line per run, all of
-// the same slope, through each beat's number within its run. A missed beat or two only skip a
-// number; a tracker that slips to the off-beat for a while starts a new run, and a rough beat
-// cannot drift, since beats are only numbered within a run. Nothing when fewer than half the
-// beats keep the spacing.
+// The beat the beats keep best over the whole song, within 5 % of the `roughBeat` of their
+// spacings: a tracker's own beat may run a little fast, drifting early and catching up, so
+// neither one spacing nor a run of them says the song's tempo, all the beats together do.
+// Nothing when no beat near it keeps most of them to its grid.
 std::optional<double> steadyBeat(const std::vector<double>& beats, double roughBeat)
 {
-    std::vector<BeatRun> runs(1);
-    runs.back().times.push_back(beats.front());
-    runs.back().numbers.push_back(0.0);
-    for (std::size_t i = 1; i < beats.size(); ++i) {
-        double spacing = (beats[i] - beats[i - 1]) / roughBeat;
-        double whole = std::round(spacing);
-        if (whole < 1.0 || whole > 3.0 || std::fabs(spacing - whole) >= 0.15) {
-            runs.emplace_back();
-            whole = 0.0;
+    const double span = beats.back() - beats.front();
+    // Steps of a quarter of the width of the peak a song of this length gives.
+    const double step = 0.25 * (roughBeat / 2.0) / std::max(span, roughBeat);
+    double best = 1.0;
+    double bestKeeping = -1.0;
+    auto search = [&](double from, double to, double by) {
+        for (double scale = from; scale <= to; scale += by) {
+            double keeping = halfBeatKeeping(beats, roughBeat * scale / 2.0);
+            if (keeping > bestKeeping) {
+                bestKeeping = keeping;
+                best = scale;
+            }
         }
-        double number = runs.back().numbers.empty() ? 0.0 : runs.back().numbers.back() + whole;
-        runs.back().times.push_back(beats[i]);
-        runs.back().numbers.push_back(number);
-    }
-    double covariance = 0.0;
-    double variance = 0.0;
-    std::size_t inRuns = 0;
-    for (const BeatRun& run : runs) {
-        if (run.times.size() < 4)
-            continue;
-        double count = double(run.times.size());
-        double meanNumber = 0.0;
-        double meanTime = 0.0;
-        for (std::size_t j = 0; j < run.times.size(); ++j) {
-            meanNumber += run.numbers[j] / count;
-            meanTime += run.times[j] / count;
-        }
-        for (std::size_t j = 0; j < run.times.size(); ++j) {
-            covariance += (run.numbers[j] - meanNumber) * (run.times[j] - meanTime);
-            variance += (run.numbers[j] - meanNumber) * (run.numbers[j] - meanNumber);
-        }
-        inRuns += run.times.size();
-    }
-    if (inRuns < std::size_t(kFewestBeats) || 2 * inRuns < beats.size() || variance <= 0.0)
+    };
+    search(0.95, 1.05, step);
+    search(best - step, best + step, step / 20.0);
+    if (bestKeeping < 0.5)
         return std::nullopt;
-    return covariance / variance;
+    return roughBeat * best;
 }
 
 // Where on the beat most beats fall, as a fraction of it: the fullest tenth of the beat, then

@@ -11,11 +11,11 @@
 
 #include "tools/make/SongLayout.h"
 
-// The tempo and first downbeat that fit beats found at `beats` (seconds, rising): the spacing
-// of the runs of beats that keep it, the phase most beats agree on (a tracker may slip to the
-// off-beat for a while), and of the four beats of a bar the one whose beats are strongest
-// (`strengths`, one per beat). Nothing when fewer than eight beats were found or fewer than half
-// of them keep a steady spacing.
+// The tempo and first downbeat that fit beats found at `beats` (seconds, rising): the beat near
+// their spacing whose half-beat grid most of them keep over the whole song (a tracker may run a
+// little fast, or follow the off-beat for a while), the phase most beats agree on, and of the
+// four beats of a bar the one whose beats are strongest (`strengths`, one per beat). Nothing
+// when fewer than eight beats were found or no beat keeps most of them to its grid.
 std::optional<BeatGrid> fitBeatGrid(const std::vector<double>& beats, const std::vector<double>& strengths);
 
 // `grid` with its first downbeat where the music is strongest: of the eight half beats of a
