@@ -8,9 +8,11 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "bench/BenchFigures.h"
 #include "bench/MadeShow.h"
@@ -42,10 +44,34 @@ SystemCounts countFrames(const OffscreenContext& context, cg_engine::Demo& demo,
     return stopCounting();
 }
 
+// Waits until Mesa's cache thread has written what start-up compiled: no file half-written and
+// the count of files in `cache` the same for a second. Its writes belong to start-up, however
+// late they land; counted in the frames, they would hide what the frames themselves open.
+void awaitShaderCache(const std::filesystem::path& cache)
+{
+    auto settled = [&cache]() {
+        std::size_t files = 0;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(cache, error)) {
+            if (entry.path().extension() == ".tmp")
+                return std::size_t(-1);
+            files += entry.is_regular_file() ? 1 : 0;
+        }
+        return files;
+    };
+    std::size_t last = settled();
+    for (int quiet = 0; quiet < 5;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::size_t now = settled();
+        quiet = now == last && now != std::size_t(-1) ? quiet + 1 : 0;
+        last = now;
+    }
+}
+
 // The show of `folder` built as sovane05 builds it, warmed up in the default frame buffer of a
-// 1920×1080 window, then the frame loop's steps for 1000 moments spread over the whole show: the
-// event queue drained, the dispatch, the swap, each frame finished. Mesa's shader cache is on, in
-// a folder of its own, as on a user's machine.
+// 1920×1080 window, Mesa's cache written, then the frame loop's steps for 1000 moments spread over
+// the whole show: the event queue drained, the dispatch, the swap, each frame finished. Mesa's
+// shader cache is on, in a folder of its own, as on a user's machine.
 void countFrameLoop(benchmark::State& state, const std::filesystem::path& folder, double seconds, const std::string& what)
 {
     TempDir cache;
@@ -61,6 +87,7 @@ void countFrameLoop(benchmark::State& state, const std::filesystem::path& folder
         state.SkipWithError(show.failure.c_str());
         return;
     }
+    awaitShaderCache(cache.path());
     SystemCounts counts;
     for (auto _ : state)
         counts = countFrames(context, *show.demo, seconds);
