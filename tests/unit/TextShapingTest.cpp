@@ -226,6 +226,8 @@ TEST(TextShaping, MixedLinesRunInTheirOwnDirectionsAndTakeWholeClustersFromOneFo
         // A keycap is one cluster: the digit goes to the emoji font with its selector and cap,
         // though the first font has a digit.
         {"a keycap", "1\uFE0F\u20E3", {kDejaVuBold, kEmoji}, {{0, 1}}, {0}},
+        // An emoji is drawn in colour; the space after it and a heart without a selector are text.
+        {"emoji and text", "\U0001F600 \u2764", {kDejaVuBold, kEmoji}, {{0, 1}, {4, 0}, {5, 0}}, {0, 4, 5}},
         // Digits after Arabic letters are Arabic numbers, and the space between takes their
         // direction, so the number is drawn to the left of the word; lam and alef form one glyph.
         {"Arabic inside an English line", "I say " + arabicWord + " 42", {kArabic, kDejaVuBold},

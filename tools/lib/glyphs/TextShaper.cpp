@@ -113,11 +113,13 @@ bool neutral(const std::vector<CodePoint>& points, std::size_t first, std::size_
 }
 
 // Code points [first, last): the first face with all of them, colour faces first for emoji;
-// spaces and punctuation keep the face before them where it has them.
+// spaces and punctuation keep the face before them where it has them, unless that is a colour
+// face, whose spaces are as wide as its emoji and whose symbols are pictures.
 std::optional<std::size_t> faceFor(const FontChain& fonts, const std::vector<CodePoint>& points, std::size_t first,
                                    std::size_t last, std::optional<std::size_t> previous)
 {
-    if (previous && neutral(points, first, last) && covers(fonts, *previous, points, first, last))
+    if (previous && !fonts.isColour(*previous) && neutral(points, first, last) &&
+        covers(fonts, *previous, points, first, last))
         return previous;
     for (int pass = emojiPresentation(points, first, last) ? 0 : 1; pass < 2; ++pass)
         for (std::size_t face = 0; face < fonts.size(); ++face)
