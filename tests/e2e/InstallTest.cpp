@@ -91,6 +91,8 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
     for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libaubio", "libgl1-mesa-dri",
                                "libegl-mesa0", "ffmpeg", "fonts-dejavu-core"})
         EXPECT_NE(depends.find(needed), std::string::npos) << needed << " is not among the dependencies: " << depends;
+    std::string recommends = runProcess({"dpkg-deb", "--field", package.string(), "Recommends"}).out;
+    EXPECT_NE(recommends.find("fonts-noto-cjk"), std::string::npos) << "recommends: " << recommends;
 
     std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
     for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",
