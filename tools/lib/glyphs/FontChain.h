@@ -31,7 +31,8 @@ public:
     const std::vector<FontProblem>& problems() const { return openProblems; }
     std::size_t size() const { return faces.size(); }
 
-    // Sets every face to `pixels`; the first face that cannot take the size, if any.
+    // Sets every face to `pixels`, which shaping and rasterising need first; the first face that
+    // cannot take the size, if any.
     std::optional<FontProblem> setPixelSize(int pixels);
     int pixelSize() const { return pixels; }
 

@@ -166,7 +166,7 @@ std::vector<std::size_t> chooseFaces(const FontChain& fonts, std::string_view ut
             continue;
         }
         auto cluster = std::upper_bound(clusters.begin(), clusters.end(), words[w - 1]);
-        for (std::size_t begin = words[w - 1]; begin < words[w]; begin = *cluster++) {
+        for (std::size_t begin = words[w - 1]; begin < words[w] && cluster != clusters.end(); begin = *cluster++) {
             auto [first, last] = pointRange(points, begin, *cluster);
             std::optional<std::size_t> face = faceFor(fonts, points, first, last, previous);
             if (!face) {

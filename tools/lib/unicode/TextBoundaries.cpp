@@ -47,6 +47,16 @@ bool writtenWithoutSpaces(char32_t codePoint)
            uscript_hasScript(character, USCRIPT_KATAKANA);
 }
 
+// Sorted, without repeats, and with the text's start and end, even where ICU failed.
+std::vector<std::size_t> spanning(std::vector<std::size_t> offsets, std::size_t end)
+{
+    offsets.push_back(0);
+    offsets.push_back(end);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    return offsets;
+}
+
 }  // namespace
 
 std::vector<std::size_t> graphemeBoundaries(std::string_view utf8)
@@ -54,7 +64,7 @@ std::vector<std::size_t> graphemeBoundaries(std::string_view utf8)
     std::vector<std::size_t> offsets;
     for (const auto& [offset, status] : boundaries(UBRK_CHARACTER, utf8))
         offsets.push_back(offset);
-    return offsets.empty() ? std::vector<std::size_t>{0} : offsets;
+    return spanning(std::move(offsets), utf8.size());
 }
 
 std::vector<std::size_t> wordBoundaries(std::string_view utf8)
@@ -80,9 +90,7 @@ std::vector<std::size_t> wordBoundaries(std::string_view utf8)
                 offsets.erase(std::remove(offsets.begin(), offsets.end(), after.begin), offsets.end());
         }
     }
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    return offsets.empty() ? std::vector<std::size_t>{0} : offsets;
+    return spanning(std::move(offsets), utf8.size());
 }
 
 std::vector<LineBreak> lineBreaks(std::string_view utf8)

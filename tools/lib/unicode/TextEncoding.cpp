@@ -85,7 +85,8 @@ void convert(std::string_view bytes, const std::string& encoding, bool given, De
 {
     iconv_t converter = iconv_open("UTF-8", encoding.c_str());
     if (converter == iconv_t(-1)) {
-        text.error = "the encoding '" + encoding + "' is not one this system can convert ('iconv -l' lists them)";
+        text.error = (given ? "the encoding '" + encoding + "'" : "the file's encoding, " + encoding + ",") +
+                     " is not one this system can convert ('iconv -l' lists those it can): save the file as UTF-8";
         return;
     }
     text.encoding = encoding;
