@@ -69,27 +69,28 @@ std::vector<std::size_t> graphemeBoundaries(std::string_view utf8)
 
 std::vector<std::size_t> wordBoundaries(std::string_view utf8)
 {
-    std::vector<std::size_t> offsets;
+    // Byte by byte, so the cost stays in proportion to the text.
+    std::vector<char> boundary(utf8.size() + 1, 0);
     for (const auto& [offset, status] : boundaries(UBRK_WORD, utf8))
-        offsets.push_back(offset);
+        boundary[offset] = 1;
     std::optional<std::vector<CodePoint>> points = decodeUtf8(utf8);
     if (points) {
-        std::vector<LineBreak> breaks = lineBreaks(utf8);
+        std::vector<char> breakable(utf8.size() + 1, 0);
+        for (const LineBreak& line : lineBreaks(utf8))
+            breakable[line.offset] = 1;
         for (std::size_t i = 1; i < points->size(); ++i) {
             const CodePoint& before = (*points)[i - 1];
             const CodePoint& after = (*points)[i];
-            bool breakable = std::any_of(breaks.begin(), breaks.end(),
-                                         [&](const LineBreak& line) { return line.offset == after.begin; });
-            if (!writtenWithoutSpaces(before.value) || !writtenWithoutSpaces(after.value))
-                continue;
             // Between two such characters the line-break rules decide: they keep the long-vowel
             // mark and small kana with the character before, where a dictionary may not.
-            if (breakable)
-                offsets.push_back(after.begin);
-            else
-                offsets.erase(std::remove(offsets.begin(), offsets.end(), after.begin), offsets.end());
+            if (writtenWithoutSpaces(before.value) && writtenWithoutSpaces(after.value))
+                boundary[after.begin] = breakable[after.begin];
         }
     }
+    std::vector<std::size_t> offsets;
+    for (std::size_t offset = 0; offset < boundary.size(); ++offset)
+        if (boundary[offset] != 0)
+            offsets.push_back(offset);
     return spanning(std::move(offsets), utf8.size());
 }
 

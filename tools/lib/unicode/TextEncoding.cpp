@@ -27,17 +27,25 @@ constexpr ByteOrderMark kMarks[] = {
     {"\xFE\xFF", "UTF-16BE"},
 };
 
-int lineAt(const std::string& decoded)
-{
-    int line = 1;
-    for (char c : decoded)
-        line += c == '\n';
-    return line;
-}
+// The line the decoded text has reached, counted on from where it was last asked, so a file full
+// of bad bytes costs no more than a clean one.
+class LineCounter {
+public:
+    int lineAt(const std::string& decoded)
+    {
+        for (; counted < decoded.size(); ++counted)
+            line += decoded[counted] == '\n';
+        return line;
+    }
 
-void noteInvalid(DecodedText& text, const std::string& what)
+private:
+    std::size_t counted = 0;
+    int line = 1;
+};
+
+void noteInvalid(DecodedText& text, LineCounter& lines, const std::string& what)
 {
-    int line = lineAt(text.utf8);
+    int line = lines.lineAt(text.utf8);
     if (text.invalid.empty() || text.invalid.back().line != line)
         text.invalid.push_back({line, what});
     appendUtf8(text.utf8, kReplacementCharacter);
@@ -67,11 +75,13 @@ std::size_t unitOf(std::string_view encoding)
 void keepUtf8(std::string_view bytes, DecodedText& text)
 {
     text.encoding = "UTF-8";
+    LineCounter lines;
+    std::string what = notText("UTF-8", false);
     std::size_t at = 0;
     while (at < bytes.size()) {
         std::size_t length = utf8SequenceLength(bytes, at);
         if (length == 0) {
-            noteInvalid(text, notText("UTF-8", false));
+            noteInvalid(text, lines, what);
             ++at;
             continue;
         }
@@ -90,6 +100,7 @@ void convert(std::string_view bytes, const std::string& encoding, bool given, De
         return;
     }
     text.encoding = encoding;
+    LineCounter lines;
     char buffer[4096];
     auto* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
@@ -102,7 +113,7 @@ void convert(std::string_view bytes, const std::string& encoding, bool given, De
         if (done != std::size_t(-1) || failure == E2BIG)
             continue;
         // A refused sequence, or one cut off by the end of the file.
-        noteInvalid(text, notText(encoding, given));
+        noteInvalid(text, lines, notText(encoding, given));
         std::size_t skip = failure == EINVAL ? inLeft : std::min(unitOf(encoding), inLeft);
         in += skip;
         inLeft -= skip;
