@@ -7,9 +7,11 @@
 #include <sstream>
 #include <string>
 
+#include "tools/lib/glyphs/FontChain.h"
+#include "tools/lib/glyphs/GlyphRaster.h"
 #include "tools/lib/lyrics/LyricFile.h"
 #include "tools/lib/lyrics/LyricImage.h"
-#include "tools/lib/lyrics/TextRaster.h"
+#include "tools/lib/lyrics/RowText.h"
 #include "tools/lib/photo/PhotoComposition.h"
 
 namespace {
@@ -35,13 +37,12 @@ BENCHMARK(ParseLyricFile);
 // The widest work per row: the phrase's glyph run, then each entry's outline, shadow and fill.
 void RenderLyricRow(benchmark::State& state)
 {
-    std::string error;
-    Font font("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", error);
+    FontChain font({"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"});
     font.setPixelSize(64);
     const std::string phrase = "every picture that we took";
     const std::size_t cuts[] = {0, 6, 14, 19, 22, phrase.size()};
     for (auto _ : state) {
-        GlyphRun run = font.layout(phrase);
+        LineImage run = drawLine(font, phrase);
         for (int i = 0; i + 1 < 6; ++i) {
             EntryPlacement placement;
             PixelRect ink = inkBox(run, cuts[i], cuts[i + 1]);

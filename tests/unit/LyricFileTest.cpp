@@ -4,15 +4,42 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iconv.h>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/TimingText.h"
+#include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/lyrics/LyricFile.h"
 #include "tools/lib/lyrics/TextTiming.h"
 
+using namespace std::string_literals;
+
 namespace {
+
+// The text as a file saved in another encoding holds it.
+std::string encoded(const std::string& utf8, const char* encoding)
+{
+    iconv_t converter = iconv_open(encoding, "UTF-8");
+    EXPECT_NE(converter, iconv_t(-1)) << encoding;
+    std::string out(utf8.size() * 4 + 8, '\0');
+    auto* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* next = out.data();
+    std::size_t outLeft = out.size();
+    EXPECT_NE(iconv(converter, &in, &inLeft, &next, &outLeft), std::size_t(-1)) << encoding;
+    iconv_close(converter);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// Chinese lyrics as a music service exports them, long enough for detection to go on.
+const std::string kChineseLyrics = "[ti:月亮代表我的心]\n"
+                                   "[00:12.30]你问我爱你有多深\n"
+                                   "[00:18.45]我爱你有几分\n"
+                                   "[00:24.10]我的情也真 我的爱也真\n"
+                                   "[00:30.80]月亮代表我的心\n";
 
 struct ExpectedEntry {
     double start;
@@ -154,11 +181,23 @@ TEST(LyricFile, RowsHoldTheWholePhraseAndWhereEachEntrySitsInIt)
 TEST(LyricFile, FaultsNameTheFileAndLine)
 {
     struct Case {
-        const char* text;
+        std::string text;
         std::string error;
     };
     const Case cases[] = {
-        {"words without a time\n", "a.lrc:1: expected a time tag like [01:02.50] at the start of the line"},
+        {"words without a time\n",
+         "a.lrc:1: expected a time tag like [01:02.50] at the start of the line, not 'words without a time'"},
+        // Control characters never reach a message raw: a NUL would cut it, a CR overwrite it.
+        {"oops\0 and\x1b[2J more\n"s,
+         "a.lrc:1: expected a time tag like [01:02.50] at the start of the line, not 'oops\\x00 and\\x1B[2J more'"},
+        {"[00:01.00 a\0b\n"s, "a.lrc:1: unclosed tag '[00:01.00 a\\x00b'"},
+        {"[00:01.00] a\0b\n"s,
+         "a.lrc:1: the words hold the control character U+0000, which cannot be drawn: remove it from the line"},
+        {"[00:01.00] a\xc2\x85" "b\n",
+         "a.lrc:1: the words hold the control character U+0085, which cannot be drawn: remove it from the line"},
+        {"[00:01.00] " + std::string(1001, 'a') + "\n",
+         "a.lrc:1: the line holds 1012 characters, more than the 1000 the screen can show: split it into timed lines"},
+        {"[00:01.00 " + std::string(70, 'b') + "\n", "a.lrc:1: unclosed tag '[00:01.00 " + std::string(50, 'b') + "\u2026'"},
         {"\n[00:01.00-00:0x.00] a\n", "a.lrc:2: unreadable time tag [00:01.00-00:0x.00]: expected [mm:ss.xx] or [mm:ss.xx-mm:ss.xx]"},
         {"[00:03.00-00:02.00] a\n", "a.lrc:1: time tag [00:03.00-00:02.00] ends before it starts"},
         {"[00:01.00 a\n", "a.lrc:1: unclosed tag '[00:01.00 a'"},
@@ -206,7 +245,14 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
         std::vector<std::string> errors;
         std::optional<int> count;
         ShowFit fit = {};
+        int firstRowLines = 1;  // the lines the first row is set in
     };
+    const std::string longLine = [] {
+        std::string words;
+        while (words.size() < 300)
+            words += "over the hills and far away ";
+        return words.substr(0, 299) + "!";
+    }();
     const Case cases[] = {
         {"byte-order mark, CR LF, tags and text in other scripts",
          "\xEF\xBB\xBF[ti:Été]\r\n[length: 03:10]\r\n[00:01.00] Café\r\n[00:02.50] Лето 夏\r\n",
@@ -262,19 +308,41 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
          {"x.lrc:1: its word stamps would put 13 entries on screen at 0:11.20, more than the show's 10: its 12 words "
           "are grouped into 10 entries"},
          {}, {}},
+        {"square-bracket stamps inside the words are word stamps, never text",
+         "[00:22.30]la la[00:25.745]la la [00:27.00] la\n[00:30.00] next\n",
+         {{22.3, 30.0, "la la", 0, 1}, {25.745, 30.0, "la la", 0, 1}, {27.0, 30.0, "la", 0, 1}, {30.0, 34.0, "next", 1, 2}},
+         {}, {}, {}},
+        {"UTF-16 with a byte-order mark",
+         "\xff\xfe"s + encoded("[00:01.00] こんにちは\r\n[00:03.00] 世界 ☀\r\n", "UTF-16LE"),
+         {{1.0, 3.0, "こんにちは", 0, 1}, {3.0, 7.0, "世界 ☀", 1, 2}}, {}, {}, {}},
+        {"big-endian UTF-16 with a byte-order mark", "\xfe\xff"s + encoded("[00:01.00] Привет\n", "UTF-16BE"),
+         {{1.0, 5.0, "Привет", 0, 1}}, {}, {}, {}},
+        {"a GBK file is read as what it looks like, with one warning", encoded(kChineseLyrics, "GBK"),
+         {{12.3, 18.45, "你问我爱你有多深", 0, 2}, {18.45, 24.1, "我爱你有几分", 1, 3},
+          {24.1, 30.8, "我的情也真 我的爱也真", 2, 4}, {30.8, 34.8, "月亮代表我的心", 3, 5}},
+         {"x.lrc: not UTF-8; read as GB18030, the encoding it looks like: if the text is wrong, give the file's "
+          "encoding with --encoding NAME"},
+         {}, {}},
+        {"lines ended by CR alone", "[00:01.00] One\r[00:02.00] Two\r", {{1.0, 2.0, "One", 0, 1}, {2.0, 6.0, "Two", 1, 2}},
+         {}, {}, {}},
+        {"a 300-character line wraps into lines at its spaces", "[00:01.00-00:09.00] " + longLine + "\n",
+         {{1.0, 9.0, longLine, 0, 1}}, {}, {}, std::nullopt, {}, 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LyricParse parse = parseLyrics(c.text, "x.lrc");
-        fitToShow(parse, "x.lrc", c.fit);
-        EXPECT_EQ(parse.errors, c.errors);
-        EXPECT_EQ(parse.warnings, c.warnings);
-        const std::vector<LyricEntry>& entries = parse.sheet.entries;
+        LyricBuildOptions options;
+        options.fit = c.fit;
+        LyricBuild build = buildLyrics(c.text, "x.lrc", options);
+        EXPECT_EQ(build.errors, c.errors);
+        EXPECT_EQ(build.warnings, c.warnings);
+        const std::vector<LyricEntry>& entries = build.sheet.entries;
         if (c.count) {
             EXPECT_EQ(int(entries.size()), *c.count);
             continue;
         }
         expectEntries(entries, c.entries);
+        ASSERT_FALSE(build.rowLines.empty());
+        EXPECT_EQ(build.rowLines.front(), c.firstRowLines);
     }
 }
 

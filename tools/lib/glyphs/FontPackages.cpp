@@ -17,6 +17,10 @@ constexpr std::string_view kNotoEmoji = "fonts-noto-color-emoji";
 constexpr std::string_view kCjkFont = "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc";
 #define NOTO(file) "/usr/share/fonts/truetype/noto/" file
 
+// Emoji have no script of their own in Unicode (they are Common); ISO 15924 names them Zsye.
+// HB_SCRIPT_UNKNOWN would not do: unassigned and private-use characters have it.
+constexpr auto kEmoji = hb_script_t(HB_TAG('Z', 's', 'y', 'e'));
+
 struct Entry {
     hb_script_t script;
     ScriptFont font;
@@ -55,7 +59,7 @@ constexpr Entry kFonts[] = {
     {HB_SCRIPT_CYRILLIC, {"Cyrillic", kDejaVu, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"}},
     {HB_SCRIPT_COMMON, {"symbols", kNotoCore, NOTO("NotoSansSymbols-Bold.ttf")}},
     {HB_SCRIPT_COMMON, {"symbols", kNotoCore, NOTO("NotoSansSymbols2-Regular.ttf")}},
-    {HB_SCRIPT_UNKNOWN, {"emoji", kNotoEmoji, NOTO("NotoColorEmoji.ttf")}},
+    {kEmoji, {"emoji", kNotoEmoji, NOTO("NotoColorEmoji.ttf")}},
 };
 #undef NOTO
 
@@ -70,7 +74,7 @@ bool installed(std::string_view file)
 std::optional<ScriptFont> fontForCharacter(char32_t codePoint)
 {
     hb_script_t script = u_hasBinaryProperty(UChar32(codePoint), UCHAR_EMOJI_PRESENTATION)
-                             ? HB_SCRIPT_UNKNOWN
+                             ? kEmoji
                              : hb_unicode_script(hb_unicode_funcs_get_default(), codePoint);
     if (script == HB_SCRIPT_INHERITED)
         return std::nullopt;

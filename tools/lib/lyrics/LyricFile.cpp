@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "tools/lib/unicode/TextEncoding.h"
+#include "tools/lib/unicode/Utf8.h"
+
 namespace {
 
 bool isSpace(char c)
@@ -40,6 +43,47 @@ std::optional<long long> parseDigits(std::string_view digits)
     if (error != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
     return value;
+}
+
+// A word stamp begins at `at`: '<' and a digit (a malformed one is an error), or a time in square
+// brackets inside the words, as some LRC files stamp them; a '[' that holds no time is text.
+bool stampAt(std::string_view text, std::size_t at)
+{
+    if (at + 1 >= text.size() || !isDigit(text[at + 1]))
+        return false;
+    if (text[at] == '<')
+        return true;
+    if (text[at] != '[')
+        return false;
+    std::size_t close = text.find(']', at);
+    return close != std::string_view::npos && parseLyricTime(text.substr(at + 1, close - at - 1)).has_value();
+}
+
+std::size_t characterCount(std::string_view text)
+{
+    return std::size_t(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The first character of the words that cannot be drawn: a control character of C0 (tab aside,
+// which reads as a space), DEL or C1.
+std::optional<char32_t> controlCharacter(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+            return byte;
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(text[i + 1]) <= 0x9F)
+            return static_cast<unsigned char>(text[i + 1]);
+    }
+    return std::nullopt;
+}
+
+std::string codeName(char32_t codePoint)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(codePoint));
+    return code;
 }
 
 struct TimeTag {
@@ -111,12 +155,11 @@ bool Parser::parseTags(std::string_view line, int number, std::size_t& position,
     while (position < line.size() && line[position] == '[') {
         std::size_t close = line.find(']', position);
         if (close == std::string_view::npos) {
-            error(number, "unclosed tag '" + std::string(line.substr(position)) + "'");
+            error(number, "unclosed tag " + shownText(line.substr(position)));
             return false;
         }
         std::string_view content = line.substr(position + 1, close - position - 1);
-        std::string shown = "[";
-        shown.append(content).push_back(']');
+        std::string shown = shownText(line.substr(position, close - position + 1), kShownCharacters, false);
         if (!content.empty() && isDigit(content.front())) {
             ok = parseTimeTag(content, shown, number, times) && ok;
         } else {
@@ -214,13 +257,13 @@ bool Parser::parseWords(std::string_view text, int number, long long lineStart, 
     long long previous = lineStart;
     bool ok = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '<' && i + 1 < text.size() && isDigit(text[i + 1])) {
-            std::size_t close = text.find('>', i);
+        if (stampAt(text, i)) {
+            std::size_t close = text.find(text[i] == '<' ? '>' : ']', i);
             if (close == std::string_view::npos) {
-                error(number, "unclosed word stamp '" + std::string(text.substr(i)) + "'");
+                error(number, "unclosed word stamp " + shownText(text.substr(i)));
                 return false;
             }
-            std::string shown(text.substr(i, close - i + 1));
+            std::string shown = shownText(text.substr(i, close - i + 1), kShownCharacters, false);
             std::optional<long long> stamp = parseLyricTime(text.substr(i + 1, close - i - 1));
             if (!stamp) {
                 error(number, "unreadable word stamp " + shown + ": expected <mm:ss.xx>");
@@ -268,8 +311,13 @@ void Parser::parseLine(std::string_view line, int number)
     std::string_view content = trim(line);
     if (content.empty() || content.front() == '#')
         return;
+    if (std::size_t characters = characterCount(content); characters > kLongestLineCharacters) {
+        error(number, "the line holds " + std::to_string(characters) + " characters, more than the " +
+                          std::to_string(kLongestLineCharacters) + " the screen can show: split it into timed lines");
+        return;
+    }
     if (content.front() != '[') {
-        error(number, "expected a time tag like [01:02.50] at the start of the line");
+        error(number, "expected a time tag like [01:02.50] at the start of the line, not " + shownText(content));
         return;
     }
     std::size_t position = 0;
@@ -285,14 +333,19 @@ void Parser::parseLine(std::string_view line, int number)
             error(number, "text after a tag like [ar:Artist]: lyrics need a time tag");
         return;
     }
+    if (std::optional<char32_t> control = controlCharacter(text)) {
+        error(number, "the words hold the control character " + codeName(*control) +
+                          ", which cannot be drawn: remove it from the line");
+        return;
+    }
 
     // Word stamps belong to the copy whose time tag comes last before the first stamp; the
     // other copies of the line are moved by the distance between the tags.
     std::sort(times.begin(), times.end(), [](const TimeTag& a, const TimeTag& b) { return a.start < b.start; });
     std::optional<long long> firstStamp;
     for (std::size_t i = 0; i + 1 < text.size() && !firstStamp; ++i)
-        if (text[i] == '<' && isDigit(text[i + 1]))
-            firstStamp = parseLyricTime(text.substr(i + 1, text.find('>', i) - i - 1));
+        if (stampAt(text, i))
+            firstStamp = parseLyricTime(text.substr(i + 1, text.find(text[i] == '<' ? '>' : ']', i) - i - 1));
     const TimeTag* anchor = &times.front();
     for (const TimeTag& tag : times)
         if (firstStamp && tag.start <= *firstStamp)
@@ -348,8 +401,8 @@ void Parser::finish()
         bool ok = true;
         for (const Piece& piece : pending.pieces) {
             if (piece.start >= end) {
-                error(pending.line, copyName(pending) + "the words '" +
-                                        pending.phrase.substr(piece.begin, piece.end - piece.begin) + "' start at " +
+                error(pending.line, copyName(pending) + "the words " +
+                                        shownText(std::string_view(pending.phrase).substr(piece.begin, piece.end - piece.begin)) + " start at " +
                                         formatLyricTime(piece.start) + ", not before the line ends at " +
                                         formatLyricTime(end));
                 ok = false;
@@ -386,7 +439,7 @@ void Parser::finish()
 
 std::string quoted(const LyricEntry& entry)
 {
-    return "'" + entry.text + "'";
+    return shownText(entry.text);
 }
 
 long long milliseconds(double seconds)
@@ -487,6 +540,36 @@ std::string formatLyricSeconds(double seconds)
     return formatLyricTime(milliseconds(seconds));
 }
 
+std::string shownText(std::string_view text, std::size_t mostCharacters, bool quoted)
+{
+    std::string shown = quoted ? "'" : "";
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        if (characters == mostCharacters) {
+            shown += "\u2026";
+            break;
+        }
+        std::size_t length = utf8SequenceLength(text, at);
+        auto byte = static_cast<unsigned char>(text[at]);
+        char escaped[8];
+        if (length == 0 || byte < 0x20 || byte == 0x7F) {
+            // Raw, a NUL would cut the message short and a CR would overwrite it.
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(byte));
+            shown += escaped;
+            ++at;
+            continue;
+        }
+        if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) <= 0x9F) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", unsigned(static_cast<unsigned char>(text[at + 1])));
+            shown += escaped;
+        } else {
+            shown.append(text.substr(at, length));
+        }
+        at += length;
+    }
+    return quoted ? shown + "'" : shown;
+}
+
 std::optional<long long> parseLyricTime(std::string_view text)
 {
     std::size_t colon = text.find(':');
@@ -515,16 +598,45 @@ LyricParse parseLyrics(std::string_view text, std::string_view path)
     Parser parser(path);
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+    bool blank = text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
     int number = 0;
     while (!text.empty()) {
-        std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
+        // CR LF, LF, and CR alone as old Mac editors end lines.
+        std::size_t end = text.find_first_of("\r\n");
+        std::string_view line = text.substr(0, end);
         ++number;
         parser.parseLine(line, number);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n')
+            ++next;
+        text.remove_prefix(next);
     }
     parser.finish();
-    return std::move(parser.result);
+    LyricParse& result = parser.result;
+    if (result.errors.empty() && result.sheet.rows.empty())
+        result.errors.push_back(std::string(path) + ": " +
+                                (blank ? std::string("the lyric file is empty")
+                                       : "no timed line with words: lyrics need lines like [00:12.50] words") +
+                                "; nothing to show");
+    return std::move(result);
+}
+
+LyricParse parseLyricFile(std::string_view bytes, std::string_view path, std::string_view encoding)
+{
+    DecodedText decoded = decodeText(bytes, encoding);
+    if (decoded.error) {
+        LyricParse refused;
+        refused.errors.push_back(std::string(path) + ": " + *decoded.error);
+        return refused;
+    }
+    LyricParse parse = parseLyrics(decoded.utf8, path);
+    if (decoded.warning)
+        parse.warnings.insert(parse.warnings.begin(), std::string(path) + ": " + *decoded.warning);
+    std::vector<std::string> invalid;
+    for (const InvalidBytes& bad : decoded.invalid)
+        invalid.push_back(std::string(path) + ":" + std::to_string(bad.line) + ": " + bad.what);
+    parse.errors.insert(parse.errors.begin(), invalid.begin(), invalid.end());
+    return parse;
 }
 
 namespace {
