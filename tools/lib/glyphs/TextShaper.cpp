@@ -293,3 +293,12 @@ ShapedLine shapeLine(const FontChain& fonts, std::string_view utf8, std::string_
     }
     return line;
 }
+
+std::vector<UncoveredCharacter> uncoveredCharacters(const FontChain& fonts, std::string_view utf8)
+{
+    ShapedLine line;
+    if (std::optional<std::vector<CodePoint>> points = decodeUtf8(utf8))
+        for (const CodePoint& point : *points)
+            noteUncovered(fonts, utf8, point, line);
+    return line.uncovered;
+}

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 
 #include "rules/LayoutHeader.h"
 #include "rules/ShowFiles.h"
@@ -20,6 +21,7 @@
 #include "tools/lib/lyrics/LyricReport.h"
 #include "tools/lib/lyrics/RowText.h"
 #include "tools/lib/lyrics/TextTiming.h"
+#include "tools/lib/unicode/Utf8.h"
 
 namespace {
 
@@ -137,12 +139,22 @@ bool setRows(LyricBuild& build, const LyricSheet& shown, FontChain& fonts, std::
     return measured;
 }
 
-// The rows past the last slot: never drawn, but their characters are reported all the same.
+// The rows past the last slot: never drawn, but their characters are reported all the same. Each
+// character is looked up in the chain once.
 void lookAtOtherRows(const LyricSheet& sheet, std::size_t from, FontChain& fonts, const LyricBuildOptions& options,
                      MissingCharacters& missing)
 {
-    for (std::size_t r = from; r < sheet.rows.size() && !stopped(options); ++r)
-        missing.note(shapeLine(fonts, sheet.rows[r].phrase).uncovered, sheet.rows[r].sourceLine);
+    std::unordered_map<char32_t, std::vector<UncoveredCharacter>> looked;
+    for (std::size_t r = from; r < sheet.rows.size() && !stopped(options); ++r) {
+        const std::string& phrase = sheet.rows[r].phrase;
+        std::optional<std::vector<CodePoint>> points = decodeUtf8(phrase);
+        for (const CodePoint& point : points.value_or(std::vector<CodePoint>())) {
+            auto [known, fresh] = looked.try_emplace(point.value);
+            if (fresh)
+                known->second = uncoveredCharacters(fonts, std::string_view(phrase).substr(point.begin, point.end - point.begin));
+            missing.note(known->second, sheet.rows[r].sourceLine);
+        }
+    }
 }
 
 void layOut(LyricBuild& build, std::string_view path, const LyricBuildOptions& options)

@@ -22,20 +22,36 @@ struct TextClose {
     void operator()(UText* text) const { utext_close(text); }
 };
 
+// An iterator of each type, opened once per thread: opening one loads its rules, which costs far
+// more than a line of lyrics does to break.
+UBreakIterator* iteratorOf(UBreakIteratorType type)
+{
+    thread_local std::unique_ptr<UBreakIterator, IteratorClose> opened[UBRK_SENTENCE + 1];
+    std::unique_ptr<UBreakIterator, IteratorClose>& iterator = opened[type];
+    if (!iterator) {
+        UErrorCode status = U_ZERO_ERROR;
+        iterator.reset(ubrk_open(type, "", nullptr, 0, &status));
+        if (U_FAILURE(status))
+            iterator.reset();
+    }
+    return iterator.get();
+}
+
 // The iterator's boundaries over the text, each with its rule status; empty if ICU fails.
 std::vector<std::pair<std::size_t, int>> boundaries(UBreakIteratorType type, std::string_view utf8)
 {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UText, TextClose> text(
         utext_openUTF8(nullptr, utf8.data(), static_cast<int64_t>(utf8.size()), &status));
-    std::unique_ptr<UBreakIterator, IteratorClose> iterator(ubrk_open(type, "", nullptr, 0, &status));
-    if (U_SUCCESS(status))
-        ubrk_setUText(iterator.get(), text.get(), &status);
+    UBreakIterator* iterator = iteratorOf(type);
     std::vector<std::pair<std::size_t, int>> found;
+    if (iterator == nullptr || U_FAILURE(status))
+        return found;
+    ubrk_setUText(iterator, text.get(), &status);
     if (U_FAILURE(status))
         return found;
-    for (int32_t at = ubrk_first(iterator.get()); at != UBRK_DONE; at = ubrk_next(iterator.get()))
-        found.emplace_back(std::size_t(at), ubrk_getRuleStatus(iterator.get()));
+    for (int32_t at = ubrk_first(iterator); at != UBRK_DONE; at = ubrk_next(iterator))
+        found.emplace_back(std::size_t(at), ubrk_getRuleStatus(iterator));
     return found;
 }
 
