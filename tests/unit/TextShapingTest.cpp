@@ -229,6 +229,9 @@ TEST(TextShaping, MixedLinesRunInTheirOwnDirectionsAndTakeWholeClustersFromOneFo
         {"a keycap", "1\uFE0F\u20E3", {kDejaVuBold, kEmoji}, {{0, 1}}, {0}},
         // An emoji is drawn in colour; the space after it and a heart without a selector are text.
         {"emoji and text", "\U0001F600 \u2764", {kDejaVuBold, kEmoji}, {{0, 1}, {4, 0}, {5, 0}}, {0, 4, 5}},
+        // A colour font given in front of the chain draws the emoji only, never digits it has.
+        {"a colour font first", "12 go \U0001F600", {kEmoji, kDejaVuBold}, {{0, 1}, {1, 1}, {3, 1}, {6, 0}},
+         {0, 1, 2, 3, 4, 5, 6}},
         // Digits after Arabic letters are Arabic numbers, and the space between takes their
         // direction, so the number is drawn to the left of the word; lam and alef form one glyph.
         {"Arabic inside an English line", "I say " + arabicWord + " 42", {kArabic, kDejaVuBold},

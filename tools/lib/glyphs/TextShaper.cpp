@@ -112,18 +112,21 @@ bool neutral(const std::vector<CodePoint>& points, std::size_t first, std::size_
     return !emojiPresentation(points, first, last);
 }
 
-// Code points [first, last): the first face with all of them, colour faces first for emoji;
-// spaces and punctuation keep the face before them where it has them, unless that is a colour
-// face, whose spaces are as wide as its emoji and whose symbols are pictures.
+// Code points [first, last): the first face with all of them, colour faces first for emoji and
+// last for text; spaces and punctuation keep the face before them where it has them, unless
+// that is a colour face, whose spaces are as wide as its emoji and whose symbols are pictures.
 std::optional<std::size_t> faceFor(const FontChain& fonts, const std::vector<CodePoint>& points, std::size_t first,
                                    std::size_t last, std::optional<std::size_t> previous)
 {
     if (previous && !fonts.isColour(*previous) && neutral(points, first, last) &&
         covers(fonts, *previous, points, first, last))
         return previous;
-    for (int pass = emojiPresentation(points, first, last) ? 0 : 1; pass < 2; ++pass)
+    // Emoji look in colour faces first, text in the others first: a colour font given in front of
+    // the chain must not turn digits and letters into pictures.
+    bool colourFirst = emojiPresentation(points, first, last);
+    for (bool colour : {colourFirst, !colourFirst})
         for (std::size_t face = 0; face < fonts.size(); ++face)
-            if ((pass == 1 || fonts.isColour(face)) && covers(fonts, face, points, first, last))
+            if (fonts.isColour(face) == colour && covers(fonts, face, points, first, last))
                 return face;
     return std::nullopt;
 }
