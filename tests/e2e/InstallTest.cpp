@@ -5,11 +5,13 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestMusic.h"
 #include "tools/lib/base/CommandLine.h"
+#include "tools/lib/glyphs/FontPackages.h"
 
 namespace fs = std::filesystem;
 
@@ -92,7 +94,8 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
                                "libegl-mesa0", "ffmpeg", "fonts-dejavu-core"})
         EXPECT_NE(depends.find(needed), std::string::npos) << needed << " is not among the dependencies: " << depends;
     std::string recommends = runProcess({"dpkg-deb", "--field", package.string(), "Recommends"}).out;
-    EXPECT_NE(recommends.find("fonts-noto-cjk"), std::string::npos) << "recommends: " << recommends;
+    for (std::string_view font : recommendedFontPackages())
+        EXPECT_NE(recommends.find(font), std::string::npos) << font << " is not recommended: " << recommends;
 
     std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
     for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",
