@@ -385,3 +385,45 @@ TEST(TextTiming, PairsReadBackWithTheShowsScanfInEntryOrderAndUnusedSlotsNeverSh
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kLyricLineCount) << "nothing after the last pair";
     EXPECT_EQ(text.substr(0, 12), "0.007 0.407\n");
 }
+
+TEST(LyricBuild, AStopRequestEndsTheBuildWhereItIsAndDrawsNothing)
+{
+    const std::string text = numberedLines(60);
+    // Asked at each stage and row: a stop at any of them ends the build there.
+    for (int allowed : {0, 1, 2, 20}) {
+        LyricBuildOptions options;
+        int asked = 0;
+        options.stopRequested = [&] { return ++asked > allowed; };
+        LyricBuild build = buildLyrics(text, "x.lrc", options);
+        EXPECT_TRUE(build.stopped) << allowed;
+        EXPECT_FALSE(build.ok());
+        EXPECT_LE(asked, allowed + 1) << "the build went on after the stop";
+    }
+    LyricBuild build = buildLyrics(text, "x.lrc");
+    ASSERT_TRUE(build.ok()) << build.errors.front();
+    int drawn = 0;
+    EXPECT_FALSE(drawLyricImages(build, [&] { return ++drawn > 5; }));
+    std::optional<std::vector<RgbaImage>> images = drawLyricImages(build);
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->size(), std::size_t(kLyricEntryCount));
+}
+
+TEST(LyricBuild, ColourGlyphsKeepTheirColoursAndTextTakesTheFill)
+{
+    LyricBuild build = buildLyrics("[00:01.00-00:03.00] ok <00:02.00>\U0001F600\n", "x.lrc");
+    ASSERT_TRUE(build.ok()) << build.errors.front();
+    std::optional<std::vector<RgbaImage>> images = drawLyricImages(build);
+    ASSERT_TRUE(images);
+    // Opaque texels: the letters' fill is near white; the face's yellow has far less blue than red.
+    auto opaque = [](const RgbaImage& image, auto test) {
+        int count = 0;
+        for (std::size_t i = std::size_t(image.width) * 4; i < image.pixels.size(); i += 4)
+            count += image.pixels[i + 3] == 255 && test(&image.pixels[i]);
+        return count;
+    };
+    auto yellow = [](const uint8_t* texel) { return texel[0] > 200 && texel[2] < 100; };
+    auto pale = [](const uint8_t* texel) { return texel[0] > 230 && texel[1] > 200 && texel[2] > 220; };
+    EXPECT_GT(opaque((*images)[0], pale), 100);
+    EXPECT_EQ(opaque((*images)[0], yellow), 0);
+    EXPECT_GT(opaque((*images)[1], yellow), 200);
+}

@@ -215,8 +215,12 @@ std::vector<std::string> lyricFontChain(const LyricBuildOptions& options)
     return chain;
 }
 
-LyricBuild buildLyrics(std::string_view bytes, std::string_view path, const LyricBuildOptions& options)
+LyricBuild buildLyrics(std::string_view bytes, std::string_view path, const LyricBuildOptions& given)
 {
+    // A stop once answered holds: the stages after the one that saw it do not ask again.
+    LyricBuildOptions options = given;
+    if (given.stopRequested)
+        options.stopRequested = [ask = given.stopRequested, said = false]() mutable { return said = said || ask(); };
     LyricBuild build;
     build.fit = options.fit;
     LyricParse parse = parseLyricFile(bytes, path, options.encoding);

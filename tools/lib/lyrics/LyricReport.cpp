@@ -52,7 +52,7 @@ int messageLine(std::string_view message, std::string_view path)
 std::string messageKind(std::string_view message, std::string_view path)
 {
     std::string_view rest = afterLocation(message, path);
-    std::string kind;
+    std::vector<std::string> words;
     bool inQuote = false;
     while (!rest.empty()) {
         std::size_t space = rest.find(' ');
@@ -64,10 +64,20 @@ std::string messageKind(std::string_view message, std::string_view path)
         }
         if (!word.empty() && (word.front() == '\'' || word.substr(0, 2) == "('")) {
             inQuote = !closesQuote(word.substr(word.find('\'') + 1));
-            kind += "'#' ";
+            words.emplace_back("'#'");
         } else {
-            kind += hasDigit(word) ? std::string("# ") : std::string(word) + " ";
+            words.emplace_back(hasDigit(word) ? std::string("#") : std::string(word));
         }
+    }
+    std::string kind;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        // "line 4" and "lines 4, 5" say one thing.
+        if (i > 0 && words[i] == "#" && words[i - 1] == "#")
+            continue;
+        std::string_view word = words[i];
+        if (i + 1 < words.size() && words[i + 1] == "#" && word.size() > 1 && word.back() == 's')
+            word.remove_suffix(1);
+        kind.append(word).push_back(' ');
     }
     return kind;
 }

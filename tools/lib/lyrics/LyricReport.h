@@ -15,8 +15,9 @@ inline constexpr std::size_t kMostOfOneKind = 20;
 int messageLine(std::string_view message, std::string_view path);
 
 // What a message says with its place and the user's text taken out: the location, every quoted
-// stretch ('…') and every word holding a digit (times, counts, lines, U+ codes, tags). Two
-// messages of one kind differ in nothing else.
+// stretch ('…') and every word holding a digit (times, counts, lines, U+ codes, tags), a list
+// of them counting as one and the plural before them as the singular. Two messages of one kind
+// differ in nothing else.
 std::string messageKind(std::string_view message, std::string_view path);
 
 // The messages in their order, each kind's after its first `most` left out and counted in one
