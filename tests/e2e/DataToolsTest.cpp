@@ -106,8 +106,9 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
              "sovane05-lyrics: crowded.txt: 86 entries in 78 lines, 1 of 87 slots unused, 1 warning: fits the show\n"},
         {{"--input", "crowded.txt", "--check", "--strict"}, 1, "sovane05-lyrics: " + crowding},
         {{"--input", "faults.txt", "--check"}, 1,
+         "sovane05-lyrics: faults.txt:2: warning: 'short' at 0:03.00 would show for 0.100 s, less than the 0.3 s the show "
+         "needs: it shows until 0:03.30\n"
          "sovane05-lyrics: faults.txt:1: no font has U+E000 '\xee\x80\x80', used on lines 1, 4: add a --font that has it\n"
-         "sovane05-lyrics: faults.txt:2: 'short' at 0:03.00 shows for 0.100 s inside the lyric scene (0–45 s); it needs 0.3 s\n"
          "sovane05-lyrics: faults.txt:3: unreadable word stamp <00:0y.00>: expected <mm:ss.xx>\n"
          "sovane05-lyrics: faults.txt:89: entry 88 'word84' at 0:43.00 is one too many"},
         {{"--input", "japanese.txt", "--check", "--font", dejaVu, "--no-default-fonts"}, 1,

@@ -323,6 +323,32 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
          {"x.lrc: not UTF-8; read as GB18030, the encoding it looks like: if the text is wrong, give the file's "
           "encoding with --encoding NAME"},
          {}, {}},
+        {"credits stamped at 0:00.0x before the first sung line are left out with one warning",
+         "[00:00.01]Title\n[00:00.02]Composer\n[00:00.03]Lyricist\n[00:00.20] First\n[00:03.00] Second\n",
+         {{0.2, 3.0, "First", 0, 4}, {3.0, 7.0, "Second", 1, 5}},
+         {"x.lrc:1: 3 lines before the first sung line at 0:00.20 left out, each too short to show (the show needs "
+          "0.3 s): 'Title', 'Composer', 'Lyricist'"},
+         {}, {}},
+        {"a line too short is lengthened where the next line leaves room",
+         "[00:04.00] <00:04.10>a <00:05.20>b <00:05.30>\n[00:08.00] c\n",
+         {{4.1, 5.3, "a", 0, 1}, {5.2, 5.5, "b", 0, 1}, {8.0, 12.0, "c", 1, 2}},
+         {"x.lrc:1: 'b' at 0:05.20 would show for 0.100 s, less than the 0.3 s the show needs: it shows until 0:05.50"},
+         {}, {}},
+        {"a line too short with no room before the next is an error that says what to edit",
+         "[00:01.00] a\n[00:10.00] b\n[00:10.10] c\n",
+         {{1.0, 10.0, "a", 0, 1}, {10.0, 10.1, "b", 1, 2}, {10.1, 14.1, "c", 2, 3}}, {},
+         {"x.lrc:2: 'b' at 0:10.00 shows for 0.100 s inside the lyric scene (0–45 s); it needs 0.3 s: give it a later "
+          "end (start the next line later), or join it to its neighbour"},
+         {}},
+        {"unspaced Chinese word stamps are grouped between characters",
+         "[00:10.00-00:14.00] 月<00:10.10>亮<00:10.20>代<00:10.30>表<00:10.40>我<00:10.50>的<00:10.60>心<00:10.70>你"
+         "<00:10.80>问<00:10.90>我<00:11.00>爱<00:11.10>你\n",
+         {{10.0, 14.0, "月", 0, 1}, {10.1, 14.0, "亮", 0, 1}, {10.2, 14.0, "代", 0, 1}, {10.3, 14.0, "表", 0, 1},
+          {10.4, 14.0, "我的", 0, 1}, {10.6, 14.0, "心", 0, 1}, {10.7, 14.0, "你", 0, 1}, {10.8, 14.0, "问", 0, 1},
+          {10.9, 14.0, "我", 0, 1}, {11.0, 14.0, "爱你", 0, 1}},
+         {"x.lrc:1: its word stamps would put 12 entries on screen at 0:11.10, more than the show's 10: its 12 words "
+          "are grouped into 10 entries"},
+         {}, {}},
         {"lines ended by CR alone", "[00:01.00] One\r[00:02.00] Two\r", {{1.0, 2.0, "One", 0, 1}, {2.0, 6.0, "Two", 1, 2}},
          {}, {}, {}},
         {"a 300-character line wraps into lines at its spaces", "[00:01.00-00:09.00] " + longLine + "\n",

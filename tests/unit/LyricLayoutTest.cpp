@@ -254,13 +254,17 @@ TEST(LyricLayout, EveryEntryShowsLongEnoughInsideTheSceneAndNotTooManyAtOnce)
     const Case cases[] = {
         {"long enough", "[00:01.00-00:01.30] a\n[00:44.70-00:50.00] b\n", {}},
         {"too short", "[00:01.00-00:01.25] a\n",
-         {"s.txt:1: 'a' at 0:01.00 shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'a' at 0:01.00 shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"
+          ": give it a later end (start the next line later), or join it to its neighbour"}},
         {"a late word in a line", "[00:01.00-00:02.00] a <00:01.80>b\n",
-         {"s.txt:1: 'b' at 0:01.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'b' at 0:01.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"
+          ": give it a later end (start the next line later), or join it to its neighbour"}},
         {"after the scene", "[00:44.80-00:47.00] a\n",
-         {"s.txt:1: 'a' at 0:44.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'a' at 0:44.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s: start "
+          "it earlier, or leave it out"}},
         {"before the scene", "[offset:+3000]\n[00:01.00-00:03.20] a\n",
-         {"s.txt:2: 'a' at -0:02.00 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:2: 'a' at -0:02.00 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s: end "
+          "it later, or leave it out"}},
         {"eleven at once", eleven,
          {"s.txt:2: 11 entries show at once at 0:11.40 when '11' appears; the show draws at most 10"}},
         {"ten at once, one leaving as another comes", ten, {}},

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "tools/lib/unicode/TextBoundaries.h"
 #include "tools/lib/unicode/TextEncoding.h"
 #include "tools/lib/unicode/Utf8.h"
 
@@ -471,23 +472,17 @@ void keepEntries(LyricSheet& sheet, Keep keep)
     sheet.entries = std::move(entries);
 }
 
-// Entries on screen at `time`, as the show counts them (start <= time < end at a start).
-int shownAt(const std::vector<LyricEntry>& entries, double time)
-{
-    int count = 0;
-    for (const LyricEntry& entry : entries)
-        count += entry.start <= time && time < entry.end;
-    return count;
-}
-
-// The row's entries as whole words: neighbours with no space between them are one word, split
-// by a stamp inside it.
+// The row's entries as whole words: neighbours that meet where no word boundary is (UAX #29,
+// and between the characters of Chinese and Japanese) are one word, split by a stamp inside it.
 std::vector<std::vector<LyricEntry>> wordsOf(const LyricSheet& sheet, const LyricRow& row)
 {
+    std::vector<std::size_t> boundaries = wordBoundaries(row.phrase);
     std::vector<std::vector<LyricEntry>> words;
     for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i) {
         const LyricEntry& entry = sheet.entries[std::size_t(i)];
-        if (!words.empty() && words.back().back().phraseEnd == entry.phraseBegin)
+        bool insideWord = !words.empty() && words.back().back().phraseEnd == entry.phraseBegin &&
+                          !std::binary_search(boundaries.begin(), boundaries.end(), entry.phraseBegin);
+        if (insideWord)
             words.back().push_back(entry);
         else
             words.push_back({entry});
@@ -709,25 +704,48 @@ void leaveOutLateEntries(LyricParse& parse, std::string_view path, const ShowFit
     sheet.leftOut = late;
 }
 
-// The most entries up at once, at the first entry's start where that many are up.
+// The most entries up at once, at the first entry's start where that many are up. Every entry
+// ends after it starts, so those up at t are the ones started by t less those ended by t.
 std::pair<int, double> mostCrowdedMoment(const std::vector<LyricEntry>& entries)
 {
+    std::vector<double> starts, ends;
+    for (const LyricEntry& entry : entries) {
+        starts.push_back(entry.start);
+        ends.push_back(entry.end);
+    }
+    std::sort(starts.begin(), starts.end());
+    std::sort(ends.begin(), ends.end());
     double worstTime = 0.0;
     int worst = 0;
     for (const LyricEntry& entry : entries) {
-        int count = shownAt(entries, entry.start);
-        if (count > worst) {
-            worst = count;
+        auto started = std::upper_bound(starts.begin(), starts.end(), entry.start) - starts.begin();
+        auto ended = std::upper_bound(ends.begin(), ends.end(), entry.start) - ends.begin();
+        if (int(started - ended) > worst) {
+            worst = int(started - ended);
             worstTime = entry.start;
         }
     }
     return {worst, worstTime};
 }
 
+// Each row's words, found the first time they are asked for.
+class RowWords {
+public:
+    explicit RowWords(std::size_t rows) : words(rows) {}
+    const std::vector<std::vector<LyricEntry>>& of(const LyricSheet& sheet, std::size_t row)
+    {
+        if (!words[row])
+            words[row] = wordsOf(sheet, sheet.rows[row]);
+        return *words[row];
+    }
+
+private:
+    std::vector<std::optional<std::vector<std::vector<LyricEntry>>>> words;
+};
+
 // The row with the most entries up at `time` that has more than one entry and more than one
 // word, and that many; -1 when none.
-std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::vector<std::vector<LyricEntry>>>& words,
-                                double time)
+std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, RowWords& words, double time)
 {
     int chosen = -1;
     int chosenUp = 1;
@@ -736,7 +754,7 @@ std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::
         int up = 0;
         for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i)
             up += sheet.entries[std::size_t(i)].start <= time && time < sheet.entries[std::size_t(i)].end;
-        if (up > chosenUp && std::min<std::size_t>(words[r].size(), std::size_t(row.entryCount)) > 1) {
+        if (up > chosenUp && row.entryCount > 1 && words.of(sheet, r).size() > 1) {
             chosen = int(r);
             chosenUp = up;
         }
@@ -750,9 +768,7 @@ std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::
 void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& fit)
 {
     LyricSheet& sheet = parse.sheet;
-    std::vector<std::vector<std::vector<LyricEntry>>> words;
-    for (const LyricRow& row : sheet.rows)
-        words.push_back(wordsOf(sheet, row));
+    RowWords words(sheet.rows.size());
     std::vector<int> groupedTo(sheet.rows.size(), 0);
     std::vector<std::pair<int, double>> crowdedAt(sheet.rows.size());
     for (;;) {
@@ -763,9 +779,10 @@ void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& f
         if (chosen < 0)
             break;  // single entries crowd the screen: the schedule check reports it
         std::size_t r = std::size_t(chosen);
+        const std::vector<std::vector<LyricEntry>>& rowWords = words.of(sheet, r);
         int fewer = std::min(worst - fit.maximumAtOnce, chosenUp - 1);
-        int groups = std::min(int(words[r].size()), sheet.rows[r].entryCount - fewer);
-        groupRow(sheet, chosen, words[r], std::max(groups, 1));
+        int groups = std::min(int(rowWords.size()), sheet.rows[r].entryCount - fewer);
+        groupRow(sheet, chosen, rowWords, std::max(groups, 1));
         if (groupedTo[r] == 0)
             crowdedAt[r] = {worst, worstTime};
         groupedTo[r] = sheet.rows[r].entryCount;
@@ -776,8 +793,87 @@ void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& f
         parse.warnings.push_back(whereIn(path, sheet.rows[r].sourceLine) + "its word stamps would put " +
                                  std::to_string(crowdedAt[r].first) + " entries on screen at " +
                                  formatLyricSeconds(crowdedAt[r].second) + ", more than the show's " +
-                                 std::to_string(fit.maximumAtOnce) + ": its " + std::to_string(words[r].size()) +
-                                 " words are grouped into " + std::to_string(groupedTo[r]) + " entries");
+                                 std::to_string(fit.maximumAtOnce) + ": its " +
+                                 std::to_string(words.of(sheet, r).size()) + " words are grouped into " +
+                                 std::to_string(groupedTo[r]) + " entries");
+    }
+}
+
+// Seconds `entry` shows inside the lyric scene, which starts at kLyricsStart.
+double secondsShown(const LyricEntry& entry, const ShowFit& fit)
+{
+    return std::min(entry.end, fit.sceneEnd) - std::max(entry.start, kLyricsStart);
+}
+
+// Times come from whole milliseconds; a difference of doubles may fall a hair short.
+bool tooShort(const LyricEntry& entry, const ShowFit& fit)
+{
+    return secondsShown(entry, fit) < kShortestShowing - 1e-9;
+}
+
+// Leaves out the lines before the first sung one that are too short to show, as the title and
+// credits a music service stamps at 0:00.01, 0:00.02 …; one warning names them. A file where
+// no line shows long enough has no sung line, and keeps its faults for the schedule check.
+void leaveOutCredits(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    double firstSung = 0.0;
+    bool sung = false;
+    for (const LyricEntry& entry : sheet.entries)
+        if (!tooShort(entry, fit) && (!sung || entry.start < firstSung)) {
+            firstSung = entry.start;
+            sung = true;
+        }
+    if (!sung)
+        return;
+    auto credit = [&](const LyricEntry& entry) { return entry.start < firstSung && tooShort(entry, fit); };
+    std::vector<const LyricEntry*> credits;
+    for (const LyricEntry& entry : sheet.entries)
+        if (credit(entry))
+            credits.push_back(&entry);
+    if (credits.empty())
+        return;
+    constexpr std::size_t kMostNamed = 5;
+    std::string names;
+    for (std::size_t i = 0; i < credits.size() && i < kMostNamed; ++i)
+        names += (i == 0 ? "" : ", ") + quoted(*credits[i]);
+    if (credits.size() > kMostNamed)
+        names += " and " + std::to_string(credits.size() - kMostNamed) + " more";
+    std::string count = credits.size() == 1 ? "1 line" : std::to_string(credits.size()) + " lines";
+    char need[16];
+    std::snprintf(need, sizeof need, "%.1f s", kShortestShowing);
+    parse.warnings.push_back(whereIn(path, credits.front()->sourceLine) + count + " before the first sung line at " +
+                             formatLyricSeconds(firstSung) + " left out, each too short to show (the show needs " +
+                             need + "): " + names);
+    keepEntries(sheet, [&](const LyricEntry& entry) { return !credit(entry); });
+}
+
+// Lengthens each entry too short to show up to what it needs, where that ends by the next
+// line's start (and the scene's end); a warning each. Those with no room stay for the schedule
+// check to report.
+void lengthenShortEntries(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    std::vector<double> rowStarts;
+    for (const LyricRow& row : sheet.rows)
+        rowStarts.push_back(row.start);
+    std::sort(rowStarts.begin(), rowStarts.end());
+    for (LyricEntry& entry : sheet.entries) {
+        if (!tooShort(entry, fit))
+            continue;
+        auto next = std::upper_bound(rowStarts.begin(), rowStarts.end(), entry.start);
+        double room = std::min(next == rowStarts.end() ? fit.sceneEnd : *next, fit.sceneEnd);
+        double end = double(milliseconds(std::max(entry.start, kLyricsStart) + kShortestShowing)) / 1000.0;
+        if (end > room + 1e-9)
+            continue;
+        char shown[96];
+        std::snprintf(shown, sizeof shown, " would show for %.3f s, less than the %.1f s the show needs: it shows until ",
+                      std::max(secondsShown(entry, fit), 0.0), kShortestShowing);
+        parse.warnings.push_back(whereIn(path, entry.sourceLine) + quoted(entry) + " at " +
+                                 formatLyricSeconds(entry.start) + shown + formatLyricSeconds(end));
+        entry.end = end;
+        LyricRow& row = sheet.rows[std::size_t(entry.row)];
+        row.end = std::max(row.end, end);
     }
 }
 
@@ -799,6 +895,8 @@ void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
 {
     takePartOfSong(parse, path, fit);
     leaveOutLateEntries(parse, path, fit);
+    leaveOutCredits(parse, path, fit);
+    lengthenShortEntries(parse, path, fit);
     groupCrowdedRows(parse, path, fit);
     const LyricSheet& sheet = parse.sheet;
     if (int(sheet.entries.size()) > fit.slots) {

@@ -136,7 +136,11 @@ std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view
             char buffer[160];
             std::snprintf(buffer, sizeof buffer, "shows for %.3f s inside the lyric scene (%.0f–%.0f s); it needs %.1f s",
                           std::max(shown, 0.0), rules.sceneStart, rules.sceneEnd, rules.minimumSeconds);
-            errors.push_back(where(path, entry.sourceLine) + named(entry) + " " + buffer);
+            // Cut short by the scene's edge, or by the next line: the fit lengthens it where it can.
+            const char* remedy = entry.end > rules.sceneEnd    ? ": start it earlier, or leave it out"
+                                 : entry.start < rules.sceneStart ? ": end it later, or leave it out"
+                                                                  : ": give it a later end (start the next line later), or join it to its neighbour";
+            errors.push_back(where(path, entry.sourceLine) + named(entry) + " " + buffer + remedy);
         }
     }
 
