@@ -1,7 +1,7 @@
 // Fuzzes reading a lyric file and fitting it to the show, from the file's bytes in any encoding
 // to entries and messages: every message names the file and holds no control character that
 // would garble it, every entry is well-formed UTF-8 text of its row with a window that opens
-// inside the lyric scene, and no kind of message floods the report.
+// inside the lyric scene (or the song), and no kind of message floods the report.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     LyricParse parse = parseLyricFile(bytes, kPath);
-    ShowFit fit;
+    // The stock lyric scene, or a whole song (some with a part of it cut out), by the input's size.
+    ShowFit fit = size % 2 == 0 ? ShowFit{} : wholeSongFit(600.0, size % 3 == 0 ? 30.0 : 0.0);
     fitToShow(parse, kPath, fit);
     for (const std::string& message : parse.errors)
         checkMessage(message);
