@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iconv.h>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/support/EncodedText.h"
 #include "tests/support/TimingText.h"
 #include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/lyrics/LyricFile.h"
@@ -17,22 +17,6 @@
 using namespace std::string_literals;
 
 namespace {
-
-// The text as a file saved in another encoding holds it.
-std::string encoded(const std::string& utf8, const char* encoding)
-{
-    iconv_t converter = iconv_open(encoding, "UTF-8");
-    EXPECT_NE(converter, iconv_t(-1)) << encoding;
-    std::string out(utf8.size() * 4 + 8, '\0');
-    auto* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* next = out.data();
-    std::size_t outLeft = out.size();
-    EXPECT_NE(iconv(converter, &in, &inLeft, &next, &outLeft), std::size_t(-1)) << encoding;
-    iconv_close(converter);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 // Chinese lyrics as a music service exports them, long enough for detection to go on.
 const std::string kChineseLyrics = "[ti:月亮代表我的心]\n"

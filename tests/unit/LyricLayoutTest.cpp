@@ -77,6 +77,7 @@ TEST(LyricLayout, RowsTakeTheLowestSlotFreeForTheirWholeTime)
         const char* name;
         std::vector<std::pair<double, double>> rows;
         std::vector<int> slots;
+        std::vector<int> lines = {};  // each row's lines; one each when empty
     };
     const Case cases[] = {
         {"one after another share a slot", {{0, 2}, {2, 4}, {4, 6}}, {0, 0, 0}},
@@ -84,31 +85,12 @@ TEST(LyricLayout, RowsTakeTheLowestSlotFreeForTheirWholeTime)
         {"a freed lower slot is taken again", {{0, 10}, {1, 3}, {2, 4}, {3.5, 5}}, {0, 1, 2, 1}},
         {"file order does not matter, time does", {{4, 7}, {0, 5}}, {1, 0}},
         {"three at once need three", {{0, 9}, {1, 9}, {2, 9}}, {0, 1, 2}},
+        // A wrapped row takes a slot per line, all free for its whole time.
+        {"three lines, then one below them", {{0, 9}, {1, 9}}, {0, 3}, {3, 1}},
+        {"a gap too small is passed over", {{0, 9}, {0, 2}, {1, 9}, {3, 9}}, {0, 1, 2, 3}, {1, 1, 1, 2}},
+        {"a gap wide enough is taken", {{0, 9}, {0, 2}, {0, 2}, {3, 9}}, {0, 1, 2, 1}, {1, 1, 1, 2}},
     };
     for (const Case& c : cases) {
-        std::vector<LyricRow> rows;
-        for (auto [start, end] : c.rows) {
-            LyricRow row;
-            row.start = start;
-            row.end = end;
-            rows.push_back(row);
-        }
-        EXPECT_EQ(assignSlots(rows), c.slots) << c.name;
-    }
-
-    // A wrapped row takes a slot per line, all free for its whole time.
-    struct Wrapped {
-        const char* name;
-        std::vector<std::pair<double, double>> rows;
-        std::vector<int> lines;
-        std::vector<int> slots;
-    };
-    const Wrapped wrapped[] = {
-        {"three lines, then one below them", {{0, 9}, {1, 9}}, {3, 1}, {0, 3}},
-        {"a gap too small is passed over", {{0, 9}, {0, 2}, {1, 9}, {3, 9}}, {1, 1, 1, 2}, {0, 1, 2, 3}},
-        {"a gap wide enough is taken", {{0, 9}, {0, 2}, {0, 2}, {3, 9}}, {1, 1, 1, 2}, {0, 1, 2, 1}},
-    };
-    for (const Wrapped& c : wrapped) {
         std::vector<LyricRow> rows;
         for (auto [start, end] : c.rows) {
             LyricRow row;

@@ -2,11 +2,10 @@
 // UTF-8, a given encoding, and invalid bytes, which never pass through.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <iconv.h>
 #include <string>
 #include <vector>
 
+#include "tests/support/EncodedText.h"
 #include "tools/lib/unicode/TextEncoding.h"
 #include "tools/lib/unicode/Utf8.h"
 
@@ -34,22 +33,6 @@ const std::string kJapaneseLyrics =
     "[00:05.50]あなたのことを思い出す\n"
     "[00:10.20]遠い街の灯りが揺れている\n"
     "[00:15.00]もう一度だけ会いたいと願う\n";
-
-// The text in another encoding, as a file saved in it would hold it.
-std::string encoded(const std::string& utf8, const char* encoding)
-{
-    iconv_t converter = iconv_open(encoding, "UTF-8");
-    EXPECT_NE(converter, iconv_t(-1)) << encoding;
-    std::string out(utf8.size() * 4 + 8, '\0');
-    auto* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* next = out.data();
-    std::size_t outLeft = out.size();
-    EXPECT_NE(iconv(converter, &in, &inLeft, &next, &outLeft), std::size_t(-1)) << encoding << ": " << errno;
-    iconv_close(converter);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 std::string describe(const DecodedText& text)
 {
