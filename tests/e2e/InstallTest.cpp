@@ -5,11 +5,13 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestMusic.h"
 #include "tools/lib/base/CommandLine.h"
+#include "tools/lib/glyphs/FontPackages.h"
 
 namespace fs = std::filesystem;
 
@@ -91,6 +93,9 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
     for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libaubio", "libgl1-mesa-dri",
                                "libegl-mesa0", "ffmpeg", "fonts-dejavu-core"})
         EXPECT_NE(depends.find(needed), std::string::npos) << needed << " is not among the dependencies: " << depends;
+    std::string recommends = runProcess({"dpkg-deb", "--field", package.string(), "Recommends"}).out;
+    for (std::string_view font : recommendedFontPackages())
+        EXPECT_NE(recommends.find(font), std::string::npos) << font << " is not recommended: " << recommends;
 
     std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
     for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",

@@ -186,6 +186,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
         int exitStatus;
         std::string err;  // the last line of standard error
         std::string made;  // the folder the run made or replaced, or ""
+        std::string before = "";  // the line before the last, when it matters
     };
     const std::vector<std::string> good = {"--music", "song.ogg", "--lyrics", "song.lrc"};
     auto with = [&](std::vector<std::string> more) {
@@ -195,15 +196,17 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
     };
     const Case cases[] = {
         {{"--music", "song.ogg", "--lyrics", "broken.lrc", "--output", "new"}, 1,
-         "sovane05-make: broken.lrc:2: expected a time tag like [01:02.50] at the start of the line\n", ""},
-        {with({"--output", "new", "--strict"}), 1,
+         "sovane05-make: broken.lrc: 1 error: nothing made\n", "",
+         "sovane05-make: broken.lrc:2: expected a time tag like [01:02.50] at the start of the line, not 'no time tag'\n"},
+        {with({"--output", "new", "--strict"}), 1, "sovane05-make: song.lrc: 1 error: nothing made\n", "",
          "sovane05-make: song.lrc:4: 1 entry left out: the first, '\xE5\xA4\x8F\xE3\x81\xAE', starts at 1:50.00, after "
-         "the music ends at 0:03.00\n",
-         ""},
+         "the music ends at 0:03.00\n"},
         {with({"--output", "new", "--from", "0:05"}), 1,
          "sovane05-make: song.ogg: the song is 0:03.00 long; --from 0:05.00 leaves nothing of it\n", ""},
         {with({"--output", "new", "--from", "2", "--to", "1.5"}), 2, "usage: sovane05-make ", ""},
         {with({"--output", "new", "--photo-at", "2-1"}), 2, "usage: sovane05-make ", ""},
+        {{"--music", "song.ogg", "--lyrics", ".", "--output", "new"}, 1, "sovane05-make: .: 1 error: nothing made\n", "",
+         "sovane05-make: .: cannot read the lyric file: Is a directory\n"},
         {{"--music", "song.lrc", "--lyrics", "song.lrc", "--output", "new"}, 1, "sovane05-make: song.lrc: not music that ffmpeg reads\n", ""},
         {with({"--photo", "song.lrc", "--output", "new"}), 1, "sovane05-make: song.lrc: cannot read the picture: ", ""},
         {with({"--output", "old"}), 1, "sovane05-make: old: already exists; --force replaces its data/\n", ""},
@@ -221,6 +224,9 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
         if (c.exitStatus == 2)
             last = result.err.substr(result.err.find('\n') + 1);
         EXPECT_EQ(last.substr(0, c.err.size()), c.err) << result.err;
+        if (!c.before.empty()) {
+            EXPECT_NE(result.err.find(c.before + last), std::string::npos) << result.err;
+        }
         std::vector<std::string> names = namesIn(inputs.folder.path());
         EXPECT_EQ(names.size(), 6u) << "the run left something behind or took something away";
         EXPECT_FALSE(fs::exists(inputs.folder / "new"));

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "rules/ShowTimeline.h"
-#include "tools/lib/lyrics/TextRaster.h"
+#include "tools/lib/glyphs/GlyphRaster.h"
 
 namespace {
 
@@ -27,19 +27,19 @@ constexpr Pixel kCrowd = {226, 48, 48, 80};
 constexpr Pixel kLabel = {200, 200, 214, 255};
 
 // The columns a label takes, 0 when it cannot be drawn.
-int textWidth(Font* font, int pixels, const std::string& text)
+int textWidth(FontChain* font, int pixels, const std::string& text)
 {
-    if (font == nullptr || pixels < 6 || !font->setPixelSize(pixels))
+    if (font == nullptr || pixels < 6 || font->setPixelSize(pixels))
         return 0;
-    return font->layout(text).advance;
+    return drawLine(*font, text).advance;
 }
 
-void drawText(Canvas& canvas, Font* font, int pixels, const std::string& text, int x, int baseline, Pixel colour)
+void drawText(Canvas& canvas, FontChain* font, int pixels, const std::string& text, int x, int baseline, Pixel colour)
 {
-    if (font == nullptr || pixels < 6 || !font->setPixelSize(pixels))
+    if (font == nullptr || pixels < 6 || font->setPixelSize(pixels))
         return;
-    GlyphRun run = font->layout(text);
-    for (const PlacedGlyph& glyph : run.glyphs) {
+    LineImage run = drawLine(*font, text);
+    for (const GlyphImage& glyph : run.glyphs) {
         for (int y = 0; y < glyph.height; ++y) {
             for (int column = 0; column < glyph.width; ++column) {
                 uint8_t coverage = glyph.coverage[size_t(y) * size_t(glyph.width) + size_t(column)];
@@ -81,7 +81,7 @@ void drawWaveform(Canvas& canvas, const TimelineLayout& layout, const DecodedMus
 }
 
 // A label beside the line at column `x`: to its right, or to its left where the picture ends.
-void drawLabel(Canvas& canvas, const TimelineLayout& layout, Font* font, int pixels, const std::string& text, int x,
+void drawLabel(Canvas& canvas, const TimelineLayout& layout, FontChain* font, int pixels, const std::string& text, int x,
                int baseline)
 {
     int width = textWidth(font, pixels, text);
@@ -91,7 +91,7 @@ void drawLabel(Canvas& canvas, const TimelineLayout& layout, Font* font, int pix
 
 // Bar lines from the first downbeat, a phrase line every four bars, numbered as often as the
 // numbers fit; seconds along the bottom, as often as they fit.
-void drawGrid(Canvas& canvas, const TimelineLayout& layout, const BarGrid& grid, Font* font)
+void drawGrid(Canvas& canvas, const TimelineLayout& layout, const BarGrid& grid, FontChain* font)
 {
     int bottom = layout.rowTop(layout.rowCount);
     double pixelsPerSecond = (layout.axisRight - layout.axisLeft) / layout.duration;
@@ -117,7 +117,7 @@ void drawGrid(Canvas& canvas, const TimelineLayout& layout, const BarGrid& grid,
 
 // A scene's window on its kind's row, labelled with its kind and window where that fits inside
 // it, else with its place in the list, else not at all.
-void drawScene(Canvas& canvas, const TimelineLayout& layout, Font* font, int index, const ListedScene& scene)
+void drawScene(Canvas& canvas, const TimelineLayout& layout, FontChain* font, int index, const ListedScene& scene)
 {
     auto [first, last] = layout.barColumns(scene.start, scene.end);
     if (first == last)
@@ -138,7 +138,7 @@ void drawScene(Canvas& canvas, const TimelineLayout& layout, Font* font, int ind
     }
 }
 
-void drawLine(Canvas& canvas, const TimelineLayout& layout, Font* font, int row, const std::string& name,
+void drawLine(Canvas& canvas, const TimelineLayout& layout, FontChain* font, int row, const std::string& name,
               const TimedLine& line, const Canvas* thumbnail)
 {
     int top = layout.rowTop(row);
@@ -252,7 +252,7 @@ TimelineLayout layoutTimeline(int width, int height, double duration, int rowCou
     return layout;
 }
 
-Canvas drawTimeline(const TimelineContent& content, const TimelineLayout& layout, Font* font)
+Canvas drawTimeline(const TimelineContent& content, const TimelineLayout& layout, FontChain* font)
 {
     Canvas canvas(layout.width, layout.height, kBackground);
     for (int row = 1; row < layout.rowCount; row += 2)

@@ -16,7 +16,7 @@
 #include "tools/check/TimingCheck.h"
 #include "tools/lib/base/DecodedMusic.h"
 
-class Font;
+class FontChain;
 
 // A lyric line's bar, under its thumbnail.
 constexpr Pixel kTimelineBar = {88, 80, 168, 255};
@@ -71,4 +71,4 @@ struct TimelineContent {
 std::vector<int> linesInUse(const TimingCheck& timing);
 
 // `font` labels the picture; without one it is drawn unlabelled.
-Canvas drawTimeline(const TimelineContent& content, const TimelineLayout& layout, Font* font);
+Canvas drawTimeline(const TimelineContent& content, const TimelineLayout& layout, FontChain* font);

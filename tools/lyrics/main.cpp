@@ -1,15 +1,15 @@
-// The lyrics tool: reads a lyric file (the show's own or an LRC file from elsewhere) and writes
-// the show's timing file and one image per slot (data/texttiming.txt, data/lyrics/000.png …
-// 086.png), after checking that every entry can be seen and that nothing shown together
-// overlaps. Every problem of the file is reported in the one run.
+// The lyrics tool: reads a lyric file (the show's own or an LRC file from elsewhere, in any
+// encoding) and writes the show's timing file and one image per slot (data/texttiming.txt,
+// data/lyrics/000.png … 086.png), after checking that every entry can be seen and that nothing
+// shown together overlaps. Every problem of the file is reported in the one run.
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/system/StopSignal.h"
+#include "rules/InputFile.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/lyrics/LyricBuild.h"
@@ -17,13 +17,15 @@
 namespace {
 
 constexpr std::string_view kSynopsis =
-    "usage: sovane05-lyrics [--input FILE] [--output FOLDER] [--font FONT]... [--strict] [--check]\n"
+    "usage: sovane05-lyrics [--input FILE] [--output FOLDER] [--encoding NAME] [--font FONT]...\n"
+    "                       [--no-default-fonts] [--strict] [--check]\n"
     "\n"
-    "Reads the lyric file (default authoring/lyrics.txt; LRC files work too) and writes\n"
-    "FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png (default FOLDER: data). The\n"
-    "first entry of the file is the first timing line and image 086. Entries that start after\n"
-    "the lyric scene (45 s) are left out, slots the file does not fill stay blank, and lines\n"
-    "whose word stamps crowd the screen are grouped into fewer entries, each with a warning.\n"
+    "Reads the lyric file (default authoring/lyrics.txt; LRC files work too, in any encoding)\n"
+    "and writes FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png (default FOLDER:\n"
+    "data). The first entry of the file is the first timing line and image 086. Entries that\n"
+    "start after the lyric scene (45 s) are left out, slots the file does not fill stay blank,\n"
+    "and lines whose word stamps crowd the screen are grouped into fewer entries, each with a\n"
+    "warning.\n"
     "\n";
 
 struct Options {
@@ -38,16 +40,33 @@ std::vector<Option> optionTable(Options& options)
     return {
         {"--input", "", "FILE", "the lyric file", storeValue(options.input)},
         {"--output", "", "FOLDER", "where texttiming.txt and lyrics/ go", storeValue(options.output)},
+        {"--encoding", "", "NAME",
+         "the file's encoding as iconv names it (GB18030, SHIFT_JIS, UTF-16LE, …;\n'iconv -l' lists them); "
+         "default: a byte-order mark, else UTF-8, else the\nencoding the file looks like, with a warning",
+         storeValue(options.build.encoding)},
         {"--font", "", "FONT",
-         "a font to take characters from; give several, tried in order (default:\nDejaVu Sans Bold, then the "
-         "installed fonts for other scripts)",
+         "a font to take characters from before the default chain; give several,\ntried in order (the default "
+         "chain: DejaVu Sans Bold, then the installed\nfonts for other scripts and emoji)",
          appendValue(options.build.fonts)},
+        {"--no-default-fonts", "", "", "take characters from the --font fonts only",
+         setFlag(options.build.onlyGivenFonts)},
         {"--strict", "", "", "make every warning an error", setFlag(options.build.strict)},
         {"--check", "", "", "check the file and the layout, write nothing", setFlag(options.check)},
     };
 }
 
 const Tool kTool = describeTool("sovane05-lyrics", kSynopsis, optionTable);
+
+void say(const std::string& line)
+{
+    std::fprintf(stderr, "sovane05-lyrics: %s\n", line.c_str());
+}
+
+int interrupted(const Options& options)
+{
+    say(options.check ? options.input + ": interrupted" : options.output + ": interrupted; nothing written");
+    return 1;
+}
 
 }  // namespace
 
@@ -57,26 +76,31 @@ int main(int argc, char** argv)
     if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
 
-    std::ifstream in(options.input, std::ios::binary);
-    if (!in)
-        return reportFailure(kTool, options.input + ": cannot read the lyric file");
-    std::stringstream content;
-    content << in.rdbuf();
-
-    LyricBuild build = buildLyrics(content.str(), options.input, options.build);
-    if (!options.build.strict)
-        for (const std::string& warning : build.warnings)
-            std::fprintf(stderr, "sovane05-lyrics: %s\n", markedWarning(warning, options.input).c_str());
+    InputText input = readInputFile(options.input.c_str());
+    if (!input.read) {
+        say(options.input + ": cannot read the lyric file: " + input.failure);
+        say(options.input + ": 1 error: nothing made");
+        return 1;
+    }
+    // From here a signal asks the build to stop at the next row or stage.
+    catchStopSignals();
+    options.build.stopRequested = stopRequested;
+    LyricBuild build = buildLyrics(input.text, options.input, options.build);
+    if (build.stopped)
+        return interrupted(options);
+    for (const std::string& line : lyricReport(build, options.input, options.build.strict))
+        say(line);
     if (!build.ok()) {
-        for (const std::string& error : build.errors)
-            std::fprintf(stderr, "sovane05-lyrics: %s\n", error.c_str());
+        say(options.input + ": " + failureSummary(build, options.build.strict));
         return 1;
     }
     if (!options.check) {
-        if (std::optional<std::string> failure = writeLyrics(build, options.output))
+        std::optional<std::vector<RgbaImage>> images = drawLyricImages(build, stopRequested);
+        if (!images)
+            return interrupted(options);
+        if (std::optional<std::string> failure = writeLyrics(build, *images, options.output))
             return reportFailure(kTool, *failure);
     }
-    std::fprintf(stderr, "sovane05-lyrics: %s: %s%s\n", options.input.c_str(), summariseLyrics(build).c_str(),
-                 options.check ? ": fits the show" : "");
+    say(options.input + ": " + summariseLyrics(build) + (options.check ? ": fits the show" : ""));
     return 0;
 }

@@ -7,12 +7,12 @@
 #include <exception>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/system/StopSignal.h"
+#include "rules/InputFile.h"
 #include "rules/SceneList.h"
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
@@ -33,9 +33,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kSynopsis =
-    "usage: sovane05-make --music SONG --lyrics FILE.lrc [--photo PICTURE]... [--font FONT]...\n"
-    "                     [--bpm N] [--downbeat T] [--from T] [--to T] [--photo-at T[-U]]...\n"
-    "                     [--strict] [--force] --output FOLDER\n"
+    "usage: sovane05-make --music SONG --lyrics FILE.lrc [--photo PICTURE]... [--encoding NAME]\n"
+    "                     [--font FONT]... [--no-default-fonts] [--bpm N] [--downbeat T]\n"
+    "                     [--from T] [--to T] [--photo-at T[-U]]... [--strict] [--force]\n"
+    "                     --output FOLDER\n"
     "\n"
     "Makes a show folder of your own song: FOLDER/data/ with the music, the lyric images and\n"
     "their timing, the pictures, the show's programs and its scene list. The show follows the\n"
@@ -53,7 +54,7 @@ struct Options {
     std::string music;
     std::string lyrics;
     std::vector<std::string> photos;
-    LyricBuildOptions fonts;
+    LyricBuildOptions lyricOptions;
     std::optional<double> bpm;
     std::optional<double> downbeat;
     MusicCut cut;
@@ -124,10 +125,16 @@ std::vector<Option> optionTable(Options& options)
          "a picture for the photo scenes, laid out as a tilted print; give\nseveral and the photo scenes take them in "
          "turn (at most 6; default:\nthe stock landscape prints)",
          appendValue(options.photos, kMostPictures, "--photo takes at most 6 pictures")},
+        {"--encoding", "", "NAME",
+         "the lyric file's encoding as iconv names it (GB18030, SHIFT_JIS, …);\ndefault: a byte-order mark, else "
+         "UTF-8, else the encoding it looks like",
+         storeValue(options.lyricOptions.encoding)},
         {"--font", "", "FONT",
-         "a font for the lyrics; give several, tried in order per character\n(default: DejaVu Sans Bold, then the "
-         "fonts for other scripts)",
-         appendValue(options.fonts.fonts)},
+         "a font for the lyrics, looked in before the default chain; give several,\ntried in order per character "
+         "(the default chain: DejaVu Sans Bold, then\nthe installed fonts for other scripts and emoji)",
+         appendValue(options.lyricOptions.fonts)},
+        {"--no-default-fonts", "", "", "take the lyrics' characters from the --font fonts only",
+         setFlag(options.lyricOptions.onlyGivenFonts)},
         {"--bpm", "", "N", "the song's tempo, for the background's beat and bar pulses (default:\nfound in the song)", bpm},
         {"--downbeat", "", "T", "the song's first downbeat (default: found in the song, or 0 with --bpm)",
          storeTime(options.downbeat)},
@@ -136,7 +143,7 @@ std::vector<Option> optionTable(Options& options)
         {"--photo-at", "", "T[-U]",
          "a photo scene from T, to U or for four bars; give it as often as\nwanted (times of the song)",
          addPhotoRequest(options.photoAt)},
-        {"--strict", "", "", "make every warning an error", setFlag(options.fonts.strict)},
+        {"--strict", "", "", "make every warning an error", setFlag(options.lyricOptions.strict)},
         {"--force", "", "", "replace the data/ of an existing FOLDER", setFlag(options.force)},
         {"--output", "", "FOLDER", "the show folder to make", storeValue(options.output)},
     };
@@ -152,8 +159,8 @@ void say(const std::string& line)
 // A warning, or under --strict an error that stops the run: true when it stops.
 bool warn(const Options& options, const std::string& where, const std::string& what)
 {
-    say(where + ": " + (options.fonts.strict ? "" : "warning: ") + what);
-    return options.fonts.strict;
+    say(where + ": " + (options.lyricOptions.strict ? "" : "warning: ") + what);
+    return options.lyricOptions.strict;
 }
 
 bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failure)
@@ -171,20 +178,22 @@ bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failu
 }
 
 // The lyric file read, fitted to the whole song (or the part taken) and laid out, its warnings
-// and errors said; nothing after errors.
-std::optional<LyricBuild> buildReportedLyrics(const Options& options, const std::string& lyricText,
+// and errors said; nothing after errors or a stop.
+std::optional<LyricBuild> buildReportedLyrics(const Options& options, const std::string& lyricBytes,
                                               double musicSeconds)
 {
-    LyricBuildOptions build = options.fonts;
-    build.fit = wholeSongFit(musicSeconds, options.cut.from);
-    LyricBuild lyrics = buildLyrics(lyricText, options.lyrics, build);
-    if (!options.fonts.strict)
-        for (const std::string& warning : lyrics.warnings)
-            say(markedWarning(warning, options.lyrics));
-    for (const std::string& error : lyrics.errors)
-        say(error);
-    if (!lyrics.ok())
+    LyricBuildOptions lyricOptions = options.lyricOptions;
+    lyricOptions.fit = wholeSongFit(musicSeconds, options.cut.from);
+    lyricOptions.stopRequested = stopRequested;
+    LyricBuild lyrics = buildLyrics(lyricBytes, options.lyrics, lyricOptions);
+    if (lyrics.stopped)
         return std::nullopt;
+    for (const std::string& line : lyricReport(lyrics, options.lyrics, lyricOptions.strict))
+        say(line);
+    if (!lyrics.ok()) {
+        say(options.lyrics + ": " + failureSummary(lyrics, lyricOptions.strict));
+        return std::nullopt;
+    }
     return lyrics;
 }
 
@@ -306,13 +315,13 @@ void sayLayout(const Options& options, const ImportedMusic& music, const BeatGri
 }
 
 // Builds everything into the staging folder; false after reporting.
-bool build(const Options& options, const std::string& lyricText, ShowStaging& staging)
+bool build(const Options& options, const std::string& lyricBytes, ShowStaging& staging)
 {
     const fs::path data = staging.data();
     std::optional<ImportedMusic> music = importReportedMusic(options, staging);
     if (!music || stopRequested())
         return false;
-    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricText, music->seconds);
+    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricBytes, music->seconds);
     if (!lyrics || stopRequested())
         return false;
     if (!options.cut.cuts())
@@ -347,8 +356,11 @@ bool build(const Options& options, const std::string& lyricText, ShowStaging& st
     for (const ListedScene& scene : scenes)
         if (scene.kind == SceneKind::PhotoCompo)
             cues.warmWindows.emplace_back(scene.start, scene.end);
+    std::optional<std::vector<RgbaImage>> images = drawLyricImages(*lyrics, stopRequested);
+    if (!images)
+        return false;
     std::string failure;
-    if (std::optional<std::string> error = writeLyrics(*lyrics, data)) {
+    if (std::optional<std::string> error = writeLyrics(*lyrics, *images, data)) {
         say(*error);
         return false;
     }
@@ -374,11 +386,12 @@ int main(int argc, char** argv)
     if (options.cut.to && *options.cut.to <= options.cut.from)
         return usageError(kTool, "--to must come after --from");
 
-    std::ifstream in(options.lyrics, std::ios::binary);
-    if (!in)
-        return reportFailure(kTool, options.lyrics + ": cannot read the lyric file");
-    std::stringstream lyricText;
-    lyricText << in.rdbuf();
+    InputText lyricFile = readInputFile(options.lyrics.c_str());
+    if (!lyricFile.read) {
+        say(options.lyrics + ": cannot read the lyric file: " + lyricFile.failure);
+        say(options.lyrics + ": 1 error: nothing made");
+        return 1;
+    }
 
     // From here a signal only asks the build to stop, so the staging folder is always removed.
     catchStopSignals();
@@ -387,7 +400,7 @@ int main(int argc, char** argv)
     if (!staging)
         return reportFailure(kTool, failure);
     try {
-        if (!build(options, lyricText.str(), *staging) || stopRequested()) {
+        if (!build(options, lyricFile.text, *staging) || stopRequested()) {
             if (stopRequested())
                 say(options.output + ": interrupted; nothing written");
             return 1;

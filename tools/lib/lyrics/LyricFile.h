@@ -18,6 +18,13 @@ inline constexpr int kLyricEntryCount = kLyricLineCount;
 // A plain LRC line with no later line to end it stays up this long after its last entry starts.
 inline constexpr double kLastLineSeconds = 4.0;
 
+// More characters than nine rows of the narrowest letters hold across the screen: a longer line
+// can never be shown, so it is refused before it costs anything.
+inline constexpr std::size_t kLongestLineCharacters = 1000;
+
+// Messages quote at most this many characters of the user's text.
+inline constexpr std::size_t kShownCharacters = 60;
+
 // One image of the show: a word or word group that appears at `start` and leaves at `end`.
 struct LyricEntry {
     double start = 0.0;  // seconds of show time, the file's offset applied
@@ -56,8 +63,14 @@ struct LyricParse {
     bool ok() const { return errors.empty(); }
 };
 
-// Parses the whole file: every line with a fault is reported and left out, the rest is read.
+// Parses the whole file: every line with a fault is reported and left out, the rest is read. An
+// empty file, or one with no timed line of words, is an error of the whole file.
 LyricParse parseLyrics(std::string_view text, std::string_view path);
+
+// Parses the file's bytes in whatever encoding they are (tools/lib/unicode/TextEncoding.h: a
+// byte-order mark, the encoding detected, or `encoding` when given): a guessed encoding is a
+// warning of the whole file, and each line holding bytes that are not text is an error.
+LyricParse parseLyricFile(std::string_view bytes, std::string_view path, std::string_view encoding = {});
 
 // What the show can hold. The stock show's lyric scene ends at 45 s and has 87 slots; a show
 // made of a whole song holds its lyrics up to the music's end, in up to 1000 slots.
@@ -92,6 +105,11 @@ void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit = {}
 // "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds, also with a colon before the
 // fraction ("mm:ss:xx") as some editors write it; nothing when malformed.
 std::optional<long long> parseLyricTime(std::string_view text);
+
+// The user's text as a message quotes it: in single quotes unless `quoted` is false, cut to
+// `mostCharacters` with an ellipsis, control characters and bytes that are not UTF-8 written as
+// \xNN (\uNNNN for C1), so a message is never cut short by a NUL or overwritten by a CR.
+std::string shownText(std::string_view text, std::size_t mostCharacters = kShownCharacters, bool quoted = true);
 
 // A moment as messages show it: "1:50.00", or "0:01.005" when it needs the millisecond.
 std::string formatLyricTime(long long milliseconds);
