@@ -41,13 +41,18 @@ double median(std::vector<double> values)
 
 BusiestMoment busiestMoment(const double (&lineStart)[kLyricLineCount], const double (&lineEnd)[kLyricLineCount])
 {
-    std::vector<double> moments = lyricWindowEdges(lineStart, lineEnd);
+    return busiestMoment(lineStart, lineEnd, kLyricLineCount, kLyricsStart, kLyricsEnd);
+}
+
+BusiestMoment busiestMoment(const double* lineStart, const double* lineEnd, int count, double from, double to)
+{
+    std::vector<double> moments = lyricWindowEdges(lineStart, lineEnd, count, from, to);
 
     BusiestMoment busiest;
     for (size_t i = 0; i + 1 < moments.size(); ++i) {
         double middle = (moments[i] + moments[i + 1]) / 2.0;
         int lines = 0;
-        forEachActiveLine(lineStart, lineEnd, middle, [&](int, float) { ++lines; });
+        forEachActiveLine(lineStart, lineEnd, count, middle, [&](int, float) { ++lines; });
         if (lines > busiest.lines)
             busiest = {middle, lines};
     }

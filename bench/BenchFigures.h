@@ -21,6 +21,8 @@ struct BusiestMoment {
     int lines = 0;
 };
 BusiestMoment busiestMoment(const double (&lineStart)[kLyricLineCount], const double (&lineEnd)[kLyricLineCount]);
+// The same for `count` lines within the window from `from` to `to`.
+BusiestMoment busiestMoment(const double* lineStart, const double* lineEnd, int count, double from, double to);
 
 // The frames of a run from the moments its buffer swaps returned, in seconds: each frame lasts
 // from one swap to the next. Only frames that end from `from` to before `to` seconds after the

@@ -153,7 +153,7 @@ DrawnShow& drawnShow()
         made.demo = show.demo.release();
         made.floor = std::make_unique<FloorLayers>();
         auto* lyrics = static_cast<Lyrics*>(made.demo->scenes[0]);
-        made.busiest = busiestMoment(lyrics->lineStart, lyrics->lineEnd);
+        made.busiest = busiestMoment(lyrics->lineStart, lyrics->lineEnd, lyrics->lineCount, kLyricsStart, kLyricsEnd);
         return made;
     }();
     return drawn;
@@ -166,10 +166,10 @@ std::vector<GLuint> imagesAt(const MyDemo& demo, double time)
     auto* lyrics = static_cast<Lyrics*>(demo.scenes[0]);
     auto* photo = static_cast<PhotoCompo*>(demo.scenes[1]);
     if (cg_engine::isActiveAt(lyrics->startTime, lyrics->endTime, time))
-        forEachActiveLine(lyrics->lineStart, lyrics->lineEnd, time,
+        forEachActiveLine(lyrics->lineStart, lyrics->lineEnd, lyrics->lineCount, time,
                           [&](int line, float) { images.push_back(lyrics->lineTextures[line]); });
     if (cg_engine::isActiveAt(photo->startTime, photo->endTime, time))
-        images.push_back(photo->photoTexture);
+        images.push_back(photo->photoTextures[0]);
     return images;
 }
 

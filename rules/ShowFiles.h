@@ -25,6 +25,10 @@ static_assert(std::string_view(kShowConfigPath) == std::string_view("data/config
 // The lyric lines the show times and draws: one per timing pair and per image "000" … "086".
 constexpr int kLyricLineCount = 87;
 
+// A show with a scene list times as many lyric entries as its timing file holds, up to this
+// many: three digits name them, "000" … "999".
+constexpr int kMostLyricEntries = 1000;
+
 // The lines that can show at once: the depth order gives the first "zscore" 0.1 and each later
 // one 0.01 less, so an eleventh would draw at zero and below (rules/LyricLayers.h).
 constexpr int kMostLinesAtOnce = 10;

@@ -1,4 +1,5 @@
-// MyDemo is this show: it builds its resources and scenes in initialise().
+// MyDemo is this show: it builds its resources and scenes in initialise(), on the stock
+// timetable, or on the one its folder's scene list gives (rules/SceneList.h).
 #pragma once
 
 #include "engine/Demo.h"

@@ -34,13 +34,18 @@ void warmUpLayers(ShaderProgram& background, ShaderProgram& images, const Screen
 
 void warmUpShow(cg_engine::Demo& demo)
 {
+    // The lyrics scenes of a scene list share their lines: the first one warms up for all.
+    const TextureName* warmedLines = nullptr;
     for (cg_engine::Scene* scene : demo.scenes) {
         if (auto* lyrics = dynamic_cast<Lyrics*>(scene)) {
+            if (lyrics->lineTextures == warmedLines)
+                continue;
+            warmedLines = lyrics->lineTextures;
             warmUpLayers(*lyrics->backgroundProgram, *lyrics->textProgram, *lyrics->quad, lyrics->startTime,
-                         std::vector<TextureName>(std::begin(lyrics->lineTextures), std::end(lyrics->lineTextures)));
+                         std::vector<TextureName>(lyrics->lineTextures, lyrics->lineTextures + lyrics->lineCount));
         } else if (auto* photo = dynamic_cast<PhotoCompo*>(scene)) {
             warmUpLayers(*photo->backgroundProgram, *photo->photoProgram, *photo->quad, photo->startTime,
-                         {photo->photoTexture});
+                         std::vector<TextureName>(photo->photoTextures, photo->photoTextures + photo->photoCount));
         }
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -131,7 +131,7 @@ TEST(CheckTool, ReportsEachProblemOnOneLineWithItsFileAndLine)
           "data/config.txt: error: no texture named \"085\": the show stops at start-up"},
          1},
         {"an empty name", {}, appendLine("Texture  data/lines/000.png"),
-         {"data/config.txt:91: warning: empty name (two spaces after \"Texture\"): the show registers this texture "
+         {"data/config.txt:92: warning: empty name (two spaces after \"Texture\"): the show registers this texture "
           "under \"\", which nothing asks for"},
          0},
         {"a path ending in a blank", {}, replaceLine(3, "Texture photo data/photo.png "),
@@ -141,9 +141,9 @@ TEST(CheckTool, ReportsEachProblemOnOneLineWithItsFileAndLine)
         {"a path to nothing", {}, replaceLine(3, "Texture photo data/nothing.png"),
          {"data/config.txt:3: error: no image \"data/nothing.png\": " + std::string(kNoImage)}, 1},
         {"a name registered twice", {}, appendLine("Texture 000 data/lines/001.png"),
-         {"data/config.txt:91: warning: texture \"000\" is registered on line 90 too: this later line wins"}, 0},
+         {"data/config.txt:92: warning: texture \"000\" is registered on line 90 too: this later line wins"}, 0},
         {"a kind with too few fields", {}, appendLine("Shader broken data/white.frag"),
-         {"data/config.txt:91: error: a Shader line needs a name, a fragment shader path and a vertex shader path: "
+         {"data/config.txt:92: error: a Shader line needs a name, a fragment shader path and a vertex shader path: "
           "the show skips this line"},
          1},
         {"an image that does not decode", {}, [](const fs::path& data) { writeFile(data / "lines/050.png", "not an image"); },

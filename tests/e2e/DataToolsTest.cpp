@@ -83,7 +83,13 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
     writeFile(folder / "japanese.txt", "[00:01.00-00:02.00] \xe6\x97\xa5\xe6\x9c\xac\n");
     writeFile(folder / "file", "not a folder");
     makeFifo(folder / "fifo");
-    std::filesystem::create_directory(folder / "folder");
+    writeFile(folder / "empty.lrc", "");
+    writeFile(folder / "untimed.lrc", "[ti:Title]\n[ar:Artist]\n# nothing sung\n[00:12.00]\n");
+    std::filesystem::create_directory(folder / "folder.lrc");
+    std::string everyLineWrong;
+    for (int i = 0; i < 500; ++i)
+        everyLineWrong += "words without a time " + std::to_string(i) + "\n";
+    writeFile(folder / "wrong.lrc", everyLineWrong);
     const std::string tool = SOVANE05_LYRICS_TOOL;
     const std::string dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
     const std::string noto = "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc";
@@ -102,23 +108,42 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
              "sovane05-lyrics: crowded.txt: 86 entries in 78 lines, 1 of 87 slots unused, 1 warning: fits the show\n"},
         {{"--input", "crowded.txt", "--check", "--strict"}, 1, "sovane05-lyrics: " + crowding},
         {{"--input", "faults.txt", "--check"}, 1,
+         "sovane05-lyrics: faults.txt:2: warning: 'short' at 0:03.00 would show for 0.100 s, less than the 0.3 s the show "
+         "needs: it shows until 0:03.30\n"
          "sovane05-lyrics: faults.txt:1: no font has U+E000 '\xee\x80\x80', used on lines 1, 4: add a --font that has it\n"
-         "sovane05-lyrics: faults.txt:2: 'short' at 0:03.00 shows for 0.100 s inside the lyric scene (0–45 s); it needs 0.3 s\n"
          "sovane05-lyrics: faults.txt:3: unreadable word stamp <00:0y.00>: expected <mm:ss.xx>\n"
          "sovane05-lyrics: faults.txt:89: entry 88 'word84' at 0:43.00 is one too many"},
-        {{"--input", "japanese.txt", "--check", "--font", dejaVu}, 1,
-         "sovane05-lyrics: japanese.txt:1: no font has U+65E5 '\xe6\x97\xa5', used on line 1: add a --font that has it\n"
-         "sovane05-lyrics: japanese.txt:1: no font has U+672C"},
-        {{"--input", "japanese.txt", "--check", "--font", dejaVu, "--font", noto}, 0,
+        {{"--input", "japanese.txt", "--check", "--font", dejaVu, "--no-default-fonts"}, 1,
+         "sovane05-lyrics: japanese.txt:1: no font has U+65E5 '\xe6\x97\xa5', used on line 1: add --font " + noto +
+             " (installed, for Chinese and Japanese) or another font that has it\n"
+             "sovane05-lyrics: japanese.txt:1: no font has U+672C"},
+        {{"--input", "japanese.txt", "--check", "--font", dejaVu, "--font", noto, "--no-default-fonts"}, 0,
+         "sovane05-lyrics: japanese.txt: 1 entry in 1 line, 86 of 87 slots unused: fits the show\n"},
+        // The default chain follows the fonts given.
+        {{"--input", "japanese.txt", "--check", "--font", dejaVu}, 0,
          "sovane05-lyrics: japanese.txt: 1 entry in 1 line, 86 of 87 slots unused: fits the show\n"},
         {{"--input", "missing.txt"}, 1,
-         "sovane05-lyrics: missing.txt: cannot read the lyric file: No such file or directory\n"},
+         "sovane05-lyrics: missing.txt: cannot read the lyric file: No such file or directory\n"
+         "sovane05-lyrics: missing.txt: 1 error: nothing made\n"},
         // Once a tool that waited for ever on the FIFO, and read the folder as an empty file.
-        {{"--input", "fifo"}, 1, "sovane05-lyrics: fifo: cannot read the lyric file: not a regular file\n"},
-        {{"--input", "folder"}, 1, "sovane05-lyrics: folder: cannot read the lyric file: Is a directory\n"},
+        {{"--input", "fifo"}, 1,
+         "sovane05-lyrics: fifo: cannot read the lyric file: not a regular file\n"
+         "sovane05-lyrics: fifo: 1 error: nothing made\n"},
+        {{"--input", "folder.lrc"}, 1,
+         "sovane05-lyrics: folder.lrc: cannot read the lyric file: Is a directory\n"
+         "sovane05-lyrics: folder.lrc: 1 error: nothing made\n"},
+        {{"--input", "empty.lrc"}, 1,
+         "sovane05-lyrics: empty.lrc: the lyric file is empty; nothing to show\n"
+         "sovane05-lyrics: empty.lrc: 1 error: nothing made\n"},
+        {{"--input", "untimed.lrc"}, 1,
+         "sovane05-lyrics: untimed.lrc: no timed line with words: lyrics need lines like [00:12.50] words; nothing to "
+         "show\nsovane05-lyrics: untimed.lrc: 1 error: nothing made\n"},
         {{"--input", "good.txt", "--font", "nofont.ttf"}, 1,
-         "sovane05-lyrics: nofont.ttf: cannot open the font: No such file or directory\n"},
-        {{"--input", "good.txt", "--font", "fifo"}, 1, "sovane05-lyrics: fifo: cannot open the font: not a regular file\n"},
+         "sovane05-lyrics: nofont.ttf: cannot use the font: no such file\n"
+         "sovane05-lyrics: good.txt: 1 error: nothing made\n"},
+        {{"--input", "good.txt", "--font", "fifo"}, 1,
+         "sovane05-lyrics: fifo: cannot use the font: not a regular file\n"
+         "sovane05-lyrics: good.txt: 1 error: nothing made\n"},
         {{"--input", "good.txt", "--output", "file/inside"}, 1,
          "sovane05-lyrics: file/inside: cannot make the folder: Not a directory\n"},
         {{"--input", "good.txt", "--output", "file"}, 1, "sovane05-lyrics: file: cannot make the folder: "},
@@ -137,6 +162,19 @@ TEST(DataTools, LyricsToolReportsFaultsOnOneLineWithItsExitStatus)
         EXPECT_EQ(result.out, "") << shown;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "data")) << "--check wrote files";
+
+    // A fault on every line reads as a screenful of them, a count of the rest and the summary.
+    ProcessResult wrong = runProcess({tool, "--input", "wrong.lrc"}, {}, folder.path(), 60.0);
+    EXPECT_EQ(wrong.exitStatus, 1);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = wrong.err.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(wrong.err.substr(at, end - at));
+    ASSERT_EQ(lines.size(), 22u) << wrong.err;
+    EXPECT_EQ(lines[19], "sovane05-lyrics: wrong.lrc:20: expected a time tag like [01:02.50] at the start of the line, "
+                         "not 'words without a time 19'");
+    EXPECT_EQ(lines[20], "sovane05-lyrics: wrong.lrc: 480 more errors like line 20's, up to line 500");
+    EXPECT_EQ(lines[21], "sovane05-lyrics: wrong.lrc: 500 errors: nothing made");
+    EXPECT_FALSE(std::filesystem::exists(folder / "data"));
 
     ProcessResult help = runProcess({tool, "--help"}, {}, folder.path(), 60.0);
     EXPECT_EQ(help.exitStatus, 0);

@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/ShowRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestMusic.h"
 #include "tools/lib/base/CommandLine.h"
+#include "tools/lib/glyphs/FontPackages.h"
 
 namespace fs = std::filesystem;
 
@@ -112,9 +114,12 @@ TEST(Package, ListsItsDependenciesAndFilesAndPlaysWhereverExtracted)
                                        architecture.substr(0, architecture.find('\n')) + ".deb");
 
     std::string depends = runProcess({"dpkg-deb", "--field", package.string(), "Depends"}).out;
-    for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libgl1-mesa-dri",
+    for (const char* needed : {"libsdl2-2", "libsdl2-mixer-2", "libglew", "libfreetype", "libmp3lame", "libaubio", "libgl1-mesa-dri",
                                "libegl-mesa0", "ffmpeg", "fonts-dejavu-core"})
         EXPECT_NE(depends.find(needed), std::string::npos) << needed << " is not among the dependencies: " << depends;
+    std::string recommends = runProcess({"dpkg-deb", "--field", package.string(), "Recommends"}).out;
+    for (std::string_view font : recommendedFontPackages())
+        EXPECT_NE(recommends.find(font), std::string::npos) << font << " is not recommended: " << recommends;
 
     std::string contents = runProcess({"dpkg-deb", "--contents", package.string()}).out;
     for (std::string file : {"libexec/sovane05/sovane05", "share/sovane05/data/config.txt", "share/applications/sovane05.desktop",

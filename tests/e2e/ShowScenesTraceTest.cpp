@@ -1,8 +1,11 @@
-// The real show on a fixture, traced with apitrace: in every presented frame the background
-// gets the frame's show time, and the lyric lines drawn, their order, textures and "zscore"
-// values follow the timing file exactly.
+// The real show on a fixture, traced with apitrace: the scenes it builds and their GL calls, in
+// order, with the stock timetable and with a scene list; and in every presented frame the
+// background gets the frame's show time, the scene of that time draws, and the lyric lines or
+// photos drawn, their order, textures and "zscore" values follow the timing file and the list
+// exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -13,6 +16,7 @@
 
 #include "engine/ShowClock.h"
 #include "rules/LyricLayers.h"
+#include "rules/ShowTimeline.h"
 #include "tests/support/ShowRun.h"
 #include "tests/support/Trace.h"
 
@@ -21,8 +25,13 @@ namespace {
 // apitrace prints floats to six significant digits.
 constexpr float kPrintedPrecision = 1e-6f;
 
+// The codes of textures that are no lyric line.
+constexpr int kPhoto = -2;
+constexpr int kSecondPhoto = -3;
+constexpr int kUnknownTexture = -1;
+
 struct LineDraw {
-    int line;  // -1 for a texture that is no lyric line
+    int line;  // a lyric line, or one of the codes above
     float zscore;
     bool operator==(const LineDraw& other) const
     {
@@ -52,9 +61,9 @@ float floatArgument(const TraceCall& call, std::string_view name)
 }
 
 // Follows the current program, uniform locations and the texture bound on unit 0 through one
-// frame's calls.
+// frame's calls. `layerOf` gives each texture's line, or a negative code for a photo.
 DrawnFrame readFrame(std::span<const TraceCall> calls, int backgroundProgram, int textProgram,
-                     const std::map<int, int>& lineOfTexture)
+                     const std::map<int, int>& layerOf)
 {
     DrawnFrame frame;
     int program = 0;
@@ -80,8 +89,8 @@ DrawnFrame readFrame(std::span<const TraceCall> calls, int backgroundProgram, in
         } else if (call.name == "glBindTexture") {
             texture = integerArgument(call, "texture");
         } else if (call.name == "glDrawArrays" && program == textProgram) {
-            auto line = lineOfTexture.find(texture);
-            frame.lines.push_back({line == lineOfTexture.end() ? -1 : line->second, zscore});
+            auto layer = layerOf.find(texture);
+            frame.lines.push_back({layer == layerOf.end() ? kUnknownTexture : layer->second, zscore});
         }
     }
     return frame;
@@ -98,13 +107,33 @@ std::span<const TraceCall> fromLastClear(std::span<const TraceCall> calls)
     return calls;
 }
 
-}  // namespace
+// The GL calls of creating one scene's quad (show/ScreenQuad.cpp), the only GL calls a scene's
+// construction makes.
+const std::vector<std::string> kQuadCalls = {
+    "glGenVertexArrays", "glBindVertexArray",     "glGenBuffers",       "glBindBuffer",
+    "glBufferData",      "glVertexAttribPointer", "glEnableVertexAttribArray", "glBindBuffer",
+    "glBufferData",      "glVertexAttribPointer", "glEnableVertexAttribArray",
+};
 
-TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
+// A scene as the frames must show it: its kind's background depth and, for a photo, its layers.
+struct ExpectedScene {
+    double start;
+    double end;
+    std::vector<int> photos;  // the layers' codes, first drawn first; empty for lyrics
+};
+
+struct TracedRun {
+    std::string name;
+    std::string sceneList;  // "" for the stock timetable
+    std::vector<ExpectedScene> scenes;
+};
+
+void checkTracedRun(const TracedRun& traced)
 {
+    SCOPED_TRACE(traced.name);
     FixtureShow show;
-    // Lines 5 and 70 hold the whole show, so every frame after t = 0 draws at least two lines
-    // however few frames a loaded machine manages; the others come and go.
+    // Lines 5 and 70 hold the whole show, so every lyrics frame after t = 0 draws at least two
+    // lines however few frames a loaded machine manages; the others come and go.
     const std::pair<int, std::pair<double, double>> windows[] = {
         {0, {0.2, 1.2}}, {1, {0.5, 1.5}}, {3, {0.6, 0.9}}, {2, {1.0, 1.0}}, {86, {0.3, 1.1}},
         {40, {1.0, 0.4}}, {4, {1.3, 50.0}}, {5, {0.0, 50.0}}, {70, {0.0, 50.0}},
@@ -113,14 +142,16 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
         show.lines[line].start = window.first;
         show.lines[line].end = window.second;
     }
+    show.sceneList = traced.sceneList;
     ShowFolder folder(2.0, show);
     ShowRun run(folder.path(), {.arguments = {}, .environment = {}, .trace = true});
     ProcessResult result = run.finish(120.0);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(showLines(result.err), std::vector<std::string>{}) << "the show had something to say";
 
     Trace trace = readTrace(folder / "show.trace");
-    // The fixture registers "white", then "textlayout", then "photo" and the lines "086" to
-    // "000": programs and texture names are handed out in that order.
+    // The fixture registers "white", then "textlayout", then "photo", the lines "086" to "000"
+    // and "photo2": programs and texture names are handed out in that order.
     std::vector<int> programs;
     std::vector<int> textures;
     for (const TraceCall& call : trace.calls) {
@@ -130,16 +161,33 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
             textures.push_back(std::atoi(call.argument("textures").value_or("&0").substr(1).c_str()));
     }
     ASSERT_EQ(programs.size(), 2u);
-    ASSERT_EQ(textures.size(), size_t(kLyricLineCount + 1));
-    std::map<int, int> lineOfTexture;
+    ASSERT_EQ(textures.size(), size_t(kLyricLineCount + 2));
+    std::map<int, int> layerOf = {{textures[0], kPhoto}, {textures[kLyricLineCount + 1], kSecondPhoto}};
     for (int line = 0; line < kLyricLineCount; ++line)
-        lineOfTexture[textures[line + 1]] = line;
+        layerOf[textures[line + 1]] = line;
 
-    // Before the first frame, the warm-up drew with both programs, the text program with a
-    // line's image and with the photo, and cleared what it drew.
     ASSERT_FALSE(trace.frames().empty());
     std::span<const TraceCall> startUp = trace.frames().front();
     startUp = startUp.first(startUp.size() - fromLastClear(startUp).size());
+
+    // Between the registry's last load and the warm-up, the scenes are built: each creates its
+    // quad and makes no other GL call, in list order.
+    auto warmUp = std::find_if(startUp.begin(), startUp.end(),
+                               [](const TraceCall& call) { return call.name == "glGetTexLevelParameteriv"; });
+    ASSERT_NE(warmUp, startUp.end());
+    auto loaded = std::find_if(std::make_reverse_iterator(warmUp), startUp.rend(),
+                               [](const TraceCall& call) { return call.name == "glPixelStorei"; });
+    ASSERT_NE(loaded, startUp.rend());
+    std::vector<std::string> assembly;
+    for (auto call = loaded.base(); call != warmUp - 1; ++call)
+        assembly.push_back(call->name);
+    std::vector<std::string> expectedAssembly;
+    for (size_t scene = 0; scene < traced.scenes.size(); ++scene)
+        expectedAssembly.insert(expectedAssembly.end(), kQuadCalls.begin(), kQuadCalls.end());
+    EXPECT_EQ(assembly, expectedAssembly);
+
+    // The warm-up drew with both programs, the text program with a line's image and with the
+    // photo, and cleared what it drew.
     std::set<std::pair<int, int>> warmedUp;  // program, texture
     int program = 0;
     int texture = 0;
@@ -152,42 +200,70 @@ TEST(ShowScenesTrace, EveryFrameDrawsTheLinesOfItsTimeInOrderWithFallingZscores)
             warmedUp.insert({program, program == programs[1] ? texture : 0});
     }
     EXPECT_TRUE(warmedUp.count({programs[0], 0})) << "no warm-up draw of the background";
-    EXPECT_TRUE(warmedUp.count({programs[1], textures[0]})) << "no warm-up draw of the photo";
+    EXPECT_TRUE(warmedUp.count({programs[1], textures[traced.sceneList.empty() ? 0 : kLyricLineCount + 1]}))
+        << "no warm-up draw of the photo";
     EXPECT_TRUE(warmedUp.count({programs[1], textures[1]})) << "no warm-up draw of a line's image";
 
     size_t framesWithLines = 0;
     size_t maximumLines = 0;
     float previousTime = -1.0f;
     for (std::span<const TraceCall> calls : trace.frames()) {
-        DrawnFrame frame = readFrame(fromLastClear(calls), programs[0], programs[1], lineOfTexture);
-        // No scene holds t = 0: frames in the first millisecond draw nothing at all. Every later
-        // frame of this short show is a lyrics frame.
+        DrawnFrame frame = readFrame(fromLastClear(calls), programs[0], programs[1], layerOf);
+        // A frame that no scene holds (t = 0, a gap of the list) draws nothing at all. The stock
+        // timetable has no gap in this short show: every later frame draws.
         if (!frame.time) {
-            EXPECT_EQ(previousTime, -1.0f) << "a frame after t = 0 drew no background";
-            EXPECT_EQ(frame.lines, std::vector<LineDraw>{}) << "a frame without a scene drew lines";
+            if (traced.sceneList.empty()) {
+                EXPECT_EQ(previousTime, -1.0f) << "a frame after t = 0 drew no background";
+            }
+            EXPECT_EQ(frame.lines, std::vector<LineDraw>{}) << "a frame without a scene drew layers";
             continue;
         }
         EXPECT_GT(*frame.time, 0.0f);
         EXPECT_GE(*frame.time, previousTime) << "show time never goes back";
         previousTime = *frame.time;
-        EXPECT_NEAR(frame.backgroundZscore.value_or(NAN), kBackgroundZscore, kPrintedPrecision);
 
         // The show time had millisecond steps; the uniform holds it in single precision.
         double time = std::round(double(*frame.time) * 1000.0) / 1000.0;
         ASSERT_EQ(float(time), *frame.time);
+        auto scene = std::find_if(traced.scenes.begin(), traced.scenes.end(), [&](const ExpectedScene& expected) {
+            return cg_engine::isActiveAt(expected.start, expected.end, time);
+        });
+        ASSERT_NE(scene, traced.scenes.end()) << "a frame drew at " << time << ", where no scene is";
         std::vector<LineDraw> expected;
-        float zscore = 0.1f;
-        for (int line = 0; line < kLyricLineCount; ++line) {
+        float zscore = scene->photos.empty() ? 0.1f : 0.09f;
+        for (int photo : scene->photos) {
+            expected.push_back({photo, zscore});
+            zscore += -0.01f;
+        }
+        for (int line = 0; line < kLyricLineCount && scene->photos.empty(); ++line) {
             if (cg_engine::isActiveAt(show.lines[line].start, show.lines[line].end, time)) {
                 expected.push_back({line, zscore});
                 zscore += -0.01f;
             }
         }
+        EXPECT_NEAR(frame.backgroundZscore.value_or(NAN), scene->photos.empty() ? kBackgroundZscore : 0.1f,
+                    kPrintedPrecision);
         EXPECT_EQ(frame.lines, expected) << "at t = " << time;
-        framesWithLines += frame.lines.empty() ? 0 : 1;
+        framesWithLines += scene->photos.empty() && !frame.lines.empty() ? 1 : 0;
         maximumLines = std::max(maximumLines, frame.lines.size());
     }
     // The music ends after 2 s and the frame that notices is still drawn: at least that one.
     EXPECT_GE(framesWithLines, 1u) << "the run must have shown lines to check";
     EXPECT_GE(maximumLines, 2u) << "and overlapping ones";
+}
+
+}  // namespace
+
+// Without a scene list the show is built as it always was: two scenes, lyrics then photo,
+// nothing more. With one, a scene per line; a frame in a gap of the list draws nothing.
+TEST(ShowScenesTrace, EveryFrameDrawsTheSceneAndLinesOfItsTimeInOrderWithFallingZscores)
+{
+    const TracedRun runs[] = {
+        {"stock timetable", "", {{kLyricsStart, kLyricsEnd, {}}, {kPhotoStart, kPhotoEnd, {kPhoto}}}},
+        {"scene list",
+         "Lyrics 0 0.7\nPhotoCompo 0.7 1.1 photo2 photo\nLyrics 1.4 2.5\n",
+         {{0.0, 0.7, {}}, {0.7, 1.1, {kSecondPhoto, kPhoto}}, {1.4, 2.5, {}}}},
+    };
+    for (const TracedRun& run : runs)
+        checkTracedRun(run);
 }

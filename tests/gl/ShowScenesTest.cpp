@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 #include "engine/SceneDispatch.h"
@@ -16,6 +17,7 @@
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
+#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 
@@ -154,7 +156,7 @@ TEST_F(ShowScenesTest, AssemblyBuildsLyricsThenPhotoSharingTheRegistrysRecords)
     EXPECT_EQ(lyrics->lineStart[86], 40.0);
     EXPECT_EQ(readTexture(lyrics->lineTextures[0]).at(0, 0), show.lines[0].colour);
     EXPECT_EQ(readTexture(lyrics->lineTextures[86]).at(0, 0), show.lines[86].colour);
-    EXPECT_EQ(readTexture(photo->photoTexture).at(0, 0), show.photo);
+    EXPECT_EQ(readTexture(photo->photoTextures[0]).at(0, 0), show.photo);
 }
 
 TEST_F(ShowScenesTest, ActiveLinesShowOverTheBackgroundLaterOnesOnTop)
@@ -216,6 +218,103 @@ TEST_F(ShowScenesTest, PhotoShowsOverItsBackgroundAndNothingDrawsOnTheBoundary)
     expectFrame(*demo, 44.9, {{kLeft, kRow, {255, 0, 0, 255}}}, "line-until-the-switch");
 }
 
+// A scene list sets the timetable: each scene draws strictly inside its own window, in list
+// order, nothing draws in a gap or on a boundary, the lyrics scenes share the entries of the
+// whole timing file (5 here, so the first shows "004"), a photo scene draws its textures as
+// layers, and a line the show cannot use is skipped with a word.
+TEST_F(ShowScenesTest, AListDrawsEachSceneInItsWindowAndNothingInItsGaps)
+{
+    FixtureShow show;
+    show.sceneList =
+        "# lyrics, a photo of two layers, a gap, lyrics again, a photo\r\n"
+        "Lyrics 0 10\r\n"
+        "PhotoCompo 10 20 photo photo2\r\n"
+        "\r\n"
+        "Lyrics 25 30\r\n"
+        "PhotoCompo 30 40\r\n"
+        "Photo 40 50\r\n";
+    show.timingText = "1 5\n6 12\n26 29\n31 35\n8 27\n";
+    std::string err;
+    MyDemo* demo = build(show, &err);
+    EXPECT_EQ(err, "sovane05: data/scenes.txt:7: unknown scene kind \"Photo\": the kinds are Lyrics and PhotoCompo; "
+                   "the line is skipped\n");
+    ASSERT_EQ(demo->scenes.size(), 4u);
+    auto* first = dynamic_cast<Lyrics*>(demo->scenes[0]);
+    auto* layered = dynamic_cast<PhotoCompo*>(demo->scenes[1]);
+    auto* again = dynamic_cast<Lyrics*>(demo->scenes[2]);
+    auto* plain = dynamic_cast<PhotoCompo*>(demo->scenes[3]);
+    ASSERT_TRUE(first && layered && again && plain);
+    EXPECT_EQ(first->lineCount, 5);
+    EXPECT_EQ(again->lineTextures, first->lineTextures) << "the lyrics scenes share their entries";
+    EXPECT_EQ(again->lineStart, first->lineStart);
+    EXPECT_NE(again->quad, first->quad) << "each scene owns its quad";
+    EXPECT_EQ(layered->photoCount, 2);
+    EXPECT_EQ(plain->photoCount, 1);
+    EXPECT_EQ(std::pair(again->startTime, again->endTime), std::pair(25.0, 30.0));
+
+    // Of five entries, entry k shows the texture named 4 − k: the fixture's lines 82 to 86.
+    auto entry = [&](int k) { return show.lines[size_t(kLyricLineCount - 5 + k)].colour; };
+    const Rgba untouched = {255, 0, 255, 255};
+    auto background = fixtureBackground;
+    const FrameCase cases[] = {
+        {"list-first-entry", 3.0, {{kLeft, kRow, entry(0)}}},
+        {"list-later-entry-on-top", 9.0, {{kLeft, kRow, entry(4)}}},
+        {"list-boundary", 10.0, {{kLeft, kRow, untouched}, {kRight, kRow, untouched}}},
+        {"list-photo-layers", 11.0, {{kLeft, kRow, show.photo}, {kRight, kRow, show.secondPhoto}}},
+        {"list-entry-hidden-under-a-photo", 11.5, {{kMiddle - 1, kRow, show.photo}}},
+        {"list-gap", 22.0, {{kLeft, kRow, untouched}, {kRight, kRow, untouched}}},
+        {"list-second-lyrics", 26.5, {{kLeft, kRow, entry(4)}}},
+        {"list-second-lyrics-alone", 28.0, {{kLeft, kRow, entry(2)}}},
+        {"list-end-of-second-lyrics", 29.5, {{kLeft, kRow, background(29.5)}}},
+        {"list-default-photo", 31.0, {{kLeft, kRow, show.photo}, {kRight, kRow, background(31.0)}}},
+        {"list-skipped-line", 45.0, {{kLeft, kRow, untouched}}},
+    };
+    for (const FrameCase& c : cases)
+        expectFrame(*demo, c.time, c.probes, c.name);
+
+    // Drawn at chosen moments, after the last window the picture stays at that window's end.
+    RenderTarget target(kFrameWidth, kFrameHeight);
+    drawShowMoment(*demo, 60.0);
+    Image held = readTarget(target);
+    EXPECT_TRUE(colourNear(held.at(kLeft, kRow), show.photo, 2)) << held.at(kLeft, kRow);
+    EXPECT_TRUE(colourNear(held.at(kRight, kRow), background(40.0), 2)) << held.at(kRight, kRow);
+    drawShowMoment(*demo, 22.0);
+    EXPECT_EQ(readTarget(target).at(kLeft, kRow), (Rgba{0, 0, 0, 0})) << "a gap is cleared";
+}
+
+// A scene list that cannot be read, or that keeps no scene, draws nothing; the stock timetable
+// would show another show's images.
+TEST_F(ShowScenesTest, AListThatCannotBeUsedDrawsNoScene)
+{
+    struct Case {
+        std::string name;
+        std::string list;  // empty: a folder in its place
+        std::string message;
+    };
+    const Case cases[] = {
+        {"folder", "",
+         "sovane05: data/scenes.txt: cannot read the scene list (Is a directory); the music plays over black\n"},
+        {"comments only", "# nothing yet\n",
+         "sovane05: data/scenes.txt: no scene to draw; the music plays over black\n"},
+        {"overlapping", "Lyrics 0 10\nLyrics 5 20\n",
+         "sovane05: data/scenes.txt:2: the window 5 to 20 s overlaps line 1's, 0 to 10 s: two scenes that both clear "
+         "the frame would hide each other; the line is skipped\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureShow show;
+        show.lines[0] = {1.0, 15.0, {255, 0, 0, 255}, 0.0f, 1.0f};
+        show.sceneList = c.list;
+        std::filesystem::remove_all(folder / "data");
+        if (c.list.empty())
+            std::filesystem::create_directories(folder / "data/scenes.txt");
+        std::string err;
+        MyDemo* demo = build(show, &err);
+        EXPECT_EQ(err, c.message);
+        EXPECT_EQ(demo->scenes.size(), c.name == "overlapping" ? 1u : 0u);
+    }
+}
+
 TEST_F(ShowScenesTest, WarmUpLeavesTheFrameBufferClearedAndTheFramesAsTheyWere)
 {
     FixtureShow show;
@@ -240,11 +339,17 @@ TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)
         line.start = 1.0;
         line.end = 2.0;
     }
+    std::string beyond;
+    for (int pair = 0; pair < kLyricLineCount; ++pair)
+        beyond += "1 2\n";
+    beyond += "not read\n";
     struct Case {
         std::string name;
         bool writeTiming;
         std::string timingText;
         std::string message;
+        std::string sceneList = {};
+        std::optional<Rgba> first = {};  // the first line's colour, when it is not entry 0's
     };
     const Case cases[] = {
         {"missing", false, "",
@@ -257,6 +362,18 @@ TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)
         {"fifo", false, "",
          "sovane05: data/texttiming.txt: cannot open the lyric timing (not a regular file); every lyric line stays "
          "hidden\n"},
+        // The stock show reads 87 pairs, and nothing after them; all 87 show, the last on top.
+        {"beyond-the-87th", true, beyond, "", "", visible.lines[kLyricLineCount - 1].colour},
+        // With a scene list, every pair the file holds is an entry, and their count names them.
+        {"listed-short", true, "0.5 3\n", "", "Lyrics 0 45\n", visible.lines[kLyricLineCount - 1].colour},
+        {"listed-not-a-number", true, "0.5 3\nx 3\n0.5 3\n",
+         "sovane05: data/texttiming.txt: pair 2 is not a number; the lines' images are named by how many pairs there "
+         "are, so every lyric line stays hidden\n",
+         "Lyrics 0 45\n", fixtureBackground(1.5)},
+        {"listed-missing", false, "",
+         "sovane05: data/texttiming.txt: cannot open the lyric timing (No such file or directory); every lyric line "
+         "stays hidden\n",
+         "Lyrics 0 45\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -266,12 +383,14 @@ TEST_F(ShowScenesTest, MissingOrShortTimingFilesHideLinesAndSaySo)
             std::filesystem::create_directory(folder / "data/texttiming.txt");
         if (c.name == "fifo")
             makeFifo(folder / "data/texttiming.txt");
+        std::filesystem::remove(folder / "data/scenes.txt");
         visible.writeTiming = c.writeTiming;
         visible.timingText = c.timingText;
+        visible.sceneList = c.sceneList;
         std::string err;
         MyDemo* demo = build(visible, &err);
         EXPECT_EQ(err, c.message);
-        Rgba first = c.writeTiming ? visible.lines[0].colour : fixtureBackground(1.5);
+        Rgba first = c.first.value_or(c.writeTiming ? visible.lines[0].colour : fixtureBackground(1.5));
         expectFrame(*demo, 1.5, {{kLeft, kRow, first}}, "timing-" + c.name);
     }
 }

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "tests/support/TempDir.h"
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/photo/PhotoComposition.h"
+#include "tools/make/BackgroundCues.h"
 
 namespace {
 
@@ -103,6 +106,24 @@ Rgba referenceBackground(double time, double s, double t, double aspect)
     return {channels[0], channels[1], channels[2], 255};
 }
 
+// The mean of one channel over the rectangle [x0, x1) × [y0, y1), the whole image by default.
+double mean(const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1)
+{
+    x1 = x1 < 0 ? image.width : x1;
+    y1 = y1 < 0 ? image.height : y1;
+    double sum = 0.0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            sum += image.pixels[(std::size_t(y) * image.width + x) * 4 + channel];
+    return sum / ((x1 - x0) * (y1 - y0));
+}
+
+// The light of the middle of a 480×270 frame, where the glow pulses.
+double centreLight(const Image& image)
+{
+    return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
+}
+
 }  // namespace
 
 class TextLayoutTest : public GlTest {
@@ -123,6 +144,8 @@ protected:
         glDeleteVertexArrays(1, &quad->vertexArray);
         glDeleteProgram(text->program);
         glDeleteProgram(background->program);
+        for (const std::unique_ptr<ShaderProgram>& program : madePrograms)
+            glDeleteProgram(program->program);
         delete quad;
         delete text;
         delete background;
@@ -152,13 +175,30 @@ protected:
         drawScreenQuad(*quad);
     }
 
-    void drawBackground(float time, float zscore)
+    void drawBackground(float time, float zscore, ShaderProgram* program = nullptr)
     {
-        background->use();
-        glUniform1f(glGetUniformLocation(background->program, "zscore"), zscore);
-        glUniform1f(glGetUniformLocation(background->program, "time"), time);
+        program = program != nullptr ? program : background;
+        program->use();
+        glUniform1f(glGetUniformLocation(program->program, "zscore"), zscore);
+        glUniform1f(glGetUniformLocation(program->program, "time"), time);
         drawScreenQuad(*quad);
     }
+
+    // The made show's copy of the background for `cues`, as sovane05-make writes it.
+    ShaderProgram* madeBackground(const BackgroundCues& cues)
+    {
+        std::string missing;
+        std::string name = "made" + std::to_string(madePrograms.size());
+        for (const char* stage : {"white.frag", "white.vert"}) {
+            std::optional<std::string> made = backgroundWithCues(readFile(kData + stage), stage, cues, missing);
+            EXPECT_TRUE(made) << missing;
+            writeFile(folder / (name + "." + std::string(stage).substr(6)), made.value_or(""));
+        }
+        madePrograms.emplace_back(loadShaderProgram((folder / (name + ".frag")).c_str(), (folder / (name + ".vert")).c_str()));
+        return madePrograms.back().get();
+    }
+
+    std::vector<std::unique_ptr<ShaderProgram>> madePrograms;
 
     TempDir folder;
     ShaderProgram* text = nullptr;
@@ -323,18 +363,6 @@ TEST_F(TextLayoutTest, BackgroundFollowsTheTimeThePulseAndTheChorus)
         drawBackground(time, 0.11f);
         return readTarget(target);
     };
-    auto mean = [](const Image& image, int channel, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
-        x1 = x1 < 0 ? image.width : x1;
-        y1 = y1 < 0 ? image.height : y1;
-        double sum = 0.0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                sum += image.pixels[(std::size_t(y) * image.width + x) * 4 + channel];
-        return sum / ((x1 - x0) * (y1 - y0));
-    };
-    auto centreLight = [&](const Image& image) {
-        return mean(image, 0, 200, 100, 280, 170) + mean(image, 1, 200, 100, 280, 170) + mean(image, 2, 200, 100, 280, 170);
-    };
 
     const double beat = kSecondsPerBeat;
     Image early = render(10.0f);
@@ -411,4 +439,53 @@ TEST_F(TextLayoutTest, PhotoSceneKeepsTheLookOfTheWholeCompositionOverTheFormula
             expected.set(x, y, blend(composition.at(x, y),
                                      referenceBackground(50.0, (x + 0.5) / 1920.0, (y + 0.5) / 1080.0, 1920.0 / 1080.0)));
     EXPECT_TRUE(imagesMatch(frame(target, placed), expected, 4, 0.75, "photo-look-50"));
+}
+
+// A made show's copy of the background (tools/make/BackgroundCues.h): with the stock show's
+// cues it draws exactly what the stock program draws; with a song's it turns warm under each
+// photo window and back to night after it, flashes as each opens, pulses on the song's beat
+// from its first downbeat, and fades out at the music's end.
+TEST_F(TextLayoutTest, AMadeBackgroundTakesItsSongsCuesAndKeepsItsLook)
+{
+    RenderTarget target(480, 270);
+    auto render = [&](ShaderProgram* program, double time) {
+        clear();
+        drawBackground(float(time), 0.11f, program);
+        return readTarget(target);
+    };
+    auto light = [&](const Image& image) { return mean(image, 0) + mean(image, 1) + mean(image, 2); };
+    auto warmth = [&](const Image& image) { return mean(image, 0) / mean(image, 2); };
+
+    BackgroundCues stockCues;
+    stockCues.warmWindows = {{kPhotoStart, kPhotoEnd}};
+    ShaderProgram* asStock = madeBackground(stockCues);
+    for (double time : {3.0, 12.3, 30.0, 44.0, 44.9, 45.2, 50.0, 56.5, 57.9})
+        EXPECT_TRUE(imagesMatch(render(asStock, time), render(nullptr, time), 0, 0.0, "made-as-stock-" + std::to_string(time)))
+            << "at " << time << " s";
+
+    BackgroundCues song;
+    song.beatsPerMinute = 100.0;
+    song.firstDownbeat = 0.3;
+    song.end = 80.0;
+    song.warmWindows = {{20.0, 30.0}, {60.0, 70.0}};
+    ShaderProgram* made = madeBackground(song);
+    const double beat = 0.6;
+    Image night = render(made, 15.0);
+    Image warm = render(made, 25.0);
+    Image nightAgain = render(made, 45.0);
+    Image warmAgain = render(made, 65.0);
+    EXPECT_GT(warmth(warm), 1.4 * warmth(night)) << "not warm under the first photo window";
+    EXPECT_GT(warmth(warmAgain), 1.4 * warmth(nightAgain)) << "not warm under the second photo window";
+    EXPECT_LT(warmth(nightAgain), 1.1 * warmth(night)) << "not night again after the first photo window";
+    EXPECT_GT(light(render(made, 60.05)), light(render(made, 59.95)) + 20.0) << "no flash as the window opens";
+    Image onBeat = render(made, 0.3 + 32 * beat);
+    Image offBeat = render(made, 0.3 + 32.4 * beat);
+    EXPECT_GT(centreLight(onBeat), centreLight(offBeat) + 6.0) << "no pulse on the song's beat";
+    EXPECT_LT(light(render(made, 80.0)), 3.0) << "not faded out at the music's end";
+    EXPECT_GT(light(render(made, 58.0)), 60.0) << "faded out at the stock show's end";
+    if (HasFailure()) {
+        saveTestImage(night, "made-white-15s");
+        saveTestImage(warm, "made-white-25s");
+        saveTestImage(onBeat, "made-white-on-beat");
+    }
 }

@@ -78,9 +78,14 @@ void writeFixtureShow(const std::filesystem::path& folder, const FixtureShow& sh
         timing += pair;
     }
     writeStrip(data / "photo.png", show.photo, 0.0f, 0.5f);
+    // Registered last, so the stock show's textures keep their names and lines.
+    writeStrip(data / "photo2.png", show.secondPhoto, 0.5f, 1.0f);
+    config += "Texture photo2 data/photo2.png\n";
     writeFile(data / "config.txt", config);
     if (show.writeTiming)
         writeFile(data / "texttiming.txt", show.timingText.empty() ? timing : show.timingText);
+    if (!show.sceneList.empty())
+        writeFile(data / "scenes.txt", show.sceneList);
 }
 
 Rgba fixtureBackground(double time)

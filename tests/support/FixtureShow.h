@@ -1,5 +1,6 @@
-// A complete, small show written into a folder at test time: 87 lyric line images, a photo,
-// simple "white" and "textlayout" programs, the timing file and data/config.txt.
+// A complete, small show written into a folder at test time: 87 lyric line images, two photos,
+// simple "white" and "textlayout" programs, the timing file, data/config.txt and, when asked
+// for, a scene list.
 //
 // The fixture programs keep the show's contract and make pixels easy to predict: every layer
 // sits at depth "zscore"; "white" paints rgb(0.25, 0.25, time / 64) opaque; "textlayout"
@@ -31,6 +32,10 @@ struct FixtureShow {
     // When set, written instead of the pairs made from `lines`.
     std::string timingText;
     bool writeTiming = true;
+    // When set, written as data/scenes.txt.
+    std::string sceneList;
+    // A second photo, "photo2": opaque in this colour over its right half, transparent over its left.
+    Rgba secondPhoto = {40, 90, 210, 255};
 };
 
 void writeFixtureShow(const std::filesystem::path& folder, const FixtureShow& show = {});

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "rules/ShowTimeline.h"
 #include "tools/check/Timeline.h"
 #include "tools/lib/base/DriverLog.h"
 
@@ -39,6 +40,42 @@ TEST(CheckTimeline, ABarSpansTheColumnsOfItsWindowWithinTheAxis)
     EXPECT_GT(layout.rowTop(0), layout.sceneTop + layout.sceneRowHeight);
     EXPECT_EQ(layout.rowTop(1) - layout.rowTop(0), layout.rowHeight);
     EXPECT_LE(layout.rowTop(kLyricLineCount), layout.height);
+}
+
+TEST(CheckTimeline, LabelsKeepTheirDistanceAndBarsFollowTheBackgroundsBeat)
+{
+    struct Step {
+        double pixelsPerUnit;
+        double step;
+    };
+    // Seconds along the axis of a 1920-wide picture: 58 s, a 3-minute song, a 5-minute song, an hour.
+    const Step seconds[] = {{31.6, 5}, {10.2, 10}, {6.1, 15}, {0.5, 60}};
+    for (const Step& c : seconds)
+        EXPECT_EQ(labelStep(c.pixelsPerUnit, {5, 10, 15, 30, 60}, 63.0), c.step) << c.pixelsPerUnit;
+
+    struct Grid {
+        std::string source;
+        BarGrid grid;
+    };
+    const Grid grids[] = {
+        {"", {kSecondsPerBar, 0.0}},
+        {"const float kBeat = 60.0 / 128.0;\nconst float kBar = 4.0 * kBeat;\n", {kSecondsPerBar, 0.0}},
+        {"// x\nconst float kBeat = 60.0 / 97.5;\nconst float kDownbeat = 0.413;\n", {240.0 / 97.5, 0.413}},
+        {"const float kBeat = 60.0 / fast;\n", {kSecondsPerBar, 0.0}},
+        {"  const float kBeat = 60.0 / 90.0;\n", {kSecondsPerBar, 0.0}},
+    };
+    for (const Grid& c : grids) {
+        BarGrid grid = barGridOf(c.source);
+        EXPECT_DOUBLE_EQ(grid.secondsPerBar, c.grid.secondsPerBar) << c.source;
+        EXPECT_DOUBLE_EQ(grid.firstDownbeat, c.grid.firstDownbeat) << c.source;
+    }
+
+    // A row per line in use, all inside the picture, however many.
+    for (int rows : {1, 87, 400, 1000}) {
+        const TimelineLayout layout = layoutTimeline(1920, 1440, 300.0, rows);
+        EXPECT_GE(layout.rowHeight, 1);
+        EXPECT_LE(layout.rowTop(rows), layout.height) << rows;
+    }
 }
 
 TEST(CheckDriverLog, EachLogLineGivesItsSourceLineAndSeverity)

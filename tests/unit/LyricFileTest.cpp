@@ -9,12 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/EncodedText.h"
 #include "tests/support/TimingText.h"
 #include "tools/lib/lyrics/AssKaraoke.h"
+#include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/lyrics/LyricFile.h"
 #include "tools/lib/lyrics/TextTiming.h"
 
+using namespace std::string_literals;
+
 namespace {
+
+// Chinese lyrics as a music service exports them, long enough for detection to go on.
+const std::string kChineseLyrics = "[ti:月亮代表我的心]\n"
+                                   "[00:12.30]你问我爱你有多深\n"
+                                   "[00:18.45]我爱你有几分\n"
+                                   "[00:24.10]我的情也真 我的爱也真\n"
+                                   "[00:30.80]月亮代表我的心\n";
 
 struct ExpectedEntry {
     double start;
@@ -47,14 +58,15 @@ void expectEntries(const std::vector<LyricEntry>& entries, const std::vector<Exp
     }
 }
 
-// A file of `count` explicit one-entry lines, one second apart.
+// A file of `count` explicit one-entry lines, half a second apart, each shown for 0.4 s.
 std::string numberedLines(int count)
 {
     std::string text;
     for (int i = 0; i < count; ++i) {
         char line[64];
-        std::snprintf(line, sizeof line, "[00:%02d.%02d-00:%02d.%02d] word%d\n", i / 2, (i % 2) * 50, i / 2,
-                      (i % 2) * 50 + 40, i);
+        int second = i / 2;
+        std::snprintf(line, sizeof line, "[%02d:%02d.%02d-%02d:%02d.%02d] word%d\n", second / 60, second % 60,
+                      (i % 2) * 50, second / 60, second % 60, (i % 2) * 50 + 40, i);
         text += line;
     }
     return text;
@@ -155,11 +167,23 @@ TEST(LyricFile, RowsHoldTheWholePhraseAndWhereEachEntrySitsInIt)
 TEST(LyricFile, FaultsNameTheFileAndLine)
 {
     struct Case {
-        const char* text;
+        std::string text;
         std::string error;
     };
     const Case cases[] = {
-        {"words without a time\n", "a.lrc:1: expected a time tag like [01:02.50] at the start of the line"},
+        {"words without a time\n",
+         "a.lrc:1: expected a time tag like [01:02.50] at the start of the line, not 'words without a time'"},
+        // Control characters never reach a message raw: a NUL would cut it, a CR overwrite it.
+        {"oops\0 and\x1b[2J more\n"s,
+         "a.lrc:1: expected a time tag like [01:02.50] at the start of the line, not 'oops\\x00 and\\x1B[2J more'"},
+        {"[00:01.00 a\0b\n"s, "a.lrc:1: unclosed tag '[00:01.00 a\\x00b'"},
+        {"[00:01.00] a\0b\n"s,
+         "a.lrc:1: the words hold the control character U+0000, which cannot be drawn: remove it from the line"},
+        {"[00:01.00] a\xc2\x85" "b\n",
+         "a.lrc:1: the words hold the control character U+0085, which cannot be drawn: remove it from the line"},
+        {"[00:01.00] " + std::string(1001, 'a') + "\n",
+         "a.lrc:1: the line holds 1012 characters, more than the 1000 the screen can show: split it into timed lines"},
+        {"[00:01.00 " + std::string(70, 'b') + "\n", "a.lrc:1: unclosed tag '[00:01.00 " + std::string(50, 'b') + "\u2026'"},
         {"\n[00:01.00-00:0x.00] a\n", "a.lrc:2: unreadable time tag [00:01.00-00:0x.00]: expected [mm:ss.xx] or [mm:ss.xx-mm:ss.xx]"},
         {"[00:03.00-00:02.00] a\n", "a.lrc:1: time tag [00:03.00-00:02.00] ends before it starts"},
         {"[00:01.00 a\n", "a.lrc:1: unclosed tag '[00:01.00 a'"},
@@ -206,7 +230,15 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
         std::vector<std::string> warnings;
         std::vector<std::string> errors;
         std::optional<int> count;
+        ShowFit fit = {};
+        int firstRowLines = 1;  // the lines the first row is set in
     };
+    const std::string longLine = [] {
+        std::string words;
+        while (words.size() < 300)
+            words += "over the hills and far away ";
+        return words.substr(0, 299) + "!";
+    }();
     const Case cases[] = {
         {"byte-order mark, CR LF, tags and text in other scripts",
          "\xEF\xBB\xBF[ti:Été]\r\n[length: 03:10]\r\n[00:01.00] Café\r\n[00:02.50] Лето 夏\r\n",
@@ -235,6 +267,24 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
          {"x.lrc:88: entry 88 'word87' at 0:43.50 is one too many: the show has 87 slots and the lyric scene holds 88 "
           "entries"},
          kLyricEntryCount + 1},
+        {"a whole song keeps its entries up to the music's end",
+         "[00:44.00] In\n[01:50.00] Late\n[02:05.00] After\n",
+         {{44.0, 110.0, "In", 0, 1}, {110.0, 125.0, "Late", 1, 2}},
+         {"x.lrc:3: 1 entry left out: the first, 'After', starts at 2:05.00, after the music ends at 2:00.00"}, {}, {},
+         wholeSongFit(120.0)},
+        {"a part of the song: entries before it are left out and the rest move with it",
+         "[00:50.00] Before\n[00:58.00] Also\n[01:05.00] Kept <01:06.50>too\n[01:35.00] Past\n",
+         {{5.0, 35.0, "Kept", 0, 3}, {6.5, 35.0, "too", 0, 3}},
+         {"x.lrc:2: 2 entries left out: the last, 'Also', starts at 0:58.00, before the part of the song taken begins "
+          "at 1:00.00",
+          "x.lrc:4: 1 entry left out: the first, 'Past', starts at 0:35.00, after the music ends at 0:30.00"},
+         {}, {}, wholeSongFit(30.0, 60.0)},
+        {"a whole song holds 1000 entries", numberedLines(kMostLyricEntries), {}, {}, {}, kMostLyricEntries,
+         wholeSongFit(600.0)},
+        {"the 1001st entry of a whole song is named", numberedLines(kMostLyricEntries + 1), {}, {},
+         {"x.lrc:1001: entry 1001 'word1000' at 8:20.00 is one too many: the show has 1000 slots and the song holds "
+          "1001 entries"},
+         kMostLyricEntries + 1, wholeSongFit(600.0)},
         {"too many words at once are grouped, never inside a word",
          "[00:10.00-00:14.00] a <00:10.10>b <00:10.20>c <00:10.30>d <00:10.40>Sing<00:10.50>ing <00:10.60>e "
          "<00:10.70>f <00:10.80>g <00:10.90>h <00:11.00>i <00:11.10>j <00:11.20>k\n",
@@ -244,19 +294,67 @@ TEST(LyricFile, LrcQuirksGiveTheseEntriesAndWarnings)
          {"x.lrc:1: its word stamps would put 13 entries on screen at 0:11.20, more than the show's 10: its 12 words "
           "are grouped into 10 entries"},
          {}, {}},
+        {"square-bracket stamps inside the words are word stamps, never text",
+         "[00:22.30]la la[00:25.745]la la [00:27.00] la\n[00:30.00] next\n",
+         {{22.3, 30.0, "la la", 0, 1}, {25.745, 30.0, "la la", 0, 1}, {27.0, 30.0, "la", 0, 1}, {30.0, 34.0, "next", 1, 2}},
+         {}, {}, {}},
+        {"UTF-16 with a byte-order mark",
+         "\xff\xfe"s + encoded("[00:01.00] こんにちは\r\n[00:03.00] 世界 ☀\r\n", "UTF-16LE"),
+         {{1.0, 3.0, "こんにちは", 0, 1}, {3.0, 7.0, "世界 ☀", 1, 2}}, {}, {}, {}},
+        {"big-endian UTF-16 with a byte-order mark", "\xfe\xff"s + encoded("[00:01.00] Привет\n", "UTF-16BE"),
+         {{1.0, 5.0, "Привет", 0, 1}}, {}, {}, {}},
+        {"a GBK file is read as what it looks like, with one warning", encoded(kChineseLyrics, "GBK"),
+         {{12.3, 18.45, "你问我爱你有多深", 0, 2}, {18.45, 24.1, "我爱你有几分", 1, 3},
+          {24.1, 30.8, "我的情也真 我的爱也真", 2, 4}, {30.8, 34.8, "月亮代表我的心", 3, 5}},
+         {"x.lrc: not UTF-8; read as GB18030, the encoding it looks like: if the text is wrong, give the file's "
+          "encoding with --encoding NAME"},
+         {}, {}},
+        {"credits stamped at 0:00.0x before the first sung line are left out with one warning",
+         "[00:00.01]Title\n[00:00.02]Composer\n[00:00.03]Lyricist\n[00:00.20] First\n[00:03.00] Second\n",
+         {{0.2, 3.0, "First", 0, 4}, {3.0, 7.0, "Second", 1, 5}},
+         {"x.lrc:1: 3 lines before the first sung line at 0:00.20 left out, each too short to show (the show needs "
+          "0.3 s): 'Title', 'Composer', 'Lyricist'"},
+         {}, {}},
+        {"a line too short is lengthened where the next line leaves room",
+         "[00:04.00] <00:04.10>a <00:05.20>b <00:05.30>\n[00:08.00] c\n",
+         {{4.1, 5.3, "a", 0, 1}, {5.2, 5.5, "b", 0, 1}, {8.0, 12.0, "c", 1, 2}},
+         {"x.lrc:1: 'b' at 0:05.20 would show for 0.100 s, less than the 0.3 s the show needs: it shows until 0:05.50"},
+         {}, {}},
+        {"a line too short with no room before the next is an error that says what to edit",
+         "[00:01.00] a\n[00:10.00] b\n[00:10.10] c\n",
+         {{1.0, 10.0, "a", 0, 1}, {10.0, 10.1, "b", 1, 2}, {10.1, 14.1, "c", 2, 3}}, {},
+         {"x.lrc:2: 'b' at 0:10.00 shows for 0.100 s inside the lyric scene (0–45 s); it needs 0.3 s: give it a later "
+          "end (start the next line later), or join it to its neighbour"},
+         {}},
+        {"unspaced Chinese word stamps are grouped between characters",
+         "[00:10.00-00:14.00] 月<00:10.10>亮<00:10.20>代<00:10.30>表<00:10.40>我<00:10.50>的<00:10.60>心<00:10.70>你"
+         "<00:10.80>问<00:10.90>我<00:11.00>爱<00:11.10>你\n",
+         {{10.0, 14.0, "月", 0, 1}, {10.1, 14.0, "亮", 0, 1}, {10.2, 14.0, "代", 0, 1}, {10.3, 14.0, "表", 0, 1},
+          {10.4, 14.0, "我的", 0, 1}, {10.6, 14.0, "心", 0, 1}, {10.7, 14.0, "你", 0, 1}, {10.8, 14.0, "问", 0, 1},
+          {10.9, 14.0, "我", 0, 1}, {11.0, 14.0, "爱你", 0, 1}},
+         {"x.lrc:1: its word stamps would put 12 entries on screen at 0:11.10, more than the show's 10: its 12 words "
+          "are grouped into 10 entries"},
+         {}, {}},
+        {"lines ended by CR alone", "[00:01.00] One\r[00:02.00] Two\r", {{1.0, 2.0, "One", 0, 1}, {2.0, 6.0, "Two", 1, 2}},
+         {}, {}, {}},
+        {"a 300-character line wraps into lines at its spaces", "[00:01.00-00:09.00] " + longLine + "\n",
+         {{1.0, 9.0, longLine, 0, 1}}, {}, {}, std::nullopt, {}, 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LyricParse parse = parseLyrics(c.text, "x.lrc");
-        fitToShow(parse, "x.lrc");
-        EXPECT_EQ(parse.errors, c.errors);
-        EXPECT_EQ(parse.warnings, c.warnings);
-        const std::vector<LyricEntry>& entries = parse.sheet.entries;
+        LyricBuildOptions options;
+        options.fit = c.fit;
+        LyricBuild build = buildLyrics(c.text, "x.lrc", options);
+        EXPECT_EQ(build.errors, c.errors);
+        EXPECT_EQ(build.warnings, c.warnings);
+        const std::vector<LyricEntry>& entries = build.sheet.entries;
         if (c.count) {
             EXPECT_EQ(int(entries.size()), *c.count);
             continue;
         }
         expectEntries(entries, c.entries);
+        ASSERT_FALSE(build.rowLines.empty());
+        EXPECT_EQ(build.rowLines.front(), c.firstRowLines);
     }
 }
 
@@ -266,6 +364,11 @@ TEST(TextTiming, TheFirstEntryGoesWithTheLastTextureName)
     EXPECT_STREQ(lineTextureName(1).data(), "085");
     EXPECT_STREQ(lineTextureName(43).data(), "043");
     EXPECT_STREQ(lineTextureName(86).data(), "000");
+    // Of N entries, the first shows N − 1.
+    EXPECT_STREQ(lineTextureName(0, 400).data(), "399");
+    EXPECT_STREQ(lineTextureName(399, 400).data(), "000");
+    EXPECT_STREQ(lineTextureName(0, kMostLyricEntries).data(), "999");
+    EXPECT_STREQ(lineTextureName(0, 1).data(), "000");
     std::set<std::string> names;
     for (int i = 0; i < kLyricEntryCount; ++i)
         names.insert(lineTextureName(i).data());
@@ -340,4 +443,46 @@ TEST(AssKaraoke, EachRowIsOneEventWhoseWordsFillUntilTheNextWordStarts)
     }
     EXPECT_EQ(assTime(3725.456), "1:02:05.46");
     EXPECT_EQ(assTime(0.004), "0:00:00.00");
+}
+
+TEST(LyricBuild, AStopRequestEndsTheBuildWhereItIsAndDrawsNothing)
+{
+    const std::string text = numberedLines(60);
+    // Asked at each stage and row: a stop at any of them ends the build there.
+    for (int allowed : {0, 1, 2, 20}) {
+        LyricBuildOptions options;
+        int asked = 0;
+        options.stopRequested = [&] { return ++asked > allowed; };
+        LyricBuild build = buildLyrics(text, "x.lrc", options);
+        EXPECT_TRUE(build.stopped) << allowed;
+        EXPECT_FALSE(build.ok());
+        EXPECT_LE(asked, allowed + 1) << "the build went on after the stop";
+    }
+    LyricBuild build = buildLyrics(text, "x.lrc");
+    ASSERT_TRUE(build.ok()) << build.errors.front();
+    int drawn = 0;
+    EXPECT_FALSE(drawLyricImages(build, [&] { return ++drawn > 5; }));
+    std::optional<std::vector<RgbaImage>> images = drawLyricImages(build);
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->size(), std::size_t(kLyricEntryCount));
+}
+
+TEST(LyricBuild, ColourGlyphsKeepTheirColoursAndTextTakesTheFill)
+{
+    LyricBuild build = buildLyrics("[00:01.00-00:03.00] ok <00:02.00>\U0001F600\n", "x.lrc");
+    ASSERT_TRUE(build.ok()) << build.errors.front();
+    std::optional<std::vector<RgbaImage>> images = drawLyricImages(build);
+    ASSERT_TRUE(images);
+    // Opaque texels: the letters' fill is near white; the face's yellow has far less blue than red.
+    auto opaque = [](const RgbaImage& image, auto test) {
+        int count = 0;
+        for (std::size_t i = std::size_t(image.width) * 4; i < image.pixels.size(); i += 4)
+            count += image.pixels[i + 3] == 255 && test(&image.pixels[i]);
+        return count;
+    };
+    auto yellow = [](const uint8_t* texel) { return texel[0] > 200 && texel[2] < 100; };
+    auto pale = [](const uint8_t* texel) { return texel[0] > 230 && texel[1] > 200 && texel[2] > 220; };
+    EXPECT_GT(opaque((*images)[0], pale), 100);
+    EXPECT_EQ(opaque((*images)[0], yellow), 0);
+    EXPECT_GT(opaque((*images)[1], yellow), 200);
 }

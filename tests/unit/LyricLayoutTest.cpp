@@ -1,6 +1,7 @@
 // Where lyric entries go on screen and what the lyrics tool refuses: the header row that
 // carries the place, slots for rows shown together, entries inside their centred phrase,
-// and the schedule and overlap checks.
+// where a long phrase may wrap, the schedule and overlap checks, and how many of one kind of
+// message reach the user.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "rules/LayoutHeader.h"
 #include "tools/lib/lyrics/LyricFile.h"
 #include "tools/lib/lyrics/LyricLayout.h"
+#include "tools/lib/lyrics/LyricReport.h"
 
 namespace {
 
@@ -90,6 +92,7 @@ TEST(LyricLayout, RowsTakeTheLowestSlotFreeForTheirWholeTime)
         const char* name;
         std::vector<std::pair<double, double>> rows;
         std::vector<int> slots;
+        std::vector<int> lines = {};  // each row's lines; one each when empty
     };
     const Case cases[] = {
         {"one after another share a slot", {{0, 2}, {2, 4}, {4, 6}}, {0, 0, 0}},
@@ -97,6 +100,10 @@ TEST(LyricLayout, RowsTakeTheLowestSlotFreeForTheirWholeTime)
         {"a freed lower slot is taken again", {{0, 10}, {1, 3}, {2, 4}, {3.5, 5}}, {0, 1, 2, 1}},
         {"file order does not matter, time does", {{4, 7}, {0, 5}}, {1, 0}},
         {"three at once need three", {{0, 9}, {1, 9}, {2, 9}}, {0, 1, 2}},
+        // A wrapped row takes a slot per line, all free for its whole time.
+        {"three lines, then one below them", {{0, 9}, {1, 9}}, {0, 3}, {3, 1}},
+        {"a gap too small is passed over", {{0, 9}, {0, 2}, {1, 9}, {3, 9}}, {0, 1, 2, 3}, {1, 1, 1, 2}},
+        {"a gap wide enough is taken", {{0, 9}, {0, 2}, {0, 2}, {3, 9}}, {0, 1, 2, 1}, {1, 1, 1, 2}},
     };
     for (const Case& c : cases) {
         std::vector<LyricRow> rows;
@@ -106,8 +113,65 @@ TEST(LyricLayout, RowsTakeTheLowestSlotFreeForTheirWholeTime)
             row.end = end;
             rows.push_back(row);
         }
-        EXPECT_EQ(assignSlots(rows), c.slots) << c.name;
+        EXPECT_EQ(assignSlots(rows, c.lines), c.slots) << c.name;
     }
+}
+
+TEST(LyricLayout, LongPhrasesMayWrapOnlyBetweenEntriesUnlessAnEntryAloneIsTooWide)
+{
+    // Ten pixels a byte, without trailing spaces; 100 is the widest line.
+    auto width = [](std::string_view phrase) {
+        return [phrase](std::size_t begin, std::size_t end) {
+            while (end > begin && phrase[end - 1] == ' ')
+                --end;
+            return int(end - begin) * 10;
+        };
+    };
+    struct Case {
+        const char* name;
+        std::string phrase;
+        std::vector<std::pair<std::size_t, std::size_t>> entries;
+        std::vector<LineBreak> breaks;
+    };
+    const Case cases[] = {
+        {"one entry breaks at its spaces", "aaa bbb ccc", {{0, 11}}, {{4, false}, {8, false}, {11, false}}},
+        {"entries break only where one begins", "aaa bbb ccc ddd", {{0, 7}, {8, 15}},
+         {{8, false}, {15, false}}},
+        {"a stamp inside a word is no place to break", "Singing along", {{0, 4}, {4, 7}, {8, 13}},
+         {{8, false}, {13, false}}},
+        {"an entry too wide alone breaks inside, and has its lines to itself",
+         "ab cdefgh ijklmn opqrst uv", {{0, 2}, {3, 23}, {24, 26}},
+         {{3, true}, {10, false}, {17, false}, {24, true}, {26, false}}},
+        // Chinese breaks between any two characters; 我的 is 6 bytes.
+        {"Chinese entries of a character or two", "我的情也真", {{0, 6}, {6, 9}, {9, 15}},
+         {{6, false}, {9, false}, {15, false}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(allowedRowBreaks(c.phrase, c.entries, width(c.phrase), 100), c.breaks) << c.name;
+    }
+}
+
+TEST(LyricLayout, LinesOfAWrappedRowSitOnePitchApartAndKeepTheirOwnMargins)
+{
+    // One row in two lines: its second entry begins the second line.
+    LyricSheet sheet = sheetOf("[00:01.00-00:05.00] ab <00:02.00>cd\n");
+    LayoutStyle style;
+    const int pitch = style.ascent + style.descent + 2 * style.margin + style.slotGap;
+    RowMeasure wrapped{-300, 300, {{-300, -50, 300, 10}, {-100, pitch - 50, 100, pitch + 10}}, 2};
+    std::vector<EntryPlacement> placements = placeEntries(sheet, {wrapped}, style);
+    ASSERT_EQ(placements.size(), 2u);
+    EXPECT_EQ(placements[0].lineStep, pitch);
+    EXPECT_EQ(placements[1].rect.top - placements[0].rect.top, pitch);
+    // Not on one line, so their margins are not shared.
+    EXPECT_EQ(placements[0].rect.right, placements[0].originX + 300 + style.margin);
+    EXPECT_EQ(placements[1].rect.left, placements[1].originX - 100 - style.margin);
+    // The lines sit where two rows shown together would.
+    LyricSheet twoRows = sheetOf("[00:01.00-00:05.00] ab\n[00:01.00-00:05.00] cd\n");
+    std::vector<EntryPlacement> rows =
+        placeEntries(twoRows, {{-300, 300, {{-300, -50, 300, 10}}}, {-100, 100, {{-100, -50, 100, 10}}}}, style);
+    EXPECT_EQ(placements[0].baselineY, rows[0].baselineY);
+    EXPECT_EQ(placements[1].rect.top, rows[1].rect.top);
+    EXPECT_EQ(checkPlacements(sheet, placements, "s.txt"), std::vector<std::string>{});
 }
 
 TEST(LyricLayout, EntriesSitWhereTheirWordsFallInTheCentredPhrase)
@@ -187,13 +251,17 @@ TEST(LyricLayout, EveryEntryShowsLongEnoughInsideTheSceneAndNotTooManyAtOnce)
     const Case cases[] = {
         {"long enough", "[00:01.00-00:01.30] a\n[00:44.70-00:50.00] b\n", {}},
         {"too short", "[00:01.00-00:01.25] a\n",
-         {"s.txt:1: 'a' at 0:01.00 shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'a' at 0:01.00 shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s"
+          ": give it a later end (start the next line later), or join it to its neighbour"}},
         {"a late word in a line", "[00:01.00-00:02.00] a <00:01.80>b\n",
-         {"s.txt:1: 'b' at 0:01.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'b' at 0:01.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"
+          ": give it a later end (start the next line later), or join it to its neighbour"}},
         {"after the scene", "[00:44.80-00:47.00] a\n",
-         {"s.txt:1: 'a' at 0:44.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:1: 'a' at 0:44.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s: start "
+          "it earlier, or leave it out"}},
         {"before the scene", "[offset:+3000]\n[00:01.00-00:03.20] a\n",
-         {"s.txt:2: 'a' at -0:02.00 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s"}},
+         {"s.txt:2: 'a' at -0:02.00 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s: end "
+          "it later, or leave it out"}},
         {"eleven at once", eleven,
          {"s.txt:2: 11 entries show at once at 0:11.40 when '11' appears; the show draws at most 10"}},
         {"ten at once, one leaving as another comes", ten, {}},
@@ -202,4 +270,45 @@ TEST(LyricLayout, EveryEntryShowsLongEnoughInsideTheSceneAndNotTooManyAtOnce)
         LyricSheet sheet = sheetOf(c.text.c_str());
         EXPECT_EQ(checkSchedule(sheet, "s.txt"), c.errors) << c.name;
     }
+}
+
+TEST(LyricReport, EachKindOfMessageShowsAScreenfulAndCountsTheRest)
+{
+    struct Case {
+        const char* name;
+        std::string a;
+        std::string b;
+        bool sameKind;
+    };
+    const Case kinds[] = {
+        {"lines and quotes differ", "s.lrc:3: expected a time tag like [01:02.50] at the start of the line, not 'x'",
+         "s.lrc:9: expected a time tag like [01:02.50] at the start of the line, not 'it's a, b'", true},
+        {"characters differ", "s.lrc:1: no font has U+65E5 '日', used on line 1: add a --font that has it",
+         "s.lrc:4: no font has U+0E01 'ก', used on lines 4, 5: add a --font that has it", true},
+        {"times differ", "s.lrc:2: 'a' at 0:01.00 shows for 0.250 s inside the lyric scene (0–45 s); it needs 0.3 s",
+         "s.lrc:7: 'b c' at 0:44.80 shows for 0.200 s inside the lyric scene (0–45 s); it needs 0.3 s", true},
+        {"different faults", "s.lrc:1: unclosed tag '[00:01'", "s.lrc:1: unreadable tag [:x]: expected a time", false},
+        {"the whole file's and a line's", "s.lrc: the lyric file is empty; nothing to show",
+         "s.lrc:2: the lyric file is empty; nothing to show", true},
+    };
+    for (const Case& c : kinds)
+        EXPECT_EQ(messageKind(c.a, "s.lrc") == messageKind(c.b, "s.lrc"), c.sameKind) << c.name;
+
+    std::vector<std::string> messages;
+    for (int line = 1; line <= 30; ++line) {
+        messages.push_back("s.lrc:" + std::to_string(line) + ": expected a time tag, not '" + std::to_string(line) + "'");
+        if (line % 10 == 0)
+            messages.push_back("s.lrc:" + std::to_string(line) + ": unclosed tag '[0" + std::to_string(line) + "'");
+    }
+    std::vector<std::string> limited = limitMessages(messages, "s.lrc", "errors", 20);
+    ASSERT_EQ(limited.size(), 24u);
+    // The other kind goes on being shown after the first is cut.
+    EXPECT_EQ(limited[21], "s.lrc: 10 more errors like line 20's, up to line 30");
+    EXPECT_EQ(limited[22], "s.lrc:20: unclosed tag '[020'");
+    EXPECT_EQ(limited[23], "s.lrc:30: unclosed tag '[030'");
+    EXPECT_EQ(limitMessages(std::vector<std::string>(messages.begin(), messages.begin() + 21), "s.lrc", "errors", 20),
+              std::vector<std::string>(messages.begin(), messages.begin() + 21))
+        << "twenty of a kind are shown whole";
+    EXPECT_EQ(countedProblems(3, 1), "3 errors, 1 warning");
+    EXPECT_EQ(countedProblems(1, 0), "1 error");
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rules/LyricLayers.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TimingText.h"
 
 namespace {
@@ -101,6 +102,46 @@ TEST(TimingFile, ReadingStopsAtTheFirstPairItCannotReadAndLaterLinesStayHidden)
             for (auto [line, zscore] : drawnAt(timing, t))
                 EXPECT_LT(line, c.pairsRead) << "at " << t;
     }
+}
+
+TEST(TimingFile, AListedShowTimesEveryPairUpToAThousandAndNoneOfABrokenFile)
+{
+    TempDir folder;
+    struct Case {
+        std::string name;
+        std::string text;
+        int count;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"three pairs", pairsText(3, "\n"), 3, ""},
+        {"empty", "", 0, ""},
+        {"a pair cut short at the end", pairsText(2, "\n") + "7.5", 2, ""},
+        {"a thousand", pairsText(kMostLyricEntries, " "), kMostLyricEntries, ""},
+        {"a thousand and one", pairsText(kMostLyricEntries + 1, "\n"), kMostLyricEntries,
+         "sovane05: T: more than 1000 pairs; those after pair 1000 stay hidden\n"},
+        {"not a number", pairsText(4, "\n") + "x 2\n" + pairsText(4, "\n"), 0,
+         "sovane05: T: pair 5 is not a number; the lines' images are named by how many pairs there are, so every "
+         "lyric line stays hidden\n"},
+    };
+    std::vector<double> start(kMostLyricEntries), end(kMostLyricEntries);
+    WorkingFolder inside(folder.path());
+    for (const Case& c : cases) {
+        writeFile(folder / "T", c.text);
+        ::testing::internal::CaptureStderr();
+        int count = readEveryTimingPair("T", start.data(), end.data());
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.message) << c.name;
+        EXPECT_EQ(count, c.count) << c.name;
+        if (count > 0) {
+            EXPECT_EQ(start[0], 1.25) << c.name;
+            EXPECT_EQ(end[size_t(count - 1)], count + 1.5) << c.name;
+        }
+    }
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(readEveryTimingPair("missing", start.data(), end.data()), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "sovane05: missing: cannot open the lyric timing (No such file or directory); every lyric line stays "
+              "hidden\n");
 }
 
 TEST(TimingFile, PairKShowsTheTextureNamedEightySevenMinusK)

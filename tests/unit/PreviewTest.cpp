@@ -186,6 +186,8 @@ TEST(PreviewTitle, SaysTheTimeSceneEntriesPauseLoopAndFault)
         {{12.344, "Lyrics", {"081", "080"}, true, std::nullopt, ""},
          "Sovane05 preview \u00b7 12.34 s \u00b7 Lyrics \u00b7 081 080 \u00b7 paused"},
         {{0.0, "", {}, false, std::nullopt, ""}, "Sovane05 preview \u00b7 0.00 s \u00b7 no scene"},
+        {{141.5, sceneTitle("PhotoCompo", 3, 9), {}, false, std::nullopt, ""},
+         "Sovane05 preview \u00b7 141.50 s \u00b7 PhotoCompo 4/9"},
         {{50.0, "PhotoCompo", {}, false, LoopRange{48.5, 52.0}, "data/photo.png: the image does not decode"},
          "Sovane05 preview \u00b7 50.00 s \u00b7 PhotoCompo \u00b7 loop 48.50-52.00 s \u00b7 data/photo.png: the image "
          "does not decode"},
@@ -199,8 +201,10 @@ TEST(PreviewTitle, SaysTheTimeSceneEntriesPauseLoopAndFault)
     double end[kLyricLineCount] = {};
     start[5] = 10.0, end[5] = 13.0;
     start[6] = 12.0, end[6] = 14.0;
-    EXPECT_EQ(activeEntryNames(start, end, 12.5), (std::vector<std::string>{"081", "080"}));
-    EXPECT_EQ(activeEntryNames(start, end, 13.0), (std::vector<std::string>{"080"}));
+    EXPECT_EQ(activeEntryNames(start, end, kLyricLineCount, 12.5), (std::vector<std::string>{"081", "080"}));
+    EXPECT_EQ(activeEntryNames(start, end, kLyricLineCount, 13.0), (std::vector<std::string>{"080"}));
+    // A made show's names count down from its own number of entries.
+    EXPECT_EQ(activeEntryNames(start, end, 10, 12.5), (std::vector<std::string>{"004", "003"}));
 }
 
 TEST(ShowSources, WatchesTheConfigTheTimingAndEveryNamedFileOnceAndKnowsWhereEachNameCameFrom)
@@ -215,7 +219,8 @@ TEST(ShowSources, WatchesTheConfigTheTimingAndEveryNamedFileOnceAndKnowsWhereEac
         "File notes data/notes.txt\n"
         "Texture 000 data/lyrics/000 again.png");
     EXPECT_EQ(sources.watched,
-              (std::vector<std::string>{"data/config.txt", "data/texttiming.txt", "data/white.frag", "data/quad.vert",
+              (std::vector<std::string>{"data/config.txt", "data/texttiming.txt", "data/scenes.txt", "data/white.frag",
+                                        "data/quad.vert",
                                         "data/lyrics/000.png", "data/text.frag", "data/meshes/tetra.mesh",
                                         "data/notes.txt", "data/lyrics/000 again.png"}));
     EXPECT_EQ(sources.texturePaths.at("000"), "data/lyrics/000 again.png") << "the later line wins, as in the show";

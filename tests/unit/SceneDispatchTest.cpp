@@ -1,6 +1,7 @@
 // Which scenes draw at a moment, in what order and with what time; and the show clock.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,53 @@ TEST(SceneDispatch, EmptyListDrawsNothingAndGrowingListIsFollowed)
     AppendingScene appender(demo, appended);
     demo.scenes = {&appender};
     EXPECT_EQ(dispatchAt(demo, 1.0, calls), (std::vector<Call>{{"appended", 1.0}}));
+}
+
+TEST(SceneDispatch, AfterTheLastWindowAChosenMomentShowsThatWindowsLastMoment)
+{
+    std::vector<Call> calls;
+    TestDemo stock;
+    RecordingScene lyrics("lyrics", 0.0, 45.0, calls);
+    RecordingScene photo("photo", 45.0, 58.0, calls);
+    stock.scenes = {&lyrics, &photo};
+
+    // A list that leaves gaps, ends with a scene that is not the one ending last, and holds
+    // windows that never open.
+    TestDemo listed;
+    RecordingScene first("first", 0.0, 10.0, calls);
+    RecordingScene last("last", 25.0, 30.0, calls);
+    RecordingScene middle("middle", 12.0, 20.0, calls);
+    RecordingScene empty("empty", 40.0, 40.0, calls);
+    RecordingScene inverted("inverted", 50.0, 45.0, calls);
+    listed.scenes = {&first, &last, &middle, &empty, &inverted};
+
+    TestDemo none;
+    const double beforeStockEnd = std::nextafter(58.0, 0.0);
+    const double beforeListEnd = std::nextafter(30.0, 0.0);
+    struct Case {
+        TestDemo* demo;
+        double time;
+        double shown;
+        std::vector<Call> drawn;
+    };
+    const Case cases[] = {
+        {&stock, 12.3, 12.3, {{"lyrics", 12.3}}},
+        {&stock, 45.0, 45.0, {}},
+        {&stock, 57.9, 57.9, {{"photo", 57.9}}},
+        {&stock, 58.0, beforeStockEnd, {{"photo", beforeStockEnd}}},
+        {&stock, 183.0, beforeStockEnd, {{"photo", beforeStockEnd}}},
+        {&listed, 11.0, 11.0, {}},
+        {&listed, 22.5, 22.5, {}},
+        {&listed, 25.0, 25.0, {}},
+        {&listed, 30.0, beforeListEnd, {{"last", beforeListEnd}}},
+        {&listed, 47.0, beforeListEnd, {{"last", beforeListEnd}}},
+        {&none, 5.0, 5.0, {}},
+    };
+    for (const Case& c : cases) {
+        double shown = cg_engine::shownMoment(*c.demo, c.time);
+        EXPECT_EQ(shown, c.shown) << "at t = " << c.time;
+        EXPECT_EQ(dispatchAt(*c.demo, shown, calls), c.drawn) << "at t = " << c.time;
+    }
 }
 
 TEST(ShowClock, SecondsFromTicks)

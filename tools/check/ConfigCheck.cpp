@@ -239,21 +239,23 @@ const ConfiguredResource* findResource(const ConfigCheck& config, ResourceKind k
     return nullptr;
 }
 
-void checkShowNames(const ConfigCheck& config, const std::string& path, std::vector<Finding>& findings)
+void checkShowNames(const ConfigCheck& config, const std::string& path, const ShowNames& names,
+                    std::vector<Finding>& findings)
 {
     if (!config.found)
         return;
     const char* const kStops = ": the show stops at start-up";
+    const int count = names.lineCount;
     // The lyric textures in the order of their names, missing runs said in one line each.
     int runStart = -1;
-    for (int number = 0; number <= kLyricLineCount; ++number) {
-        bool missing = number < kLyricLineCount &&
-                       findResource(config, ResourceKind::Texture, lineTextureName(kLyricLineCount - 1 - number).data()) == nullptr;
+    for (int number = 0; number <= count; ++number) {
+        bool missing = number < count &&
+                       findResource(config, ResourceKind::Texture, lineTextureName(count - 1 - number, count).data()) == nullptr;
         if (missing && runStart < 0)
             runStart = number;
         if (!missing && runStart >= 0) {
-            std::string first = lineTextureName(kLyricLineCount - 1 - runStart).data();
-            std::string last = lineTextureName(kLyricLineCount - number).data();
+            std::string first = lineTextureName(count - 1 - runStart, count).data();
+            std::string last = lineTextureName(count - number, count).data();
             std::string message = runStart == number - 1
                                       ? "no texture named " + inQuotes(first)
                                       : "no textures named " + inQuotes(first) + " to " + inQuotes(last) + " (" +
@@ -265,6 +267,8 @@ void checkShowNames(const ConfigCheck& config, const std::string& path, std::vec
     const std::pair<ResourceKind, const char*> kOthers[] = {
         {ResourceKind::Texture, "photo"}, {ResourceKind::Shader, "white"}, {ResourceKind::Shader, "textlayout"}};
     for (const auto& [kind, name] : kOthers) {
+        if (kind == ResourceKind::Texture && !names.photo)
+            continue;
         if (findResource(config, kind, name) == nullptr)
             findings.push_back({path, 0, Severity::Error, std::string("no ") + kindNoun(kind) + " named " + inQuotes(name) + kStops});
     }

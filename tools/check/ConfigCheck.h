@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rules/ConfigLine.h"
+#include "rules/ShowFiles.h"
 #include "tools/lib/base/Finding.h"
 
 // A complete resource line, which the show loads.
@@ -29,10 +30,19 @@ ConfigCheck checkConfig(const std::string& path);
 // The winning resource of that kind and name, or null.
 const ConfiguredResource* findResource(const ConfigCheck& config, ResourceKind kind, const std::string& name);
 
+// The names the show asks for besides "white" and "textlayout": the stock show's 87 lines and
+// "photo"; a show with a scene list asks for its lines (none without a lyrics scene) and for
+// the textures its list names, which the timetable check weighs.
+struct ShowNames {
+    int lineCount = kLyricLineCount;
+    bool photo = true;
+};
+
 // The names the show asks for ("000" … "086", "photo", "white", "textlayout") that no complete
 // line registers; start-up stops at the first. Nothing when the file itself is missing, which
 // checkConfig says once.
-void checkShowNames(const ConfigCheck& config, const std::string& path, std::vector<Finding>& findings);
+void checkShowNames(const ConfigCheck& config, const std::string& path, const ShowNames& names,
+                    std::vector<Finding>& findings);
 
 // "texture", "shader program", "mesh", "file".
 const char* kindNoun(ResourceKind kind);

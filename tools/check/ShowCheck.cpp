@@ -10,6 +10,7 @@
 
 #include "platform/gl/OffscreenContext.h"
 #include "rules/InputFile.h"
+#include "rules/SceneList.h"
 #include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "show/ShowGlState.h"
@@ -70,9 +71,15 @@ void checkImages(const ConfigCheck& config, int maxTextureSize, bool verbose, Sh
         check.findings.push_back({kShowConfigPath, 0, Severity::Error, total + ", over the budget of " + mebibytes(kTextureBudget)});
     else if (verbose)
         check.findings.push_back({kShowConfigPath, 0, Severity::Note, total + " of the budget of " + mebibytes(kTextureBudget)});
+}
 
-    for (int line = 0; line < kLyricLineCount; ++line) {
-        const ConfiguredResource* texture = findResource(config, ResourceKind::Texture, lineTextureName(line).data());
+// The image each lyric line shows, once the timing file told how many lines there are.
+void findLineImages(const ConfigCheck& config, ShowCheck& check)
+{
+    const int count = int(check.timing.lines.size());
+    check.lineImages.assign(size_t(count), nullptr);
+    for (int line = 0; line < count; ++line) {
+        const ConfiguredResource* texture = findResource(config, ResourceKind::Texture, lineTextureName(line, count).data());
         if (texture == nullptr)
             continue;
         auto image = check.images.find(texture->entry.path);
@@ -81,32 +88,44 @@ void checkImages(const ConfigCheck& config, int maxTextureSize, bool verbose, Sh
     }
 }
 
-void checkMusic(bool verbose, ShowCheck& check)
+// The music decoded, or what keeps it from the show.
+std::optional<Finding> decodeShowMusic(ShowCheck& check)
 {
     // A folder or a FIFO is refused before SDL_mixer opens it: it would wait on a FIFO for ever.
     OpenedInput opened = openInputFile(kShowMusicPath, "rb");
-    if (opened.file == nullptr) {
-        check.findings.push_back({kShowMusicPath, 0, Severity::Error,
-                                  (opened.missing ? std::string("missing") : "cannot read it (" + opened.failure + ")") +
-                                      ": the show ends after its first frame"});
-        return;
-    }
+    if (opened.file == nullptr)
+        return Finding{kShowMusicPath, 0, Severity::Error,
+                       (opened.missing ? std::string("missing") : "cannot read it (" + opened.failure + ")") +
+                           ": the show ends after its first frame"};
     std::fclose(opened.file);
     std::string failure;
     check.music = decodeMusic(kShowMusicPath, failure);
-    if (!check.music) {
-        check.findings.push_back({kShowMusicPath, 0, Severity::Error,
-                                  "SDL_mixer cannot decode it (" + failure + "): the show ends after its first frame"});
+    if (!check.music)
+        return Finding{kShowMusicPath, 0, Severity::Error,
+                       "SDL_mixer cannot decode it (" + failure + "): the show ends after its first frame"};
+    return std::nullopt;
+}
+
+// The music's length against the scenes' span.
+void checkMusicLength(bool verbose, ShowCheck& check)
+{
+    if (!check.music)
         return;
-    }
-    char text[200];
+    char text[240];
     double seconds = check.music->seconds();
-    if (seconds < kPhotoEnd - kMusicEndSlack) {
+    double span = check.timetable.end();
+    if (seconds < span - kMusicEndSlack) {
         std::snprintf(text, sizeof text, "it plays %.3f s, shorter than the %g s the scenes span: the show ends with it",
-                      seconds, kPhotoEnd);
+                      seconds, span);
+        check.findings.push_back({kShowMusicPath, 0, Severity::Warning, text});
+    } else if (seconds > span + kMusicEndSlack) {
+        std::snprintf(text, sizeof text,
+                      "it plays %.3f s, %.3f s past the end of the last scene at %g s: the picture stays as last "
+                      "drawn until the music ends",
+                      seconds, seconds - span, span);
         check.findings.push_back({kShowMusicPath, 0, Severity::Warning, text});
     } else if (verbose) {
-        std::snprintf(text, sizeof text, "it plays %.3f s; the scenes span %g s", seconds, kPhotoEnd);
+        std::snprintf(text, sizeof text, "it plays %.3f s; the scenes span %g s", seconds, span);
         check.findings.push_back({kShowMusicPath, 0, Severity::Note, text});
     }
 }
@@ -140,13 +159,34 @@ ShowCheck checkShow(bool verbose)
             checkMeshFile(resource.entry.path, check.findings);
     }
 
-    std::array<bool, kLyricLineCount> transparent = {};
-    for (int line = 0; line < kLyricLineCount; ++line)
-        transparent[size_t(line)] = check.lineImages[size_t(line)] != nullptr && check.lineImages[size_t(line)]->fullyTransparent;
-    check.timing = checkTiming(readText(kShowTimingPath), kShowTimingPath, transparent, check.findings);
-    checkShowNames(config, kShowConfigPath, check.findings);
-    checkMusic(verbose, check);
+    // Decoded first, since the scenes are weighed against its length; said last, as before.
+    std::optional<Finding> musicFault = decodeShowMusic(check);
+    std::optional<double> musicSeconds;
+    if (check.music)
+        musicSeconds = check.music->seconds();
+    check.timetable = checkTimetable(
+        readSceneListFile(kShowSceneListPath), kShowSceneListPath,
+        [&](const std::string& name) { return findResource(config, ResourceKind::Texture, name) != nullptr; },
+        musicSeconds, check.findings);
 
+    check.timing = readTimingForCheck(readText(kShowTimingPath), kShowTimingPath, timingRulesOf(check.timetable),
+                                      check.findings);
+    findLineImages(config, check);
+    std::vector<bool> transparent(check.lineImages.size());
+    for (size_t line = 0; line < transparent.size(); ++line)
+        transparent[line] = check.lineImages[line] != nullptr && check.lineImages[line]->fullyTransparent;
+    checkTimingWindows(check.timing, kShowTimingPath, transparent, check.findings);
+
+    ShowNames names;
+    names.lineCount = check.timing.rules.lyricsWindows.empty() ? 0 : int(check.timing.lines.size());
+    names.photo = !check.timetable.listed;
+    checkShowNames(config, kShowConfigPath, names, check.findings);
+    if (musicFault)
+        check.findings.push_back(*musicFault);
+    checkMusicLength(verbose, check);
+
+    if (const ConfiguredResource* white = findResource(config, ResourceKind::Shader, "white"))
+        check.backgroundVertex = readText(white->entry.vertexPath).value_or("");
     check.findings = inFileOrder(check.findings, {kShowConfigPath});
     return check;
 }

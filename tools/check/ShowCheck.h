@@ -1,15 +1,15 @@
 // Checking a whole show folder at once, each kind of file by the show's own reader: the
-// configuration, every image, program and mesh it names, the timing file, the names the show
-// asks for and the music. Runs in the show folder, where "data/" is.
+// configuration, every image, program and mesh it names, the scene list, the timing file, the
+// names the show asks for and the music. Runs in the show folder, where "data/" is.
 #pragma once
 
-#include <array>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/check/ImageCheck.h"
+#include "tools/check/TimetableCheck.h"
 #include "tools/check/TimingCheck.h"
 #include "tools/lib/base/Finding.h"
 #include "tools/lib/gl/MusicFile.h"
@@ -21,10 +21,12 @@ struct ShowCheck {
     // Why the checker itself could not do all of its work (no GL context), or "".
     std::string failure;
 
+    Timetable timetable;
     TimingCheck timing;
     std::map<std::string, CheckedImage> images;  // by path
-    std::array<const CheckedImage*, kLyricLineCount> lineImages = {};  // what each lyric line shows
+    std::vector<const CheckedImage*> lineImages;  // what each lyric line shows; null for none
     std::optional<DecodedMusic> music;
+    std::string backgroundVertex;  // the source of the "white" program's vertex stage, or ""
 };
 
 ShowCheck checkShow(bool verbose);

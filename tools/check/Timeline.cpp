@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "rules/ShowTimeline.h"
-#include "tools/lib/lyrics/TextRaster.h"
+#include "tools/lib/glyphs/GlyphRaster.h"
 
 namespace {
 
@@ -24,12 +26,20 @@ constexpr Pixel kFault = {226, 48, 48, 255};
 constexpr Pixel kCrowd = {226, 48, 48, 80};
 constexpr Pixel kLabel = {200, 200, 214, 255};
 
-void drawText(Canvas& canvas, Font* font, int pixels, const std::string& text, int x, int baseline, Pixel colour)
+// The columns a label takes, 0 when it cannot be drawn.
+int textWidth(FontChain* font, int pixels, const std::string& text)
 {
-    if (font == nullptr || pixels < 6 || !font->setPixelSize(pixels))
+    if (font == nullptr || pixels < 6 || font->setPixelSize(pixels))
+        return 0;
+    return drawLine(*font, text).advance;
+}
+
+void drawText(Canvas& canvas, FontChain* font, int pixels, const std::string& text, int x, int baseline, Pixel colour)
+{
+    if (font == nullptr || pixels < 6 || font->setPixelSize(pixels))
         return;
-    GlyphRun run = font->layout(text);
-    for (const PlacedGlyph& glyph : run.glyphs) {
+    LineImage run = drawLine(*font, text);
+    for (const GlyphImage& glyph : run.glyphs) {
         for (int y = 0; y < glyph.height; ++y) {
             for (int column = 0; column < glyph.width; ++column) {
                 uint8_t coverage = glyph.coverage[size_t(y) * size_t(glyph.width) + size_t(column)];
@@ -70,47 +80,75 @@ void drawWaveform(Canvas& canvas, const TimelineLayout& layout, const DecodedMus
     }
 }
 
-void drawGrid(Canvas& canvas, const TimelineLayout& layout, Font* font)
+// A label beside the line at column `x`: to its right, or to its left where the picture ends.
+void drawLabel(Canvas& canvas, const TimelineLayout& layout, FontChain* font, int pixels, const std::string& text, int x,
+               int baseline)
 {
-    int bottom = layout.rowTop(kLyricLineCount);
-    for (int bar = 0; bar * kSecondsPerBar <= layout.duration; ++bar) {
-        int x = layout.column(bar * kSecondsPerBar);
+    int width = textWidth(font, pixels, text);
+    int left = x + 3 + width <= layout.width ? x + 3 : x - 3 - width;
+    drawText(canvas, font, pixels, text, left, baseline, kLabel);
+}
+
+// Bar lines from the first downbeat, a phrase line every four bars, numbered as often as the
+// numbers fit; seconds along the bottom, as often as they fit.
+void drawGrid(Canvas& canvas, const TimelineLayout& layout, const BarGrid& grid, FontChain* font)
+{
+    int bottom = layout.rowTop(layout.rowCount);
+    double pixelsPerSecond = (layout.axisRight - layout.axisLeft) / layout.duration;
+    int labelPixels = layout.waveTop / 2;
+    double spacing = std::max(3 * labelPixels, 24);
+    int numberedEvery = int(labelStep(pixelsPerSecond * grid.secondsPerBar, {4, 8, 16, 32, 64}, spacing));
+    // Bars before the first downbeat are numbered from 0 down, as a pickup is.
+    int firstBar = -int(std::floor(grid.firstDownbeat / grid.secondsPerBar));
+    for (int bar = firstBar; grid.firstDownbeat + bar * grid.secondsPerBar <= layout.duration; ++bar) {
+        int x = layout.column(grid.firstDownbeat + bar * grid.secondsPerBar);
         bool phrase = bar % 4 == 0;
         canvas.fill(x, layout.waveTop, x + 1, bottom, phrase ? kPhraseLine : kBarLine);
-        if (phrase)
-            drawText(canvas, font, layout.waveTop / 2, std::to_string(bar + 1), x + 3, layout.waveTop - 6, kLabel);
+        if (bar >= 0 && bar % numberedEvery == 0)
+            drawLabel(canvas, layout, font, labelPixels, std::to_string(bar + 1), x, layout.waveTop - 6);
     }
-    for (int second = 0; second <= int(layout.duration); second += 5) {
+    int secondsEvery = int(labelStep(pixelsPerSecond, {5, 10, 15, 30, 60}, 4.5 * labelPixels));
+    for (int second = 0; second <= int(layout.duration); second += secondsEvery) {
         int x = layout.column(second);
         canvas.fill(x, bottom, x + 1, bottom + 5, kLabel);
-        drawText(canvas, font, layout.waveTop / 2, std::to_string(second) + " s", x + 3, bottom + layout.waveTop - 4,
-                 kLabel);
+        drawLabel(canvas, layout, font, labelPixels, std::to_string(second) + " s", x, bottom + layout.waveTop - 4);
     }
 }
 
-void drawScene(Canvas& canvas, const TimelineLayout& layout, Font* font, int row, double start, double end,
-               Pixel colour, const char* name)
+// A scene's window on its kind's row, labelled with its kind and window where that fits inside
+// it, else with its place in the list, else not at all.
+void drawScene(Canvas& canvas, const TimelineLayout& layout, FontChain* font, int index, const ListedScene& scene)
 {
-    auto [first, last] = layout.barColumns(start, end);
-    int top = layout.sceneTop + row * layout.sceneRowHeight;
-    canvas.fill(first, top + 1, last, top + layout.sceneRowHeight - 1, colour);
-    char label[80];
-    std::snprintf(label, sizeof label, "%s %g–%g s", name, start, end);
-    drawText(canvas, font, layout.sceneRowHeight * 3 / 5, label, first + 6,
-             top + layout.sceneRowHeight - 1 - layout.sceneRowHeight / 4, kBackground);
+    auto [first, last] = layout.barColumns(scene.start, scene.end);
+    if (first == last)
+        return;
+    bool lyrics = scene.kind == SceneKind::Lyrics;
+    int top = layout.sceneTop + (lyrics ? 0 : 1) * layout.sceneRowHeight;
+    canvas.fill(first, top + 1, last, top + layout.sceneRowHeight - 1, lyrics ? kLyricsScene : kPhotoScene);
+    char full[96];
+    std::snprintf(full, sizeof full, "%s %g–%g s", sceneKindName(scene.kind), scene.start, scene.end);
+    int pixels = layout.sceneRowHeight * 3 / 5;
+    for (const std::string& label : {std::string(full), std::to_string(index + 1)}) {
+        int width = textWidth(font, pixels, label);
+        if (width > 0 && width + 10 <= last - first) {
+            drawText(canvas, font, pixels, label, first + 6, top + layout.sceneRowHeight - 1 - layout.sceneRowHeight / 4,
+                     kBackground);
+            return;
+        }
+    }
 }
 
-void drawLine(Canvas& canvas, const TimelineLayout& layout, Font* font, int index, const TimedLine& line,
-              const Canvas* thumbnail)
+void drawLine(Canvas& canvas, const TimelineLayout& layout, FontChain* font, int row, const std::string& name,
+              const TimedLine& line, const Canvas* thumbnail)
 {
-    int top = layout.rowTop(index);
+    int top = layout.rowTop(row);
     int bottom = top + layout.rowHeight;
     bool fault = !line.unused && !line.shows;
     Pixel nameColour = line.unused ? kUnused : fault ? kFault : kLabel;
     if (fault)
         canvas.fill(0, top, layout.axisLeft - 4, bottom, {kFault.r, kFault.g, kFault.b, 70});
-    drawText(canvas, font, std::min(layout.rowHeight - 2, 16), lineTextureName(index).data(), 4,
-             bottom - std::max(1, layout.rowHeight / 5), nameColour);
+    drawText(canvas, font, std::min(layout.rowHeight - 2, 16), name, 4, bottom - std::max(1, layout.rowHeight / 5),
+             nameColour);
     if (line.unused)
         return;
     auto [first, last] = layout.barColumns(line.start, line.end);
@@ -142,7 +180,60 @@ std::pair<int, int> TimelineLayout::barColumns(double start, double end) const
     return {left, std::max(column(last), left + 1)};
 }
 
-TimelineLayout layoutTimeline(int width, int height, double duration)
+namespace {
+
+// The number after `prefix` on the line that starts with it, up to its ';'.
+std::optional<double> constantAfter(std::string_view source, std::string_view prefix)
+{
+    std::size_t at = source.find(prefix);
+    while (at != std::string_view::npos && at > 0 && source[at - 1] != '\n')
+        at = source.find(prefix, at + 1);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    std::string_view rest = source.substr(at + prefix.size());
+    std::size_t end = rest.find(';');
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    std::string number(rest.substr(0, end));
+    char* parsed = nullptr;
+    double value = std::strtod(number.c_str(), &parsed);
+    if (parsed == number.c_str() || *parsed != '\0' || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+BarGrid barGridOf(std::string_view backgroundSource)
+{
+    BarGrid grid;
+    std::optional<double> tempo = constantAfter(backgroundSource, "const float kBeat = 60.0 / ");
+    if (tempo && *tempo > 0.0)
+        grid.secondsPerBar = 60.0 / *tempo * 4.0;
+    grid.firstDownbeat = constantAfter(backgroundSource, "const float kDownbeat = ").value_or(0.0);
+    return grid;
+}
+
+double labelStep(double pixelsPerUnit, const std::vector<double>& steps, double spacing)
+{
+    for (double step : steps) {
+        if (step * pixelsPerUnit >= spacing)
+            return step;
+    }
+    return steps.back();
+}
+
+std::vector<int> linesInUse(const TimingCheck& timing)
+{
+    std::vector<int> lines;
+    for (size_t line = 0; line < timing.lines.size(); ++line) {
+        if (!timing.lines[line].unused)
+            lines.push_back(int(line));
+    }
+    return lines;
+}
+
+TimelineLayout layoutTimeline(int width, int height, double duration, int rowCount)
 {
     TimelineLayout layout;
     layout.width = width;
@@ -156,25 +247,31 @@ TimelineLayout layoutTimeline(int width, int height, double duration)
     layout.sceneRowHeight = std::max(4, height / 48);
     layout.sceneTop = layout.waveBottom + layout.sceneRowHeight / 2;
     layout.rowsTop = layout.sceneTop + 2 * layout.sceneRowHeight + layout.sceneRowHeight / 2;
-    layout.rowHeight = std::max(1, (height - labels - layout.rowsTop) / kLyricLineCount);
+    layout.rowCount = rowCount;
+    layout.rowHeight = std::max(1, (height - labels - layout.rowsTop) / std::max(rowCount, 1));
     return layout;
 }
 
-Canvas drawTimeline(const TimelineContent& content, const TimelineLayout& layout, Font* font)
+Canvas drawTimeline(const TimelineContent& content, const TimelineLayout& layout, FontChain* font)
 {
     Canvas canvas(layout.width, layout.height, kBackground);
-    for (int line = 1; line < kLyricLineCount; line += 2)
-        canvas.fill(0, layout.rowTop(line), layout.width, layout.rowTop(line + 1), kLane);
-    drawGrid(canvas, layout, font);
+    for (int row = 1; row < layout.rowCount; row += 2)
+        canvas.fill(0, layout.rowTop(row), layout.width, layout.rowTop(row + 1), kLane);
+    drawGrid(canvas, layout, content.grid, font);
     if (content.music != nullptr)
         drawWaveform(canvas, layout, *content.music);
-    drawScene(canvas, layout, font, 0, kLyricsStart, kLyricsEnd, kLyricsScene, "Lyrics");
-    drawScene(canvas, layout, font, 1, kPhotoStart, kPhotoEnd, kPhotoScene, "PhotoCompo");
-    for (int line = 0; line < kLyricLineCount; ++line)
-        drawLine(canvas, layout, font, line, content.timing->lines[size_t(line)], content.thumbnails[size_t(line)]);
+    for (size_t index = 0; index < content.scenes.size(); ++index)
+        drawScene(canvas, layout, font, int(index), content.scenes[index]);
+    const TimingCheck& timing = *content.timing;
+    std::vector<int> lines = linesInUse(timing);
+    for (int row = 0; row < int(lines.size()) && row < layout.rowCount; ++row) {
+        size_t line = size_t(lines[size_t(row)]);
+        drawLine(canvas, layout, font, row, timing.name(int(line)), timing.lines[line],
+                 line < content.thumbnails.size() ? content.thumbnails[line] : nullptr);
+    }
     for (const Crowd& crowd : content.timing->crowds) {
         auto [first, last] = layout.barColumns(crowd.from, crowd.to);
-        canvas.fill(first, layout.sceneTop, last, layout.rowTop(kLyricLineCount), kCrowd);
+        canvas.fill(first, layout.sceneTop, last, layout.rowTop(layout.rowCount), kCrowd);
         canvas.fill(first, layout.sceneTop + 2 * layout.sceneRowHeight, last,
                     layout.sceneTop + 2 * layout.sceneRowHeight + std::max(2, layout.sceneRowHeight / 4), kFault);
     }

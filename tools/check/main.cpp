@@ -17,7 +17,7 @@
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
-#include "tools/lib/lyrics/TextRaster.h"
+#include "tools/lib/glyphs/FontChain.h"
 
 namespace {
 
@@ -63,18 +63,19 @@ std::string writeTimeline(const ShowCheck& check, const Options& options)
 {
     TimelineContent content;
     content.timing = &check.timing;
-    for (int line = 0; line < kLyricLineCount; ++line) {
-        if (const CheckedImage* image = check.lineImages[size_t(line)])
-            content.thumbnails[size_t(line)] = &image->thumbnail;
-    }
+    for (const CheckedImage* image : check.lineImages)
+        content.thumbnails.push_back(image != nullptr ? &image->thumbnail : nullptr);
     content.music = check.music ? &*check.music : nullptr;
-    double duration = std::max(kPhotoEnd, check.music ? check.music->seconds() : 0.0);
-    std::string fontError;
-    auto font = std::make_unique<Font>(kLabelFont, fontError);
-    if (!fontError.empty())
-        std::fprintf(stderr, "sovane05-check: %s: %s; the timeline goes unlabelled\n", kLabelFont, fontError.c_str());
-    Canvas picture = drawTimeline(content, layoutTimeline(options.width, options.height, duration),
-                                  fontError.empty() ? font.get() : nullptr);
+    content.scenes = check.timetable.scenes;
+    content.grid = barGridOf(check.backgroundVertex);
+    double duration = std::max(check.timetable.end(), check.music ? check.music->seconds() : 0.0);
+    auto font = std::make_unique<FontChain>(std::vector<std::string>{kLabelFont});
+    for (const FontProblem& problem : font->problems())
+        std::fprintf(stderr, "sovane05-check: %s: cannot use the font: %s; the timeline goes unlabelled\n",
+                     problem.path.c_str(), problem.reason.c_str());
+    int rows = int(linesInUse(check.timing).size());
+    Canvas picture = drawTimeline(content, layoutTimeline(options.width, options.height, std::max(duration, 1.0), rows),
+                                  font->size() > 0 ? font.get() : nullptr);
     return writePng(options.timeline, picture.width, picture.height, 4, picture.rgba.data());
 }
 

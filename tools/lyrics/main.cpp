@@ -1,7 +1,7 @@
-// The lyrics tool: reads a lyric file (the show's own or an LRC file from elsewhere) and writes
-// the show's timing file and one image per slot (data/texttiming.txt, data/lyrics/000.png …
-// 086.png), after checking that every entry can be seen and that nothing shown together
-// overlaps. Every problem of the file is reported in the one run.
+// The lyrics tool: reads a lyric file (the show's own or an LRC file from elsewhere, in any
+// encoding) and writes the show's timing file and one image per slot (data/texttiming.txt,
+// data/lyrics/000.png … 086.png), after checking that every entry can be seen and that nothing
+// shown together overlaps. Every problem of the file is reported in the one run.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -18,13 +18,15 @@
 namespace {
 
 constexpr std::string_view kSynopsis =
-    "usage: sovane05-lyrics [--input FILE] [--output FOLDER] [--font FONT]... [--strict] [--check]\n"
+    "usage: sovane05-lyrics [--input FILE] [--output FOLDER] [--encoding NAME] [--font FONT]...\n"
+    "                       [--no-default-fonts] [--strict] [--check]\n"
     "\n"
-    "Reads the lyric file (default authoring/lyrics.txt; LRC files work too) and writes\n"
-    "FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png (default FOLDER: data). The\n"
-    "first entry of the file is the first timing line and image 086. Entries that start after\n"
-    "the lyric scene (45 s) are left out, slots the file does not fill stay blank, and lines\n"
-    "whose word stamps crowd the screen are grouped into fewer entries, each with a warning.\n"
+    "Reads the lyric file (default authoring/lyrics.txt; LRC files work too, in any encoding)\n"
+    "and writes FOLDER/texttiming.txt and FOLDER/lyrics/000.png … 086.png (default FOLDER:\n"
+    "data). The first entry of the file is the first timing line and image 086. Entries that\n"
+    "start after the lyric scene (45 s) are left out, slots the file does not fill stay blank,\n"
+    "and lines whose word stamps crowd the screen are grouped into fewer entries, each with a\n"
+    "warning.\n"
     "\n";
 
 constexpr const char* kDefaultInput = "authoring/lyrics.txt";
@@ -41,16 +43,33 @@ std::vector<Option> optionTable(Options& options)
     return {
         {"--input", "", "FILE", "the lyric file", storeValue(options.input)},
         {"--output", "", "FOLDER", "where texttiming.txt and lyrics/ go", storeValue(options.output)},
+        {"--encoding", "", "NAME",
+         "the file's encoding as iconv names it (GB18030, SHIFT_JIS, UTF-16LE, …;\n'iconv -l' lists them); "
+         "default: a byte-order mark, else UTF-8, else the\nencoding the file looks like, with a warning",
+         storeValue(options.build.encoding)},
         {"--font", "", "FONT",
-         "a font to take characters from; give several, tried in order (default:\nDejaVu Sans Bold, then the "
-         "installed fonts for other scripts)",
+         "a font to take characters from before the default chain; give several,\ntried in order (the default "
+         "chain: DejaVu Sans Bold, then the installed\nfonts for other scripts and emoji)",
          appendValue(options.build.fonts)},
+        {"--no-default-fonts", "", "", "take characters from the --font fonts only",
+         setFlag(options.build.onlyGivenFonts)},
         {"--strict", "", "", "make every warning an error", setFlag(options.build.strict)},
         {"--check", "", "", "check the file and the layout, write nothing", setFlag(options.check)},
     };
 }
 
 const Tool kTool = describeTool("sovane05-lyrics", kSynopsis, optionTable);
+
+void say(const std::string& line)
+{
+    std::fprintf(stderr, "sovane05-lyrics: %s\n", line.c_str());
+}
+
+int interrupted(const Options& options)
+{
+    say(options.check ? options.input + ": interrupted" : options.output + ": interrupted; nothing written");
+    return 1;
+}
 
 }  // namespace
 
@@ -60,34 +79,35 @@ int main(int argc, char** argv)
     if (std::optional<int> status = startTool(kTool, optionTable(options), argc, argv))
         return *status;
 
-    InputText content = readInputFile(options.input.c_str());
-    if (!content.read)
-        return reportFailure(kTool, options.input + ": cannot read the lyric file: " + content.failure +
-                                        (options.input == kDefaultInput ? "; give --input FILE" : ""));
-
-    LyricBuild build = buildLyrics(content.text, options.input, options.build);
-    if (!options.build.strict)
-        for (const std::string& warning : build.warnings)
-            std::fprintf(stderr, "sovane05-lyrics: %s\n", markedWarning(warning, options.input).c_str());
+    InputText input = readInputFile(options.input.c_str());
+    if (!input.read) {
+        say(options.input + ": cannot read the lyric file: " + input.failure +
+            (options.input == kDefaultInput ? "; give --input FILE" : ""));
+        say(options.input + ": 1 error: nothing made");
+        return 1;
+    }
+    // From here a signal asks the build to stop at the next row or stage.
+    catchStopSignals();
+    options.build.stopRequested = stopRequested;
+    LyricBuild build = buildLyrics(input.text, options.input, options.build);
+    if (build.stopped)
+        return interrupted(options);
+    for (const std::string& line : lyricReport(build, options.input, options.build.strict))
+        say(line);
     if (!build.ok()) {
-        for (const std::string& error : build.errors)
-            std::fprintf(stderr, "sovane05-lyrics: %s\n", error.c_str());
+        say(options.input + ": " + failureSummary(build, options.build.strict));
         return 1;
     }
     if (!options.check) {
         if (options.output == kShowDataFolder)
             if (std::string expected = showFolderExpected(options.output, "--output FOLDER"); !expected.empty())
                 return reportFailure(kTool, expected);
-        // Until now a signal ends the tool at once, as nothing is written; from here it asks
-        // for a stop, so that the partial files are removed.
-        catchStopSignals();
-        std::optional<std::string> failure = writeLyrics(build, options.output, options.output, stopRequested);
-        if (failure && failure->empty())
-            return reportFailure(kTool, options.output + ": interrupted; nothing written");
-        if (failure)
+        std::optional<std::vector<RgbaImage>> images = drawLyricImages(build, stopRequested);
+        if (!images || stopRequested())
+            return interrupted(options);
+        if (std::optional<std::string> failure = writeLyrics(build, *images, options.output, options.output))
             return reportFailure(kTool, *failure);
     }
-    std::fprintf(stderr, "sovane05-lyrics: %s: %s%s\n", options.input.c_str(), summariseLyrics(build).c_str(),
-                 options.check ? ": fits the show" : "");
+    say(options.input + ": " + summariseLyrics(build) + (options.check ? ": fits the show" : ""));
     return 0;
 }

@@ -1,8 +1,8 @@
-// The user's song as the show's data/ywsf.mp3: an MP3 that the show's decoder plays is copied as
-// it is; anything else ffmpeg reads (or an MP3 the decoder refuses) is decoded by ffmpeg and
-// encoded with LAME as the stock track is, block by block as ffmpeg's samples come. The result
-// is measured as it streams through the show's decoder, which gives its exact length; no step
-// holds the whole song as samples.
+// The user's song as the show's data/ywsf.mp3: an MP3 that SDL_mixer plays is copied as it is;
+// anything else ffmpeg reads (or an MP3 SDL_mixer refuses, or a part of a song) is decoded by
+// ffmpeg and encoded with LAME as the stock track is, a part cut out with short fades. The
+// result is decoded once more the way the show will play it, which gives its exact length and
+// the samples the beat is found in.
 #pragma once
 
 #include <filesystem>
@@ -10,16 +10,26 @@
 #include <optional>
 #include <string>
 
-struct ImportedMusic {
-    double seconds = 0.0;
-    bool reencoded = false;
-    std::string format;  // as ffprobe names it: "mp3", "ogg", "wav", "flac", …
+#include "tools/lib/base/DecodedMusic.h"
+
+// The part of the song taken, in seconds of the song: all of it by default.
+struct MusicCut {
+    double from = 0.0;
+    std::optional<double> to;
+    bool cuts() const { return from > 0.0 || to.has_value(); }
 };
 
-// Writes `target`, naming it `shownTarget` in messages; `scratch` is a folder for the children's
-// reports. Nothing, with a message naming the song or the target in `failure` (empty after a
-// stop), when the song cannot be read, the target cannot be written, or the stop is requested.
+struct ImportedMusic {
+    double seconds = 0.0;      // the show's music, as the show decodes it
+    double songSeconds = 0.0;  // the whole song, before a cut
+    bool reencoded = false;
+    std::string format;  // as ffprobe names it: "mp3", "ogg", "wav", "flac", …
+    DecodedMusic decoded;
+};
+
+// Writes `target`; `scratch` is a folder for the decoded samples. Nothing, with a message naming
+// the song in `failure`, when the song cannot be read, the cut lies outside it, or the stop is
+// requested.
 std::optional<ImportedMusic> importMusic(const std::filesystem::path& song, const std::filesystem::path& target,
-                                         const std::filesystem::path& shownTarget,
-                                         const std::filesystem::path& scratch, const std::function<bool()>& stopRequested,
-                                         std::string& failure);
+                                         const std::filesystem::path& scratch, const MusicCut& cut,
+                                         const std::function<bool()>& stopRequested, std::string& failure);

@@ -1,25 +1,42 @@
-// The decisions sovane05-make takes that need no GL, no sound and no child process: the tempo
-// line of the background program, and what the show does with a song of a given length.
+// The decisions sovane05-make takes that need no GL, no sound and no child process: the song's
+// beat grid from the beats a tracker found, the part of the song taken and its fades, the
+// made show's config, and what the lyric file says against the music.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The background program's statement of the tempo, in each of its two stages; --bpm rewrites
-// its number.
-inline constexpr std::string_view kTempoLine = "const float kBeat = 60.0 / ";
+#include "tools/make/SongLayout.h"
 
-// `shader` with the tempo set to `beatsPerMinute`: the line "const float kBeat = 60.0 / 128.0;"
-// becomes "const float kBeat = 60.0 / 140.0;". Nothing when the shader has no such line.
-std::optional<std::string> setBackgroundTempo(std::string_view shader, double beatsPerMinute);
+// The tempo and first downbeat that fit beats found at `beats` (seconds, rising): the beat near
+// their spacing whose half-beat grid most of them keep over the whole song (a tracker may run a
+// little fast, or follow the off-beat for a while), the phase most beats agree on, and of the
+// four beats of a bar the one whose beats are strongest (`strengths`, one per beat). Nothing
+// when fewer than eight beats were found or no beat keeps most of them to its grid.
+std::optional<BeatGrid> fitBeatGrid(const std::vector<double>& beats, const std::vector<double>& strengths);
 
-// A tempo as a GLSL float literal: "140.0", "97.5".
-std::string tempoLiteral(double beatsPerMinute);
+// `grid` with its first downbeat where the music is strongest: of the eight half beats of a
+// bar, the one whose moments over the `seconds` of the song are loudest on average
+// (`strengthAt`, seconds to loudness). A tracker may follow the off-beat for most of a song, and
+// the loudness just after the beats it heard is too rough to tell; the music at the grid is not.
+BeatGrid strongestDownbeat(BeatGrid grid, double seconds, const std::function<double(double)>& strengthAt);
 
-// The warnings a song of `musicSeconds` needs against the show's fixed windows (lyrics until
-// 45 s, the photo until 58 s), against the lyric file's [length:] when it has one, and against
-// the lyric entries that start after the music has ended. Each is one sentence, without a path.
-std::vector<std::string> musicWarnings(double musicSeconds, std::optional<long long> lyricLengthMilliseconds,
-                                       const std::vector<double>& entryStarts);
+// The gain of sample `frame` of a part of `frames` samples cut out of a song at 44.1 kHz: a
+// short fade in when the part starts inside the song, a fade out when it ends inside it, 1
+// elsewhere, so neither cut clicks.
+inline constexpr double kCutFadeInSeconds = 0.05;
+inline constexpr double kCutFadeOutSeconds = 1.5;
+double cutGain(long long frame, long long frames, bool fadeIn, bool fadeOut);
+
+// The made show's data/config.txt: the stock config's programs and meshes, then the photos and
+// one texture per lyric entry, "000" … named as the show names them.
+std::string madeConfig(std::string_view stockConfig, int entryCount, const std::vector<std::string>& photoTextures);
+
+// The texture name of the `index`th picture: "photo", then "photo2", "photo3", …
+std::string photoTextureName(int index);
+
+// What the lyric file says against the music: a [length:] that differs from it. One sentence.
+std::vector<std::string> musicWarnings(double musicSeconds, std::optional<long long> lyricLengthMilliseconds);

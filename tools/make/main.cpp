@@ -1,9 +1,11 @@
-// sovane05-make: one command from a song, its lyric file and a picture to a show folder that
+// sovane05-make: one command from a song, its lyric file and pictures to a show folder that
 // plays (sovane05 FOLDER), checks clean and exports: FOLDER/data/ with the config, both
-// programs, the timing file, the 87 lyric images, the photo and the music. Everything is built
-// beside FOLDER and moved into place only when all of it succeeded.
+// programs (the background on the song's beat and cues), the scene list that lays the whole
+// song out, the timing file, one image per lyric entry, the pictures and the music. Everything
+// is built beside FOLDER and moved into place only when all of it succeeded.
 #include <cstdio>
 #include <exception>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,42 +14,93 @@
 #include "platform/system/OutputFile.h"
 #include "platform/system/StopSignal.h"
 #include "rules/InputFile.h"
+#include "rules/SceneList.h"
 #include "rules/ShowFiles.h"
-#include "rules/ShowTimeline.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/PngWrite.h"
 #include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
 #include "tools/lib/photo/PlacedPhoto.h"
+#include "tools/make/BackgroundCues.h"
 #include "tools/make/MusicImport.h"
 #include "tools/make/ShowPlan.h"
 #include "tools/make/ShowStaging.h"
+#include "tools/make/SongLayout.h"
 #include "tools/make/StockFiles.h"
+#include "tools/make/TempoFinder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::string_view kSynopsis =
-    "usage: sovane05-make --music SONG --lyrics FILE.lrc [--photo PICTURE]... [--font FONT]...\n"
-    "                     [--bpm N] [--strict] [--force] --output FOLDER\n"
+    "usage: sovane05-make --music SONG --lyrics FILE.lrc [--photo PICTURE]... [--encoding NAME]\n"
+    "                     [--font FONT]... [--no-default-fonts] [--bpm N] [--downbeat T]\n"
+    "                     [--from T] [--to T] [--photo-at T[-U]]... [--strict] [--force]\n"
+    "                     --output FOLDER\n"
     "\n"
     "Makes a show folder of your own song: FOLDER/data/ with the music, the lyric images and\n"
-    "their timing, the photo and the show's programs. Play it with sovane05 FOLDER (from a\n"
-    "checkout, scripts/run FOLDER). The show's windows stay as they are:\n"
-    "lyrics from 0 to 45 s, the photo from 45 to 58 s; the music plays to its end.\n"
+    "their timing, the pictures, the show's programs and its scene list. The show follows the\n"
+    "whole song: lyrics scenes wherever the lyric file has lines, photo scenes in the song's\n"
+    "instrumental stretches (a long intro, gaps of four bars or more, the outro), the pictures\n"
+    "in turn, and the background on the song's beat. Play it with sovane05 FOLDER (from a\n"
+    "checkout, scripts/run FOLDER). Times T are seconds (83.5) or minutes and seconds (1:23.5)\n"
+    "of the song.\n"
     "\n";
+
+// sovane05-make's pictures, each its own photo texture.
+constexpr int kMostPictures = 6;
 
 struct Options {
     std::string music;
     std::string lyrics;
     std::vector<std::string> photos;
-    LyricBuildOptions fonts;
+    LyricBuildOptions lyricOptions;
     std::optional<double> bpm;
+    std::optional<double> downbeat;
+    MusicCut cut;
+    std::vector<PhotoRequest> photoAt;
     bool force = false;
     std::string output;
 };
+
+// Seconds, or minutes and seconds as a lyric file writes them.
+std::optional<double> parseSongTime(std::string_view text)
+{
+    if (text.find(':') != std::string_view::npos) {
+        std::optional<long long> milliseconds = parseLyricTime(text);
+        return milliseconds ? std::optional<double>(*milliseconds / 1000.0) : std::nullopt;
+    }
+    std::optional<double> seconds = parseNumber(text);
+    return seconds && *seconds >= 0.0 ? seconds : std::nullopt;
+}
+
+OptionAction storeTime(std::optional<double>& target)
+{
+    return [&target](const OptionUse& use) {
+        target = parseSongTime(use.value);
+        if (!target)
+            return std::string(use.spelling) + " needs a time like 83.5 or 1:23.5, not '" + std::string(use.value) + "'";
+        return std::string();
+    };
+}
+
+OptionAction addPhotoRequest(std::vector<PhotoRequest>& requests)
+{
+    return [&requests](const OptionUse& use) {
+        std::string_view text = use.value;
+        std::size_t dash = text.find('-');
+        std::optional<double> start = parseSongTime(text.substr(0, dash));
+        std::optional<double> end;
+        if (dash != std::string_view::npos)
+            end = parseSongTime(text.substr(dash + 1));
+        if (!start || (dash != std::string_view::npos && (!end || *end <= *start)))
+            return "--photo-at needs a time T or a window T-U (U after T), not '" + std::string(text) + "'";
+        requests.push_back({*start, end});
+        return std::string();
+    };
+}
 
 std::vector<Option> optionTable(Options& options)
 {
@@ -57,23 +110,42 @@ std::vector<Option> optionTable(Options& options)
             return "--bpm needs beats per minute between 30 and 300, not '" + std::string(use.value) + "'";
         return std::string();
     };
+    auto from = [&options](const OptionUse& use) {
+        std::optional<double> time = parseSongTime(use.value);
+        if (!time)
+            return "--from needs a time like 83.5 or 1:23.5, not '" + std::string(use.value) + "'";
+        options.cut.from = *time;
+        return std::string();
+    };
     return {
         {"--music", "", "SONG",
          "the song: an MP3 is used as it is, anything else ffmpeg reads is\nencoded as MP3 with LAME",
          storeValue(options.music)},
-        {"--lyrics", "", "FILE",
-         "the lyric file (LRC, or the show's own form); entries that start\nafter 45 s are left out",
+        {"--lyrics", "", "FILE", "the lyric file (LRC, or the show's own form); up to 1000 entries",
          storeValue(options.lyrics)},
         {"--photo", "", "PICTURE",
-         "your picture for the photo scene, laid out as a tilted print; give\ntwo for two prints (default: the "
-         "stock landscape prints)",
-         appendValue(options.photos, 2, "--photo takes one or two pictures")},
+         "a picture for the photo scenes, laid out as a tilted print; give\nseveral and the photo scenes take them in "
+         "turn (at most 6; default:\nthe stock landscape prints)",
+         appendValue(options.photos, kMostPictures, "--photo takes at most 6 pictures")},
+        {"--encoding", "", "NAME",
+         "the lyric file's encoding as iconv names it (GB18030, SHIFT_JIS, …);\ndefault: a byte-order mark, else "
+         "UTF-8, else the encoding it looks like",
+         storeValue(options.lyricOptions.encoding)},
         {"--font", "", "FONT",
-         "a font for the lyrics; give several, tried in order per character\n(default: DejaVu Sans Bold, then the "
-         "fonts for other scripts)",
-         appendValue(options.fonts.fonts)},
-        {"--bpm", "", "N", "the song's tempo, for the background's beat and bar pulses (default 128)", bpm},
-        {"--strict", "", "", "make every warning an error", setFlag(options.fonts.strict)},
+         "a font for the lyrics, looked in before the default chain; give several,\ntried in order per character "
+         "(the default chain: DejaVu Sans Bold, then\nthe installed fonts for other scripts and emoji)",
+         appendValue(options.lyricOptions.fonts)},
+        {"--no-default-fonts", "", "", "take the lyrics' characters from the --font fonts only",
+         setFlag(options.lyricOptions.onlyGivenFonts)},
+        {"--bpm", "", "N", "the song's tempo, for the background's beat and bar pulses (default:\nfound in the song)", bpm},
+        {"--downbeat", "", "T", "the song's first downbeat (default: found in the song, or 0 with --bpm)",
+         storeTime(options.downbeat)},
+        {"--from", "", "T", "take the song from T on (the music fades in, the lyrics move with it)", from},
+        {"--to", "", "T", "take the song up to T (the music fades out there)", storeTime(options.cut.to)},
+        {"--photo-at", "", "T[-U]",
+         "a photo scene from T, to U or for four bars; give it as often as\nwanted (times of the song)",
+         addPhotoRequest(options.photoAt)},
+        {"--strict", "", "", "make every warning an error", setFlag(options.lyricOptions.strict)},
         {"--force", "", "", "replace the data/ of an existing FOLDER, keeping the one before as\nFOLDER/data.backup (replacing an older backup)", setFlag(options.force)},
         {"--output", "", "FOLDER", "the show folder to make", storeValue(options.output)},
     };
@@ -86,95 +158,137 @@ void say(const std::string& line)
     std::fprintf(stderr, "sovane05-make: %s\n", line.c_str());
 }
 
-// The show folder's data/ as the user will know it, for messages about files being staged.
-fs::path shownData(const Options& options)
+// A warning, or under --strict an error that stops the run: true when it stops.
+bool warn(const Options& options, const std::string& where, const std::string& what)
 {
-    return fs::path(options.output) / kShowDataFolder;
+    say(where + ": " + (options.lyricOptions.strict ? "" : "warning: ") + what);
+    return options.lyricOptions.strict;
 }
 
-// One file of the staged data/, complete and synced before the folder moves into place; ""
-// when written, else what went wrong naming the file as it will be called.
-std::string writeStaged(const Options& options, const fs::path& data, const fs::path& file, std::string_view bytes)
+// One file of the staged data/, complete and synced before the folder moves into place.
+bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failure)
 {
     std::error_code error;
-    fs::create_directories((data / file).parent_path(), error);
-    std::vector<unsigned char> content(bytes.begin(), bytes.end());
-    std::optional<std::string> failure = writeFileAtomically(data / file, content);
-    return failure ? (shownData(options) / file).string() + ": " + *failure : "";
+    fs::create_directories(path.parent_path(), error);
+    if (std::optional<std::string> problem =
+            writeFileAtomically(path, std::vector<unsigned char>(bytes.begin(), bytes.end()))) {
+        failure = path.string() + ": " + *problem;
+        return false;
+    }
+    return true;
 }
 
-// The lyric file read, fitted and laid out, its warnings and errors said; nothing after errors.
-std::optional<LyricBuild> buildReportedLyrics(const Options& options, const std::string& lyricText)
+// The lyric file read, fitted to the whole song (or the part taken) and laid out, its warnings
+// and errors said; nothing after errors or a stop.
+std::optional<LyricBuild> buildReportedLyrics(const Options& options, const std::string& lyricBytes,
+                                              double musicSeconds)
 {
-    LyricBuild lyrics = buildLyrics(lyricText, options.lyrics, options.fonts);
-    if (!options.fonts.strict)
-        for (const std::string& warning : lyrics.warnings)
-            say(markedWarning(warning, options.lyrics));
-    for (const std::string& error : lyrics.errors)
-        say(error);
-    if (!lyrics.ok())
+    LyricBuildOptions lyricOptions = options.lyricOptions;
+    lyricOptions.fit = wholeSongFit(musicSeconds, options.cut.from);
+    lyricOptions.stopRequested = stopRequested;
+    LyricBuild lyrics = buildLyrics(lyricBytes, options.lyrics, lyricOptions);
+    if (lyrics.stopped)
         return std::nullopt;
+    for (const std::string& line : lyricReport(lyrics, options.lyrics, lyricOptions.strict))
+        say(line);
+    if (!lyrics.ok()) {
+        say(options.lyrics + ": " + failureSummary(lyrics, lyricOptions.strict));
+        return std::nullopt;
+    }
     return lyrics;
 }
 
-// The song as data/ywsf.mp3, and what its length means for the lyrics; nothing after a
-// failure, a stop, or a warning under --strict.
-std::optional<ImportedMusic> importReportedMusic(const Options& options, const LyricBuild& lyrics,
-                                                 const ShowStaging& staging)
+// The song as data/ywsf.mp3, the part taken; nothing after a failure or a stop.
+std::optional<ImportedMusic> importReportedMusic(const Options& options, const ShowStaging& staging)
 {
     std::string failure;
-    std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName,
-                                                     shownData(options) / kMusicFileName, staging.scratch(),
-                                                     stopRequested, failure);
-    if (!music) {
-        if (!failure.empty())
-            say(failure);
-        return std::nullopt;
-    }
-    std::vector<double> starts;
-    for (const LyricEntry& entry : lyrics.sheet.entries)
-        starts.push_back(entry.start);
-    std::vector<std::string> musicNotes = musicWarnings(music->seconds, lyrics.sheet.lengthMilliseconds, starts);
-    for (const std::string& note : musicNotes)
-        say(options.music + ": " + (options.fonts.strict ? "" : "warning: ") + note);
-    if (options.fonts.strict && !musicNotes.empty())
-        return std::nullopt;
+    std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName, staging.scratch(),
+                                                     options.cut, stopRequested, failure);
+    if (!music && !failure.empty())
+        say(failure);
     return music;
 }
 
-// The photo scene's picture from the user's pictures, or the stock one; nothing after a
-// picture that cannot be read.
-std::optional<PhotoImage> composeReportedPhoto(const Options& options)
+// The song's beat: --bpm and --downbeat, else what aubio hears, else the stock 128 BPM from 0 s.
+std::optional<BeatGrid> findGrid(const Options& options, const ImportedMusic& music, std::string& how)
 {
-    std::vector<Picture> pictures;
-    for (const std::string& path : options.photos) {
-        std::string failure;
-        std::optional<Picture> picture = readPicture(path, failure);
-        if (!picture) {
-            say(failure);
+    BeatGrid grid;
+    if (options.bpm) {
+        grid.beatsPerMinute = *options.bpm;
+        how = "as given";
+    } else {
+        HeardBeats beats = findBeats(music.decoded);
+        std::optional<BeatGrid> found = fitBeatGrid(beats.times, beats.strengths);
+        if (found) {
+            grid = strongestDownbeat(*found, music.seconds,
+                                     [&music](double seconds) { return loudnessAfter(music.decoded, seconds); });
+            how = "found by aubio in " + std::to_string(beats.times.size()) + " beats";
+        } else if (warn(options, options.music,
+                        "no steady beat found: the background keeps 128 BPM from 0 s; --bpm N and --downbeat T set them")) {
             return std::nullopt;
+        } else {
+            how = "the stock tempo";
         }
-        pictures.push_back(std::move(*picture));
     }
-    return placedPhoto(pictures.empty() ? composePhoto(1920, 1080) : composePhoto(1920, 1080, pictures));
+    if (options.downbeat)
+        grid.firstDownbeat = *options.downbeat - options.cut.from;
+    return grid;
 }
 
-// The stock show's hand-written files, the background set to --bpm.
-bool writeStockFiles(const Options& options, const fs::path& data)
+// Each picture as its own photo texture, or the stock prints; their texture names.
+std::optional<std::vector<std::string>> writePhotos(const Options& options, const fs::path& data)
 {
+    std::vector<std::string> names;
+    std::vector<std::string> sources = options.photos;
+    if (sources.empty())
+        sources.emplace_back();
+    for (const std::string& source : sources) {
+        PhotoImage photo;
+        if (source.empty()) {
+            photo = placedPhoto(composePhoto(1920, 1080));
+        } else {
+            std::string failure;
+            std::optional<Picture> picture = readPicture(source, failure);
+            if (!picture) {
+                say(failure);
+                return std::nullopt;
+            }
+            photo = placedPhoto(composePhoto(1920, 1080, {std::move(*picture)}));
+        }
+        std::string name = photoTextureName(int(names.size()));
+        fs::path path = data / (name + ".png");
+        if (std::string failure = writePng(path, photo.width, photo.height, 4, photo.pixels.data()); !failure.empty()) {
+            say((fs::path(options.output) / kShowDataFolder / (name + ".png")).string() + ": " + failure);
+            return std::nullopt;
+        }
+        names.push_back(name);
+        if (stopRequested())
+            return std::nullopt;
+    }
+    return names;
+}
+
+// The stock show's hand-written files, the config made for this show's entries and pictures,
+// and the background on the song's beat and cues.
+bool writeShowFiles(const fs::path& data, int entries, const std::vector<std::string>& photos,
+                    const BackgroundCues& cues)
+{
+    std::string failure;
     for (const StockFile& file : stockFiles()) {
         std::string content(file.content);
-        // Both stages of the background state the tempo: the vertex stage times the frame by it.
-        if ((file.path == "white.frag" || file.path == "white.vert") && options.bpm) {
-            std::optional<std::string> retimed = setBackgroundTempo(content, *options.bpm);
-            if (!retimed) {
-                say("data/" + std::string(file.path) + ": the stock background has no line '" + std::string(kTempoLine) +
-                    "…;' to set the tempo in");
+        if (file.path == kConfigFileName) {
+            content = madeConfig(content, entries, photos);
+        } else if (file.path == "white.frag" || file.path == "white.vert") {
+            std::string missing;
+            std::optional<std::string> made = backgroundWithCues(content, file.path, cues, missing);
+            if (!made) {
+                say("data/" + std::string(file.path) + ": the stock background has no line '" + missing +
+                    "' to set the song's cues by");
                 return false;
             }
-            content = *retimed;
+            content = *made;
         }
-        if (std::string failure = writeStaged(options, data, file.path, content); !failure.empty()) {
+        if (!writeBytes(data / file.path, content, failure)) {
             say(failure);
             return false;
         }
@@ -182,41 +296,82 @@ bool writeStockFiles(const Options& options, const fs::path& data)
     return true;
 }
 
-// What the show folder is made of before anything is written: the lyrics laid out and the
-// photo composed.
-struct Prepared {
-    LyricBuild lyrics;
-    PhotoImage photo;
-};
+// What the run laid out, in a few lines.
+void sayLayout(const Options& options, const ImportedMusic& music, const BeatGrid& grid, const std::string& how,
+               const LyricBuild& lyrics, const std::vector<ListedScene>& scenes)
+{
+    std::string length = formatLyricSeconds(music.seconds) + " long";
+    if (options.cut.cuts())
+        length += " (" + formatLyricSeconds(options.cut.from) + " to " +
+                  formatLyricSeconds(options.cut.from + music.seconds) + " of " + formatLyricSeconds(music.songSeconds) +
+                  ")";
+    say(options.music + ": " + (music.reencoded ? "encoded from " + music.format + " as MP3, " : "") + length + "; " +
+        floatLiteral(grid.beatsPerMinute) + " BPM, first downbeat at " +
+        formatLyricSeconds(grid.firstDownbeat) + ", " + how);
+    say(options.lyrics + ": " + summariseLyrics(lyrics));
+    std::string list;
+    for (const std::string& scene : describeScenes(scenes))
+        list += (list.empty() ? "" : ", ") + scene;
+    say(std::string(kSceneListFileName) + ": " + std::to_string(scenes.size()) + " scenes: " + list);
+}
 
-// Writes everything into the staging folder; false after reporting, or after a stop.
-bool build(const Options& options, const Prepared& prepared, ShowStaging& staging)
+// Builds everything into the staging folder; false after reporting.
+bool build(const Options& options, const std::string& lyricBytes, ShowStaging& staging)
 {
     const fs::path data = staging.data();
-    const LyricBuild& lyrics = prepared.lyrics;
-    std::optional<ImportedMusic> music = importReportedMusic(options, lyrics, staging);
-    if (!music)
+    std::optional<ImportedMusic> music = importReportedMusic(options, staging);
+    if (!music || stopRequested())
         return false;
-    if (std::optional<std::string> error = writeLyrics(lyrics, data, shownData(options), stopRequested)) {
-        if (!error->empty())
-            say(*error);
+    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricBytes, music->seconds);
+    if (!lyrics || stopRequested())
         return false;
-    }
-    if (stopRequested())
-        return false;
-    const PhotoImage& photo = prepared.photo;
-    if (std::string failure = writePng(data / "photo.png", photo.width, photo.height, 4, photo.pixels.data());
-        !failure.empty()) {
-        say((shownData(options) / "photo.png").string() + ": " + failure);
-        return false;
-    }
-    if (!writeStockFiles(options, data) || stopRequested())
+    if (!options.cut.cuts())
+        for (const std::string& note : musicWarnings(music->seconds, lyrics->sheet.lengthMilliseconds))
+            if (warn(options, options.music, note))
+                return false;
+    std::string how;
+    std::optional<BeatGrid> grid = findGrid(options, *music, how);
+    if (!grid || stopRequested())
         return false;
 
-    say(options.lyrics + ": " + summariseLyrics(lyrics));
-    say(options.music + ": " + (music->reencoded ? "encoded from " + music->format + " as MP3, " : "") +
-        formatLyricSeconds(music->seconds) + " long against the show's 58 s" +
-        (options.bpm ? ", background at " + tempoLiteral(*options.bpm) + " BPM" : ""));
+    std::optional<std::vector<std::string>> photos = writePhotos(options, data);
+    if (!photos)
+        return false;
+    SongPlan plan;
+    plan.musicSeconds = music->seconds;
+    plan.grid = *grid;
+    plan.photoTextures = *photos;
+    for (const PhotoRequest& request : options.photoAt)
+        plan.photoAt.push_back({request.start - options.cut.from,
+                                request.end ? std::optional<double>(*request.end - options.cut.from) : std::nullopt});
+    std::vector<ListedScene> scenes = layOutSong(lyrics->sheet.rows, lyrics->sheet.entries, plan);
+    if (int hidden = entriesHidden(scenes, lyrics->sheet.entries); hidden > 0)
+        if (warn(options, options.lyrics, std::to_string(hidden) + (hidden == 1 ? " entry is" : " entries are") +
+                                              " sung only inside photo scenes and never show"))
+            return false;
+
+    BackgroundCues cues;
+    cues.beatsPerMinute = grid->beatsPerMinute;
+    cues.firstDownbeat = grid->firstDownbeat;
+    cues.end = music->seconds;
+    for (const ListedScene& scene : scenes)
+        if (scene.kind == SceneKind::PhotoCompo)
+            cues.warmWindows.emplace_back(scene.start, scene.end);
+    std::optional<std::vector<RgbaImage>> images = drawLyricImages(*lyrics, stopRequested);
+    if (!images)
+        return false;
+    std::string failure;
+    if (std::optional<std::string> error = writeLyrics(*lyrics, *images, data, fs::path(options.output) / kShowDataFolder)) {
+        say(*error);
+        return false;
+    }
+    if (stopRequested() || !writeShowFiles(data, writtenSlots(*lyrics), *photos, cues) ||
+        !writeBytes(data / kSceneListFileName, formatSceneList(scenes), failure) || stopRequested()) {
+        if (!failure.empty())
+            say(failure);
+        return false;
+    }
+    sayLayout(options, *music, *grid, how, *lyrics, scenes);
     return true;
 }
 
@@ -229,22 +384,15 @@ int main(int argc, char** argv)
         return *status;
     if (options.music.empty() || options.lyrics.empty() || options.output.empty())
         return usageError(kTool, "--music, --lyrics and --output are needed");
+    if (options.cut.to && *options.cut.to <= options.cut.from)
+        return usageError(kTool, "--to must come after --from");
 
-    InputText lyricText = readInputFile(options.lyrics.c_str());
-    if (!lyricText.read)
-        return reportFailure(kTool, options.lyrics + ": cannot read the lyric file: " + lyricText.failure);
-
-    // Nothing is written yet, so a signal ends the tool at once while the lyrics are laid out
-    // and the pictures decoded. The lyrics first: they are where a new user's file most often
-    // needs work.
-    std::optional<LyricBuild> lyrics = buildReportedLyrics(options, lyricText.text);
-    if (!lyrics)
+    InputText lyricFile = readInputFile(options.lyrics.c_str());
+    if (!lyricFile.read) {
+        say(options.lyrics + ": cannot read the lyric file: " + lyricFile.failure);
+        say(options.lyrics + ": 1 error: nothing made");
         return 1;
-    lyricText.text = std::string();
-    std::optional<PhotoImage> photo = composeReportedPhoto(options);
-    if (!photo)
-        return 1;
-    Prepared prepared{std::move(*lyrics), std::move(*photo)};
+    }
 
     // From here a signal only asks the build to stop, so the staging folder is always removed.
     catchStopSignals();
@@ -253,7 +401,7 @@ int main(int argc, char** argv)
     if (!staging)
         return reportFailure(kTool, failure);
     try {
-        if (!build(options, prepared, *staging) || stopRequested()) {
+        if (!build(options, lyricFile.text, *staging) || stopRequested()) {
             if (stopRequested())
                 say(options.output + ": interrupted; nothing written");
             return 1;

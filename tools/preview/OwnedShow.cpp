@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/gl/GlStartup.h"
+#include "rules/SceneList.h"
 #include "tools/lib/gl/ShowBuild.h"
 #include "tools/preview/RegistryCapture.h"
 
@@ -71,6 +72,11 @@ OwnedShow::OwnedShow(SDL_Window* previewWindow, const ShowSources& sources) : wi
         found.push_back(built.failure);
     else if (!registries.empty())
         inspect(*registries.back(), sources);
+    // The show skips what it cannot use of its scene list; here that is a fault like any other.
+    SceneListFile list = readSceneListFile(kShowSceneListPath);
+    listed = list.present;
+    for (const SceneListFault& fault : list.list.faults)
+        found.push_back(describeFault(kShowSceneListPath, fault));
 }
 
 OwnedShow::~OwnedShow()
@@ -98,11 +104,22 @@ void OwnedShow::adopt(cg_engine::Scene* scene)
     // kind of scene is in the show.
     if (auto* lyrics = dynamic_cast<Lyrics*>(scene)) {
         quads.emplace_back(lyrics->quad);
+        adoptArray(lyrics->lineTextures, textureArrays);
+        adoptArray(lyrics->lineStart, timeArrays);
+        adoptArray(lyrics->lineEnd, timeArrays);
         lyricsScenes.emplace_back(lyrics);
     } else if (auto* photo = dynamic_cast<PhotoCompo*>(scene)) {
         quads.emplace_back(photo->quad);
+        adoptArray(photo->photoTextures, textureArrays);
         photoScenes.emplace_back(photo);
     }
+}
+
+template <typename Element>
+void OwnedShow::adoptArray(Element* array, std::vector<std::unique_ptr<Element[]>>& owners)
+{
+    if (array != nullptr && adoptedArrays.insert(array).second)
+        owners.emplace_back(array);
 }
 
 void OwnedShow::inspect(const ResourceRegistry& registry, const ShowSources& sources)

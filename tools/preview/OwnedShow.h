@@ -10,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,10 +48,15 @@ public:
     const std::vector<std::string>& faults() const { return found; }
     // False when not even a context could be made; nothing can be drawn then.
     bool hasContext() const { return context != nullptr; }
+    // The show's timetable came from its scene list.
+    bool hasSceneList() const { return listed; }
 
 private:
     void adopt(cg_engine::Scene* scene);
     void adopt(ResourceRegistry* registry);
+    // Arrays the scenes keep on the heap, each taken once however many scenes share it.
+    template <typename Element>
+    void adoptArray(Element* array, std::vector<std::unique_ptr<Element[]>>& owners);
     void inspect(const ResourceRegistry& registry, const ShowSources& sources);
 
     SDL_Window* window;
@@ -61,9 +67,13 @@ private:
 
     std::vector<std::unique_ptr<Lyrics>> lyricsScenes;
     std::vector<std::unique_ptr<PhotoCompo>> photoScenes;
+    std::vector<std::unique_ptr<double[]>> timeArrays;
+    std::vector<std::unique_ptr<TextureName[]>> textureArrays;
     std::vector<std::unique_ptr<ScreenQuad>> quads;
     std::vector<std::unique_ptr<ResourceRegistry>> registries;
     std::vector<std::unique_ptr<ShaderProgram>> programs;
     std::vector<std::unique_ptr<Mesh>> meshes;
     std::vector<std::unique_ptr<MeshFace>> faces;
+    std::set<const void*> adoptedArrays;
+    bool listed = false;
 };

@@ -52,10 +52,15 @@ std::string previewTitle(const TitleFacts& facts)
     return title;
 }
 
-std::vector<std::string> activeEntryNames(const double (&lineStart)[kLyricLineCount],
-                                          const double (&lineEnd)[kLyricLineCount], double time)
+std::string sceneTitle(const std::string& kind, int index, int count)
+{
+    return kind + " " + std::to_string(index + 1) + "/" + std::to_string(count);
+}
+
+std::vector<std::string> activeEntryNames(const double* lineStart, const double* lineEnd, int count, double time)
 {
     std::vector<std::string> names;
-    forEachActiveLine(lineStart, lineEnd, time, [&](int line, float) { names.emplace_back(lineTextureName(line).data()); });
+    forEachActiveLine(lineStart, lineEnd, count, time,
+                      [&](int line, float) { names.emplace_back(lineTextureName(line, count).data()); });
     return names;
 }

@@ -22,6 +22,8 @@ struct TitleFacts {
 
 std::string previewTitle(const TitleFacts& facts);
 
-// The image names of the lyric entries that show at `time`, in drawing order.
-std::vector<std::string> activeEntryNames(const double (&lineStart)[kLyricLineCount],
-                                          const double (&lineEnd)[kLyricLineCount], double time);
+// A scene of a scene list by its kind and place: "PhotoCompo 4/9" for index 3 of 9.
+std::string sceneTitle(const std::string& kind, int index, int count);
+
+// The image names of the lyric entries of `count` that show at `time`, in drawing order.
+std::vector<std::string> activeEntryNames(const double* lineStart, const double* lineEnd, int count, double time);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "rules/ConfigLine.h"
+#include "rules/SceneList.h"
 #include "tools/lib/base/DataFolder.h"
 
 ShowSources readShowSources(std::string_view configText)
@@ -15,6 +16,7 @@ ShowSources readShowSources(std::string_view configText)
     };
     watch(kShowConfigPath);
     watch(kShowTimingPath);
+    watch(kShowSceneListPath);
 
     size_t lineNumber = 0;
     for (std::string_view text : configLines(configText)) {

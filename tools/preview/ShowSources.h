@@ -16,7 +16,8 @@ struct ProgramSource {
 };
 
 struct ShowSources {
-    // The config, the timing file, then every path the config names, in order, each once.
+    // The config, the timing file, the scene list, then every path the config names, in order,
+    // each once.
     std::vector<std::string> watched;
     // By name; a later line of the same name and kind replaces an earlier one, as in the show.
     std::map<std::string, std::string> texturePaths;

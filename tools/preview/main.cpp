@@ -241,15 +241,18 @@ void Preview::showFrame(double time)
     facts.loop = clock->loop();
     facts.fault = fault;
     if (const MyDemo* demo = shown->demo()) {
-        for (cg_engine::Scene* scene : demo->scenes) {
+        for (size_t index = 0; index < demo->scenes.size(); ++index) {
+            const cg_engine::Scene* scene = demo->scenes[index];
             if (!cg_engine::isActiveAt(scene->startTime, scene->endTime, time))
                 continue;
             if (const auto* lyrics = dynamic_cast<const Lyrics*>(scene)) {
                 facts.scene = "Lyrics";
-                facts.entries = activeEntryNames(lyrics->lineStart, lyrics->lineEnd, time);
+                facts.entries = activeEntryNames(lyrics->lineStart, lyrics->lineEnd, lyrics->lineCount, time);
             } else if (dynamic_cast<const PhotoCompo*>(scene) != nullptr) {
                 facts.scene = "PhotoCompo";
             }
+            if (shown->hasSceneList())
+                facts.scene = sceneTitle(facts.scene, int(index), int(demo->scenes.size()));
             break;
         }
     }

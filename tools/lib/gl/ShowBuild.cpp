@@ -44,7 +44,8 @@ bool anySceneActiveAt(const cg_engine::Demo& demo, double time)
 
 void drawShowMoment(cg_engine::Demo& demo, double time)
 {
-    if (!anySceneActiveAt(demo, time))
+    double shown = cg_engine::shownMoment(demo, time);
+    if (!anySceneActiveAt(demo, shown))
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    cg_engine::renderActiveScenes(demo, time);
+    cg_engine::renderActiveScenes(demo, shown);
 }

@@ -32,6 +32,7 @@ BuiltShow buildShow(int width, int height);
 bool anySceneActiveAt(const cg_engine::Demo& demo, double time);
 
 // Draws the moment `time` into the bound frame buffer as the frame loop does. The frame loop
-// leaves a moment no scene holds as the window had it; here it is cleared to the show's clear
-// colour, so every moment stands on its own.
+// leaves a moment no scene holds as the window had it. Here, after the last scene's window it
+// shows what the window keeps, that window's last moment (cg_engine::shownMoment); any other
+// moment no scene holds is cleared to the show's clear colour, so every moment stands on its own.
 void drawShowMoment(cg_engine::Demo& demo, double time);

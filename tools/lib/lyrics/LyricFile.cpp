@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <utility>
 
+#include "tools/lib/unicode/TextBoundaries.h"
+#include "tools/lib/unicode/TextEncoding.h"
+#include "tools/lib/unicode/Utf8.h"
+
 namespace {
 
 bool isSpace(char c)
@@ -40,6 +44,47 @@ std::optional<long long> parseDigits(std::string_view digits)
     if (error != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
     return value;
+}
+
+// A word stamp begins at `at`: '<' and a digit (a malformed one is an error), or a time in square
+// brackets inside the words, as some LRC files stamp them; a '[' that holds no time is text.
+bool stampAt(std::string_view text, std::size_t at)
+{
+    if (at + 1 >= text.size() || !isDigit(text[at + 1]))
+        return false;
+    if (text[at] == '<')
+        return true;
+    if (text[at] != '[')
+        return false;
+    std::size_t close = text.find(']', at);
+    return close != std::string_view::npos && parseLyricTime(text.substr(at + 1, close - at - 1)).has_value();
+}
+
+std::size_t characterCount(std::string_view text)
+{
+    return std::size_t(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The first character of the words that cannot be drawn: a control character of C0 (tab aside,
+// which reads as a space), DEL or C1.
+std::optional<char32_t> controlCharacter(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+            return byte;
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(text[i + 1]) <= 0x9F)
+            return static_cast<unsigned char>(text[i + 1]);
+    }
+    return std::nullopt;
+}
+
+std::string codeName(char32_t codePoint)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(codePoint));
+    return code;
 }
 
 struct TimeTag {
@@ -111,12 +156,11 @@ bool Parser::parseTags(std::string_view line, int number, std::size_t& position,
     while (position < line.size() && line[position] == '[') {
         std::size_t close = line.find(']', position);
         if (close == std::string_view::npos) {
-            error(number, "unclosed tag '" + std::string(line.substr(position)) + "'");
+            error(number, "unclosed tag " + shownText(line.substr(position)));
             return false;
         }
         std::string_view content = line.substr(position + 1, close - position - 1);
-        std::string shown = "[";
-        shown.append(content).push_back(']');
+        std::string shown = shownText(line.substr(position, close - position + 1), kShownCharacters, false);
         if (!content.empty() && isDigit(content.front())) {
             ok = parseTimeTag(content, shown, number, times) && ok;
         } else {
@@ -214,13 +258,13 @@ bool Parser::parseWords(std::string_view text, int number, long long lineStart, 
     long long previous = lineStart;
     bool ok = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '<' && i + 1 < text.size() && isDigit(text[i + 1])) {
-            std::size_t close = text.find('>', i);
+        if (stampAt(text, i)) {
+            std::size_t close = text.find(text[i] == '<' ? '>' : ']', i);
             if (close == std::string_view::npos) {
-                error(number, "unclosed word stamp '" + std::string(text.substr(i)) + "'");
+                error(number, "unclosed word stamp " + shownText(text.substr(i)));
                 return false;
             }
-            std::string shown(text.substr(i, close - i + 1));
+            std::string shown = shownText(text.substr(i, close - i + 1), kShownCharacters, false);
             std::optional<long long> stamp = parseLyricTime(text.substr(i + 1, close - i - 1));
             if (!stamp) {
                 error(number, "unreadable word stamp " + shown + ": expected <mm:ss.xx>");
@@ -268,8 +312,13 @@ void Parser::parseLine(std::string_view line, int number)
     std::string_view content = trim(line);
     if (content.empty() || content.front() == '#')
         return;
+    if (std::size_t characters = characterCount(content); characters > kLongestLineCharacters) {
+        error(number, "the line holds " + std::to_string(characters) + " characters, more than the " +
+                          std::to_string(kLongestLineCharacters) + " the screen can show: split it into timed lines");
+        return;
+    }
     if (content.front() != '[') {
-        error(number, "expected a time tag like [01:02.50] at the start of the line");
+        error(number, "expected a time tag like [01:02.50] at the start of the line, not " + shownText(content));
         return;
     }
     std::size_t position = 0;
@@ -285,14 +334,19 @@ void Parser::parseLine(std::string_view line, int number)
             error(number, "text after a tag like [ar:Artist]: lyrics need a time tag");
         return;
     }
+    if (std::optional<char32_t> control = controlCharacter(text)) {
+        error(number, "the words hold the control character " + codeName(*control) +
+                          ", which cannot be drawn: remove it from the line");
+        return;
+    }
 
     // Word stamps belong to the copy whose time tag comes last before the first stamp; the
     // other copies of the line are moved by the distance between the tags.
     std::sort(times.begin(), times.end(), [](const TimeTag& a, const TimeTag& b) { return a.start < b.start; });
     std::optional<long long> firstStamp;
     for (std::size_t i = 0; i + 1 < text.size() && !firstStamp; ++i)
-        if (text[i] == '<' && isDigit(text[i + 1]))
-            firstStamp = parseLyricTime(text.substr(i + 1, text.find('>', i) - i - 1));
+        if (stampAt(text, i))
+            firstStamp = parseLyricTime(text.substr(i + 1, text.find(text[i] == '<' ? '>' : ']', i) - i - 1));
     const TimeTag* anchor = &times.front();
     for (const TimeTag& tag : times)
         if (firstStamp && tag.start <= *firstStamp)
@@ -348,8 +402,8 @@ void Parser::finish()
         bool ok = true;
         for (const Piece& piece : pending.pieces) {
             if (piece.start >= end) {
-                error(pending.line, copyName(pending) + "the words '" +
-                                        pending.phrase.substr(piece.begin, piece.end - piece.begin) + "' start at " +
+                error(pending.line, copyName(pending) + "the words " +
+                                        shownText(std::string_view(pending.phrase).substr(piece.begin, piece.end - piece.begin)) + " start at " +
                                         formatLyricTime(piece.start) + ", not before the line ends at " +
                                         formatLyricTime(end));
                 ok = false;
@@ -386,7 +440,7 @@ void Parser::finish()
 
 std::string quoted(const LyricEntry& entry)
 {
-    return "'" + entry.text + "'";
+    return shownText(entry.text);
 }
 
 long long milliseconds(double seconds)
@@ -418,23 +472,17 @@ void keepEntries(LyricSheet& sheet, Keep keep)
     sheet.entries = std::move(entries);
 }
 
-// Entries on screen at `time`, as the show counts them (start <= time < end at a start).
-int shownAt(const std::vector<LyricEntry>& entries, double time)
-{
-    int count = 0;
-    for (const LyricEntry& entry : entries)
-        count += entry.start <= time && time < entry.end;
-    return count;
-}
-
-// The row's entries as whole words: neighbours with no space between them are one word, split
-// by a stamp inside it.
+// The row's entries as whole words: neighbours that meet where no word boundary is (UAX #29,
+// and between the characters of Chinese and Japanese) are one word, split by a stamp inside it.
 std::vector<std::vector<LyricEntry>> wordsOf(const LyricSheet& sheet, const LyricRow& row)
 {
+    std::vector<std::size_t> boundaries = wordBoundaries(row.phrase);
     std::vector<std::vector<LyricEntry>> words;
     for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i) {
         const LyricEntry& entry = sheet.entries[std::size_t(i)];
-        if (!words.empty() && words.back().back().phraseEnd == entry.phraseBegin)
+        bool insideWord = !words.empty() && words.back().back().phraseEnd == entry.phraseBegin &&
+                          !std::binary_search(boundaries.begin(), boundaries.end(), entry.phraseBegin);
+        if (insideWord)
             words.back().push_back(entry);
         else
             words.push_back({entry});
@@ -487,6 +535,36 @@ std::string formatLyricSeconds(double seconds)
     return formatLyricTime(milliseconds(seconds));
 }
 
+std::string shownText(std::string_view text, std::size_t mostCharacters, bool quoted)
+{
+    std::string shown = quoted ? "'" : "";
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        if (characters == mostCharacters) {
+            shown += "\u2026";
+            break;
+        }
+        std::size_t length = utf8SequenceLength(text, at);
+        auto byte = static_cast<unsigned char>(text[at]);
+        char escaped[8];
+        if (length == 0 || byte < 0x20 || byte == 0x7F) {
+            // Raw, a NUL would cut the message short and a CR would overwrite it.
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(byte));
+            shown += escaped;
+            ++at;
+            continue;
+        }
+        if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) <= 0x9F) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", unsigned(static_cast<unsigned char>(text[at + 1])));
+            shown += escaped;
+        } else {
+            shown.append(text.substr(at, length));
+        }
+        at += length;
+    }
+    return quoted ? shown + "'" : shown;
+}
+
 std::optional<long long> parseLyricTime(std::string_view text)
 {
     std::size_t colon = text.find(':');
@@ -515,16 +593,45 @@ LyricParse parseLyrics(std::string_view text, std::string_view path)
     Parser parser(path);
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+    bool blank = text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
     int number = 0;
     while (!text.empty()) {
-        std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
+        // CR LF, LF, and CR alone as old Mac editors end lines.
+        std::size_t end = text.find_first_of("\r\n");
+        std::string_view line = text.substr(0, end);
         ++number;
         parser.parseLine(line, number);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n')
+            ++next;
+        text.remove_prefix(next);
     }
     parser.finish();
-    return std::move(parser.result);
+    LyricParse& result = parser.result;
+    if (result.errors.empty() && result.sheet.rows.empty())
+        result.errors.push_back(std::string(path) + ": " +
+                                (blank ? std::string("the lyric file is empty")
+                                       : "no timed line with words: lyrics need lines like [00:12.50] words") +
+                                "; nothing to show");
+    return std::move(result);
+}
+
+LyricParse parseLyricFile(std::string_view bytes, std::string_view path, std::string_view encoding)
+{
+    DecodedText decoded = decodeText(bytes, encoding);
+    if (decoded.error) {
+        LyricParse refused;
+        refused.errors.push_back(std::string(path) + ": " + *decoded.error);
+        return refused;
+    }
+    LyricParse parse = parseLyrics(decoded.utf8, path);
+    if (decoded.warning)
+        parse.warnings.insert(parse.warnings.begin(), std::string(path) + ": " + *decoded.warning);
+    std::vector<std::string> invalid;
+    for (const InvalidBytes& bad : decoded.invalid)
+        invalid.push_back(std::string(path) + ":" + std::to_string(bad.line) + ": " + bad.what);
+    parse.errors.insert(parse.errors.begin(), invalid.begin(), invalid.end());
+    return parse;
 }
 
 namespace {
@@ -532,6 +639,43 @@ namespace {
 std::string whereIn(std::string_view path, int line)
 {
     return std::string(path) + ":" + std::to_string(line) + ": ";
+}
+
+// Leaves out the entries that start before the part of the song taken, one warning counting
+// them and naming the last, and moves the rest earlier by its start.
+void takePartOfSong(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    if (fit.songStart <= 0.0)
+        return;
+    const LyricEntry* lastEarly = nullptr;
+    int early = 0;
+    for (const LyricEntry& entry : sheet.entries) {
+        if (entry.start >= fit.songStart)
+            continue;
+        ++early;
+        if (lastEarly == nullptr || entry.start >= lastEarly->start)
+            lastEarly = &entry;
+    }
+    if (lastEarly != nullptr) {
+        std::string count = early == 1 ? "1 entry" : std::to_string(early) + " entries";
+        parse.warnings.push_back(whereIn(path, lastEarly->sourceLine) + count + " left out: the last, " +
+                                 quoted(*lastEarly) + ", starts at " + formatLyricSeconds(lastEarly->start) +
+                                 ", before the part of the song taken begins at " + formatLyricSeconds(fit.songStart));
+        keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start >= fit.songStart; });
+    }
+    sheet.leftOutBefore = early;
+    for (LyricEntry& entry : sheet.entries) {
+        entry.start -= fit.songStart;
+        entry.end -= fit.songStart;
+    }
+    for (LyricRow& row : sheet.rows) {
+        // A row the part's start cuts into begins with its first entry that is kept.
+        row.start -= fit.songStart;
+        if (row.start < 0.0)
+            row.start = sheet.entries[std::size_t(row.firstEntry)].start;
+        row.end -= fit.songStart;
+    }
 }
 
 // Leaves out the entries that start at or after the scene's end; one warning counts them and
@@ -549,36 +693,59 @@ void leaveOutLateEntries(LyricParse& parse, std::string_view path, const ShowFit
             firstLate = &entry;
     }
     if (firstLate != nullptr) {
-        char sceneEnd[32];
-        std::snprintf(sceneEnd, sizeof sceneEnd, "%g s", fit.sceneEnd);
+        char sceneEnd[64];
+        std::snprintf(sceneEnd, sizeof sceneEnd, "the lyric scene ends at %g s", fit.sceneEnd);
         std::string count = late == 1 ? "1 entry" : std::to_string(late) + " entries";
         parse.warnings.push_back(whereIn(path, firstLate->sourceLine) + count + " left out: the first, " +
                                  quoted(*firstLate) + ", starts at " + formatLyricSeconds(firstLate->start) +
-                                 ", after the lyric scene ends at " + sceneEnd);
+                                 ", after " + (fit.sceneEndName.empty() ? sceneEnd : fit.sceneEndName));
         keepEntries(sheet, [&](const LyricEntry& entry) { return entry.start < fit.sceneEnd; });
     }
     sheet.leftOut = late;
 }
 
-// The most entries up at once, at the first entry's start where that many are up.
+// The most entries up at once, at the first entry's start where that many are up. Every entry
+// ends after it starts, so those up at t are the ones started by t less those ended by t.
 std::pair<int, double> mostCrowdedMoment(const std::vector<LyricEntry>& entries)
 {
+    std::vector<double> starts, ends;
+    for (const LyricEntry& entry : entries) {
+        starts.push_back(entry.start);
+        ends.push_back(entry.end);
+    }
+    std::sort(starts.begin(), starts.end());
+    std::sort(ends.begin(), ends.end());
     double worstTime = 0.0;
     int worst = 0;
     for (const LyricEntry& entry : entries) {
-        int count = shownAt(entries, entry.start);
-        if (count > worst) {
-            worst = count;
+        auto started = std::upper_bound(starts.begin(), starts.end(), entry.start) - starts.begin();
+        auto ended = std::upper_bound(ends.begin(), ends.end(), entry.start) - ends.begin();
+        if (int(started - ended) > worst) {
+            worst = int(started - ended);
             worstTime = entry.start;
         }
     }
     return {worst, worstTime};
 }
 
+// Each row's words, found the first time they are asked for.
+class RowWords {
+public:
+    explicit RowWords(std::size_t rows) : words(rows) {}
+    const std::vector<std::vector<LyricEntry>>& of(const LyricSheet& sheet, std::size_t row)
+    {
+        if (!words[row])
+            words[row] = wordsOf(sheet, sheet.rows[row]);
+        return *words[row];
+    }
+
+private:
+    std::vector<std::optional<std::vector<std::vector<LyricEntry>>>> words;
+};
+
 // The row with the most entries up at `time` that has more than one entry and more than one
 // word, and that many; -1 when none.
-std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::vector<std::vector<LyricEntry>>>& words,
-                                double time)
+std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, RowWords& words, double time)
 {
     int chosen = -1;
     int chosenUp = 1;
@@ -587,7 +754,7 @@ std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::
         int up = 0;
         for (int i = row.firstEntry; i < row.firstEntry + row.entryCount; ++i)
             up += sheet.entries[std::size_t(i)].start <= time && time < sheet.entries[std::size_t(i)].end;
-        if (up > chosenUp && std::min<std::size_t>(words[r].size(), std::size_t(row.entryCount)) > 1) {
+        if (up > chosenUp && row.entryCount > 1 && words.of(sheet, r).size() > 1) {
             chosen = int(r);
             chosenUp = up;
         }
@@ -601,9 +768,7 @@ std::pair<int, int> rowMostUpAt(const LyricSheet& sheet, const std::vector<std::
 void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& fit)
 {
     LyricSheet& sheet = parse.sheet;
-    std::vector<std::vector<std::vector<LyricEntry>>> words;
-    for (const LyricRow& row : sheet.rows)
-        words.push_back(wordsOf(sheet, row));
+    RowWords words(sheet.rows.size());
     std::vector<int> groupedTo(sheet.rows.size(), 0);
     std::vector<std::pair<int, double>> crowdedAt(sheet.rows.size());
     for (;;) {
@@ -614,9 +779,10 @@ void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& f
         if (chosen < 0)
             break;  // single entries crowd the screen: the schedule check reports it
         std::size_t r = std::size_t(chosen);
+        const std::vector<std::vector<LyricEntry>>& rowWords = words.of(sheet, r);
         int fewer = std::min(worst - fit.maximumAtOnce, chosenUp - 1);
-        int groups = std::min(int(words[r].size()), sheet.rows[r].entryCount - fewer);
-        groupRow(sheet, chosen, words[r], std::max(groups, 1));
+        int groups = std::min(int(rowWords.size()), sheet.rows[r].entryCount - fewer);
+        groupRow(sheet, chosen, rowWords, std::max(groups, 1));
         if (groupedTo[r] == 0)
             crowdedAt[r] = {worst, worstTime};
         groupedTo[r] = sheet.rows[r].entryCount;
@@ -627,23 +793,118 @@ void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& f
         parse.warnings.push_back(whereIn(path, sheet.rows[r].sourceLine) + "its word stamps would put " +
                                  std::to_string(crowdedAt[r].first) + " entries on screen at " +
                                  formatLyricSeconds(crowdedAt[r].second) + ", more than the show's " +
-                                 std::to_string(fit.maximumAtOnce) + ": its " + std::to_string(words[r].size()) +
-                                 " words are grouped into " + std::to_string(groupedTo[r]) + " entries");
+                                 std::to_string(fit.maximumAtOnce) + ": its " +
+                                 std::to_string(words.of(sheet, r).size()) + " words are grouped into " +
+                                 std::to_string(groupedTo[r]) + " entries");
+    }
+}
+
+// Seconds `entry` shows inside the lyric scene, which starts at kLyricsStart.
+double secondsShown(const LyricEntry& entry, const ShowFit& fit)
+{
+    return std::min(entry.end, fit.sceneEnd) - std::max(entry.start, kLyricsStart);
+}
+
+// Times come from whole milliseconds; a difference of doubles may fall a hair short.
+bool tooShort(const LyricEntry& entry, const ShowFit& fit)
+{
+    return secondsShown(entry, fit) < kShortestShowing - 1e-9;
+}
+
+// Leaves out the lines before the first sung one that are too short to show, as the title and
+// credits a music service stamps at 0:00.01, 0:00.02 …; one warning names them. A file where
+// no line shows long enough has no sung line, and keeps its faults for the schedule check.
+void leaveOutCredits(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    double firstSung = 0.0;
+    bool sung = false;
+    for (const LyricEntry& entry : sheet.entries)
+        if (!tooShort(entry, fit) && (!sung || entry.start < firstSung)) {
+            firstSung = entry.start;
+            sung = true;
+        }
+    if (!sung)
+        return;
+    auto credit = [&](const LyricEntry& entry) { return entry.start < firstSung && tooShort(entry, fit); };
+    std::vector<const LyricEntry*> credits;
+    for (const LyricEntry& entry : sheet.entries)
+        if (credit(entry))
+            credits.push_back(&entry);
+    if (credits.empty())
+        return;
+    constexpr std::size_t kMostNamed = 5;
+    std::string names;
+    for (std::size_t i = 0; i < credits.size() && i < kMostNamed; ++i)
+        names += (i == 0 ? "" : ", ") + quoted(*credits[i]);
+    if (credits.size() > kMostNamed)
+        names += " and " + std::to_string(credits.size() - kMostNamed) + " more";
+    std::string count = credits.size() == 1 ? "1 line" : std::to_string(credits.size()) + " lines";
+    char need[16];
+    std::snprintf(need, sizeof need, "%.1f s", kShortestShowing);
+    parse.warnings.push_back(whereIn(path, credits.front()->sourceLine) + count + " before the first sung line at " +
+                             formatLyricSeconds(firstSung) + " left out, each too short to show (the show needs " +
+                             need + "): " + names);
+    keepEntries(sheet, [&](const LyricEntry& entry) { return !credit(entry); });
+}
+
+// Lengthens each entry too short to show up to what it needs, where that ends by the next
+// line's start (and the scene's end); a warning each. Those with no room stay for the schedule
+// check to report.
+void lengthenShortEntries(LyricParse& parse, std::string_view path, const ShowFit& fit)
+{
+    LyricSheet& sheet = parse.sheet;
+    std::vector<double> rowStarts;
+    for (const LyricRow& row : sheet.rows)
+        rowStarts.push_back(row.start);
+    std::sort(rowStarts.begin(), rowStarts.end());
+    for (LyricEntry& entry : sheet.entries) {
+        if (!tooShort(entry, fit))
+            continue;
+        auto next = std::upper_bound(rowStarts.begin(), rowStarts.end(), entry.start);
+        double room = std::min(next == rowStarts.end() ? fit.sceneEnd : *next, fit.sceneEnd);
+        double end = double(milliseconds(std::max(entry.start, kLyricsStart) + kShortestShowing)) / 1000.0;
+        if (end > room + 1e-9)
+            continue;
+        char shown[96];
+        std::snprintf(shown, sizeof shown, " would show for %.3f s, less than the %.1f s the show needs: it shows until ",
+                      std::max(secondsShown(entry, fit), 0.0), kShortestShowing);
+        parse.warnings.push_back(whereIn(path, entry.sourceLine) + quoted(entry) + " at " +
+                                 formatLyricSeconds(entry.start) + shown + formatLyricSeconds(end));
+        entry.end = end;
+        LyricRow& row = sheet.rows[std::size_t(entry.row)];
+        row.end = std::max(row.end, end);
     }
 }
 
 }  // namespace
 
+ShowFit wholeSongFit(double musicEnd, double songStart)
+{
+    ShowFit fit;
+    fit.songStart = songStart;
+    fit.sceneEnd = musicEnd;
+    fit.sceneEndName = "the music ends at " + formatLyricSeconds(musicEnd);
+    fit.holderName = "the song";
+    fit.slots = kMostLyricEntries;
+    fit.fillSlots = false;
+    return fit;
+}
+
 void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
 {
+    takePartOfSong(parse, path, fit);
     leaveOutLateEntries(parse, path, fit);
+    leaveOutCredits(parse, path, fit);
+    lengthenShortEntries(parse, path, fit);
     groupCrowdedRows(parse, path, fit);
     const LyricSheet& sheet = parse.sheet;
     if (int(sheet.entries.size()) > fit.slots) {
         const LyricEntry& extra = sheet.entries[std::size_t(fit.slots)];
         parse.errors.push_back(whereIn(path, extra.sourceLine) + "entry " + std::to_string(fit.slots + 1) + " " +
                                quoted(extra) + " at " + formatLyricSeconds(extra.start) +
-                               " is one too many: the show has " + std::to_string(fit.slots) +
-                               " slots and the lyric scene holds " + std::to_string(sheet.entries.size()) + " entries");
+                               " is one too many: the show has " + std::to_string(fit.slots) + " slots and " +
+                               (fit.holderName.empty() ? "the lyric scene" : fit.holderName) + " holds " +
+                               std::to_string(sheet.entries.size()) + " entries");
     }
 }

@@ -18,6 +18,13 @@ inline constexpr int kLyricEntryCount = kLyricLineCount;
 // A plain LRC line with no later line to end it stays up this long after its last entry starts.
 inline constexpr double kLastLineSeconds = 4.0;
 
+// More characters than nine rows of the narrowest letters hold across the screen: a longer line
+// can never be shown, so it is refused before it costs anything.
+inline constexpr std::size_t kLongestLineCharacters = 1000;
+
+// Messages quote at most this many characters of the user's text.
+inline constexpr std::size_t kShownCharacters = 60;
+
 // One image of the show: a word or word group that appears at `start` and leaves at `end`.
 struct LyricEntry {
     double start = 0.0;  // seconds of show time, the file's offset applied
@@ -46,6 +53,7 @@ struct LyricSheet {
     int offsetMilliseconds = 0;
     std::optional<long long> lengthMilliseconds;  // the song's length as [length:] gives it
     int leftOut = 0;                              // entries left out after the lyric scene
+    int leftOutBefore = 0;                        // entries left out before the part of the song taken
 };
 
 struct LyricParse {
@@ -55,25 +63,53 @@ struct LyricParse {
     bool ok() const { return errors.empty(); }
 };
 
-// Parses the whole file: every line with a fault is reported and left out, the rest is read.
+// Parses the whole file: every line with a fault is reported and left out, the rest is read. An
+// empty file, or one with no timed line of words, is an error of the whole file.
 LyricParse parseLyrics(std::string_view text, std::string_view path);
 
-// What the show can hold.
+// Parses the file's bytes in whatever encoding they are (tools/lib/unicode/TextEncoding.h: a
+// byte-order mark, the encoding detected, or `encoding` when given): a guessed encoding is a
+// warning of the whole file, and each line holding bytes that are not text is an error.
+LyricParse parseLyricFile(std::string_view bytes, std::string_view path, std::string_view encoding = {});
+
+// What the show can hold. The stock show's lyric scene ends at 45 s and has 87 slots; a show
+// made of a whole song holds its lyrics up to the music's end, in up to 1000 slots.
 struct ShowFit {
-    double sceneEnd = kLyricsEnd;  // entries starting at or after it never show
+    // The part of the song the show plays begins here, in the file's time: every time moves
+    // earlier by it, and entries that start before it are left out.
+    double songStart = 0.0;
+    double sceneEnd = kLyricsEnd;  // entries starting at or after it, once moved, never show
+    // How messages name that end and what holds the entries; empty: "the lyric scene ends at
+    // 45 s" and "the lyric scene".
+    std::string sceneEndName;
+    std::string holderName;
     int maximumAtOnce = kMostLinesAtOnce;
     int slots = kLyricEntryCount;
+    // The timing file fills every slot, those the file leaves unused with windows that never
+    // open, as the stock show reads all 87; a whole song's holds its entries alone.
+    bool fillSlots = true;
 };
 
-// Fits a parsed file to the show: entries that start at or after the lyric scene's end are left
-// out (one warning counts them and names the first), lines whose word stamps would put more
-// than `maximumAtOnce` entries on screen together are grouped into fewer entries of whole
-// words (a warning each), and more entries than slots is an error naming the first too many.
+// A whole song's fit: entries up to `musicEnd` (seconds of the show, after the move by
+// `songStart`), in as many slots as a show with a scene list times.
+ShowFit wholeSongFit(double musicEnd, double songStart = 0.0);
+
+// Fits a parsed file to the show: the part of the song taken (entries before `songStart` left
+// out, one warning counting them and naming the last, the rest moved earlier by it), entries
+// that start at or after the scene's end left out (one warning counts them and names the
+// first), lines whose word stamps would put more than `maximumAtOnce` entries on screen
+// together grouped into fewer entries of whole words (a warning each), and more entries than
+// slots an error naming the first too many.
 void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit = {});
 
 // "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds, also with a colon before the
 // fraction ("mm:ss:xx") as some editors write it; nothing when malformed.
 std::optional<long long> parseLyricTime(std::string_view text);
+
+// The user's text as a message quotes it: in single quotes unless `quoted` is false, cut to
+// `mostCharacters` with an ellipsis, control characters and bytes that are not UTF-8 written as
+// \xNN (\uNNNN for C1), so a message is never cut short by a NUL or overwritten by a CR.
+std::string shownText(std::string_view text, std::size_t mostCharacters = kShownCharacters, bool quoted = true);
 
 // A moment as messages show it: "1:50.00", or "0:01.005" when it needs the millisecond.
 std::string formatLyricTime(long long milliseconds);

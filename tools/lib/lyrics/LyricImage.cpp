@@ -74,29 +74,54 @@ uint8_t toByte(float value)
     return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
 }
 
-}  // namespace
+// The glyphs' coverage, and where colour glyphs lie their premultiplied colours over it.
+struct GlyphPlanes {
+    GlyphPlanes(int width, int height) : fill(width, height) {}
+    Plane fill;
+    std::vector<float> colour;  // RGBA premultiplied per pixel; empty without colour glyphs
+};
 
-RgbaImage renderEntryImage(const GlyphRun& run, std::size_t begin, std::size_t end, const EntryPlacement& placement,
-                           int capHeight, const ImageStyle& style)
+GlyphPlanes paintGlyphs(const LineImage& line, std::size_t begin, std::size_t end, const EntryPlacement& placement)
 {
     const PixelRect& rect = placement.rect;
-    Plane fill(rect.width(), rect.height());
-    for (const PlacedGlyph& glyph : run.glyphs) {
+    GlyphPlanes planes(rect.width(), rect.height());
+    Plane& fill = planes.fill;
+    for (const GlyphImage& glyph : line.glyphs) {
         if (glyph.byteBegin < begin || glyph.byteEnd > end)
             continue;
         int originX = placement.originX + glyph.left - rect.left;
         int originY = placement.baselineY + glyph.top - rect.top;
+        if (!glyph.colour.empty() && planes.colour.empty())
+            planes.colour.assign(fill.values.size() * 4, 0.0f);
         for (int y = 0; y < glyph.height; ++y) {
             for (int x = 0; x < glyph.width; ++x) {
                 int px = originX + x;
                 int py = originY + y;
                 if (px < 0 || py < 0 || px >= fill.width || py >= fill.height)
                     continue;
-                float coverage = glyph.coverage[std::size_t(y) * glyph.width + x] / 255.0f;
+                std::size_t source = std::size_t(y) * glyph.width + x;
+                float coverage = glyph.coverage[source] / 255.0f;
                 fill(px, py) = std::max(fill(px, py), coverage);
+                if (glyph.colour.empty())
+                    continue;
+                float* target = &planes.colour[(std::size_t(py) * fill.width + px) * 4];
+                float alpha = glyph.colour[source * 4 + 3] / 255.0f;
+                for (int c = 0; c < 4; ++c)
+                    target[c] = glyph.colour[source * 4 + c] / 255.0f + target[c] * (1.0f - alpha);
             }
         }
     }
+    return planes;
+}
+
+}  // namespace
+
+RgbaImage renderEntryImage(const LineImage& line, std::size_t begin, std::size_t end, const EntryPlacement& placement,
+                           int capHeight, const ImageStyle& style)
+{
+    const PixelRect& rect = placement.rect;
+    GlyphPlanes planes = paintGlyphs(line, begin, end, placement);
+    const Plane& fill = planes.fill;
 
     Plane outline = dilate(fill, style.outlineRadius);
     Plane shadow = outline;
@@ -112,8 +137,13 @@ RgbaImage renderEntryImage(const GlyphRun& run, std::size_t begin, std::size_t e
     image.pixels.assign(std::size_t(image.width) * image.height * 4, 0);
     writeLayoutHeader(image.pixels.data(), image.width, {rect.left, rect.top});
 
-    int capTop = placement.baselineY - capHeight;
     for (int y = 0; y < fill.height; ++y) {
+        // On a wrapped row each line has its own gradient: the one whose middle is nearest.
+        int textLine = 0;
+        if (placement.lineStep > 0)
+            textLine = std::max(0, int(std::lround(double(rect.top + y - (placement.baselineY - capHeight / 2)) /
+                                               placement.lineStep)));
+        int capTop = placement.baselineY + textLine * placement.lineStep - capHeight;
         float along = std::clamp(float(rect.top + y - capTop) / float(std::max(capHeight, 1)), 0.0f, 1.0f);
         Colour fillColour{style.fillTop.red + (style.fillBottom.red - style.fillTop.red) * along,
                           style.fillTop.green + (style.fillBottom.green - style.fillTop.green) * along,
@@ -130,6 +160,14 @@ RgbaImage renderEntryImage(const GlyphRun& run, std::size_t begin, std::size_t e
             over(style.shadow, shadow.at(x, y) * style.shadowOpacity);
             over(style.outline, outline.at(x, y));
             over(fillColour, fill.at(x, y));
+            if (!planes.colour.empty()) {
+                // Colour glyphs, premultiplied, over the fill their coverage already lightened.
+                const float* colour = &planes.colour[(std::size_t(y) * fill.width + x) * 4];
+                red = colour[0] + red * (1.0f - colour[3]);
+                green = colour[1] + green * (1.0f - colour[3]);
+                blue = colour[2] + blue * (1.0f - colour[3]);
+                alpha = colour[3] + alpha * (1.0f - colour[3]);
+            }
             uint8_t* texel = &image.pixels[(std::size_t(y + 1) * image.width + x) * 4];
             uint8_t storedAlpha = toByte(alpha);
             if (storedAlpha == 0)

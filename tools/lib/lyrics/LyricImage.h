@@ -1,13 +1,14 @@
-// One lyric entry as the show's texture: its glyphs in a light fill over a dark outline and a
-// soft drop shadow, so it reads over any background, on transparency, below the header row.
+// One lyric entry as the show's texture: its glyphs in a light fill (colour glyphs in their own
+// colours) over a dark outline and a soft drop shadow, so it reads over any background, on
+// transparency, below the header row.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "tools/lib/glyphs/GlyphRaster.h"
 #include "tools/lib/lyrics/LyricLayout.h"
-#include "tools/lib/lyrics/TextRaster.h"
 
 struct Colour {
     float red = 0.0f;
@@ -33,7 +34,8 @@ struct RgbaImage {
     std::vector<uint8_t> pixels;  // rows top to bottom
 };
 
-// The image of the glyphs of `run` whose bytes lie in [begin, end), clipped to the placement's
-// rectangle, with the header row on top. `capHeight` spans the fill's gradient.
-RgbaImage renderEntryImage(const GlyphRun& run, std::size_t begin, std::size_t end, const EntryPlacement& placement,
+// The image of the glyphs of `line` whose bytes lie in [begin, end), clipped to the placement's
+// rectangle, with the header row on top. `capHeight` spans the fill's gradient, on each line of
+// a wrapped row.
+RgbaImage renderEntryImage(const LineImage& line, std::size_t begin, std::size_t end, const EntryPlacement& placement,
                            int capHeight, const ImageStyle& style = {});

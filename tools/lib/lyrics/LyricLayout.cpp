@@ -16,7 +16,7 @@ std::string where(std::string_view path, int line)
 // An entry named in a message: its words and the moment it appears.
 std::string named(const LyricEntry& entry)
 {
-    return "'" + entry.text + "' at " + formatLyricSeconds(entry.start);
+    return shownText(entry.text) + " at " + formatLyricSeconds(entry.start);
 }
 
 bool together(const LyricEntry& a, const LyricEntry& b)
@@ -26,7 +26,7 @@ bool together(const LyricEntry& a, const LyricEntry& b)
 
 }  // namespace
 
-std::vector<int> assignSlots(const std::vector<LyricRow>& rows)
+std::vector<int> assignSlots(const std::vector<LyricRow>& rows, const std::vector<int>& lines)
 {
     std::vector<int> order(rows.size());
     for (std::size_t i = 0; i < order.size(); ++i)
@@ -36,22 +36,62 @@ std::vector<int> assignSlots(const std::vector<LyricRow>& rows)
     std::vector<int> slots(rows.size(), 0);
     std::vector<double> slotFreeAt;
     for (int row : order) {
-        std::size_t slot = 0;
-        while (slot < slotFreeAt.size() && slotFreeAt[slot] > rows[row].start)
-            ++slot;
-        if (slot == slotFreeAt.size())
-            slotFreeAt.push_back(0.0);
-        slotFreeAt[slot] = rows[row].end;
-        slots[row] = int(slot);
+        std::size_t height = lines.empty() ? 1 : std::size_t(std::max(lines[std::size_t(row)], 1));
+        auto freeFrom = [&](std::size_t first) {
+            for (std::size_t slot = first; slot < first + height && slot < slotFreeAt.size(); ++slot)
+                if (slotFreeAt[slot] > rows[row].start)
+                    return false;
+            return true;
+        };
+        std::size_t first = 0;
+        while (!freeFrom(first))
+            ++first;
+        if (slotFreeAt.size() < first + height)
+            slotFreeAt.resize(first + height, 0.0);
+        for (std::size_t slot = first; slot < first + height; ++slot)
+            slotFreeAt[slot] = rows[row].end;
+        slots[row] = int(first);
     }
     return slots;
+}
+
+std::vector<LineBreak> allowedRowBreaks(std::string_view phrase,
+                                        const std::vector<std::pair<std::size_t, std::size_t>>& entries,
+                                        const std::function<int(std::size_t, std::size_t)>& width, int widest)
+{
+    std::vector<bool> wide;
+    for (const auto& [begin, end] : entries)
+        wide.push_back(width(begin, end) > widest);
+    std::vector<LineBreak> allowed;
+    for (const LineBreak& opportunity : lineBreaks(phrase)) {
+        if (opportunity.offset >= phrase.size() || entries.empty()) {
+            allowed.push_back(opportunity);
+            continue;
+        }
+        // The entry the offset falls in: the last that begins at or before it.
+        auto after = std::upper_bound(entries.begin(), entries.end(), opportunity.offset,
+                                      [](std::size_t offset, const auto& entry) { return offset < entry.first; });
+        if (after == entries.begin())
+            continue;
+        std::size_t entry = std::size_t(after - entries.begin()) - 1;
+        if (entry > 0 && opportunity.offset == entries[entry].first)
+            allowed.push_back({opportunity.offset, opportunity.mandatory || wide[entry] || wide[entry - 1]});
+        else if (wide[entry])
+            allowed.push_back(opportunity);
+    }
+    return allowed;
 }
 
 std::vector<EntryPlacement> placeEntries(const LyricSheet& sheet, const std::vector<RowMeasure>& rows,
                                          const LayoutStyle& style)
 {
-    std::vector<int> slots = assignSlots(sheet.rows);
-    int slotCount = slots.empty() ? 0 : *std::max_element(slots.begin(), slots.end()) + 1;
+    std::vector<int> lines;
+    for (const RowMeasure& measure : rows)
+        lines.push_back(measure.lines);
+    std::vector<int> slots = assignSlots(sheet.rows, lines);
+    int slotCount = 0;
+    for (std::size_t r = 0; r < slots.size(); ++r)
+        slotCount = std::max(slotCount, slots[r] + lines[r]);
     int pitch = style.ascent + style.descent + 2 * style.margin + style.slotGap;
     int blockTop = style.centreY - (slotCount * pitch - style.slotGap) / 2;
 
@@ -67,14 +107,16 @@ std::vector<EntryPlacement> placeEntries(const LyricSheet& sheet, const std::vec
             placement.originX = originX;
             placement.baselineY = baselineY;
             placement.slot = slots[r];
+            placement.lineStep = measure.lines > 1 ? pitch : 0;
             placement.rect = {originX + ink.left - style.margin, baselineY + ink.top - style.margin,
                               originX + ink.right + style.margin, baselineY + ink.bottom + style.margin};
         }
-        // Neighbours in a row share their margins: where they would meet, each gets half.
+        // Neighbours on a line share their margins: where they would meet, each gets half.
         for (int i = 0; i + 1 < row.entryCount; ++i) {
             PixelRect& left = placements[row.firstEntry + i].rect;
             PixelRect& right = placements[row.firstEntry + i + 1].rect;
-            if (left.right > right.left) {
+            bool oneLine = left.top < right.bottom && right.top < left.bottom;
+            if (oneLine && left.right > right.left) {
                 int cut = (originX + measure.entryInk[i].right + originX + measure.entryInk[i + 1].left + 1) / 2;
                 left.right = std::max(left.left + 2, cut);
                 right.left = left.right;
@@ -94,19 +136,31 @@ std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view
             char buffer[160];
             std::snprintf(buffer, sizeof buffer, "shows for %.3f s inside the lyric scene (%.0f–%.0f s); it needs %.1f s",
                           std::max(shown, 0.0), rules.sceneStart, rules.sceneEnd, rules.minimumSeconds);
-            errors.push_back(where(path, entry.sourceLine) + named(entry) + " " + buffer);
+            // Cut short by the scene's edge, or by the next line: the fit lengthens it where it can.
+            const char* remedy = entry.end > rules.sceneEnd    ? ": start it earlier, or leave it out"
+                                 : entry.start < rules.sceneStart ? ": end it later, or leave it out"
+                                                                  : ": give it a later end (start the next line later), or join it to its neighbour";
+            errors.push_back(where(path, entry.sourceLine) + named(entry) + " " + buffer + remedy);
         }
     }
 
-    // The count only rises at a start, so the starts are the moments to look at.
+    // The count only rises at a start, so the starts are the moments to look at. Every entry
+    // ends after it starts, so those up at t are the ones started by t less those ended by t.
+    std::vector<double> starts, ends;
     for (const LyricEntry& entry : sheet.entries) {
-        int count = 0;
-        for (const LyricEntry& other : sheet.entries)
-            count += other.start <= entry.start && entry.start < other.end;
+        starts.push_back(entry.start);
+        ends.push_back(entry.end);
+    }
+    std::sort(starts.begin(), starts.end());
+    std::sort(ends.begin(), ends.end());
+    for (const LyricEntry& entry : sheet.entries) {
+        auto started = std::upper_bound(starts.begin(), starts.end(), entry.start) - starts.begin();
+        auto ended = std::upper_bound(ends.begin(), ends.end(), entry.start) - ends.begin();
+        long count = long(started - ended);
         if (count > rules.maximumAtOnce) {
             errors.push_back(where(path, entry.sourceLine) + std::to_string(count) + " entries show at once at " +
-                             formatLyricSeconds(entry.start) + " when '" + entry.text +
-                             "' appears; the show draws at most " + std::to_string(rules.maximumAtOnce));
+                             formatLyricSeconds(entry.start) + " when " + shownText(entry.text) +
+                             " appears; the show draws at most " + std::to_string(rules.maximumAtOnce));
             break;
         }
     }
@@ -132,7 +186,7 @@ std::vector<std::string> checkPlacements(const LyricSheet& sheet, const std::vec
             const LyricEntry& a = sheet.entries[i];
             const LyricEntry& b = sheet.entries[j];
             if (together(a, b) && placements[i].rect.overlaps(placements[j].rect))
-                errors.push_back(where(path, b.sourceLine) + "'" + b.text + "' covers '" + a.text + "' of line " +
+                errors.push_back(where(path, b.sourceLine) + shownText(b.text) + " covers " + shownText(a.text) + " of line " +
                                  std::to_string(a.sourceLine) + " on screen from " +
                                  formatLyricSeconds(std::max(a.start, b.start)) + " to " +
                                  formatLyricSeconds(std::min(a.end, b.end)));

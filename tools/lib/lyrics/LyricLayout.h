@@ -4,13 +4,17 @@
 // Pure geometry: the glyph measurements come in from the renderer.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rules/ShowFiles.h"
 #include "rules/ShowTimeline.h"
 #include "tools/lib/lyrics/LyricFile.h"
+#include "tools/lib/unicode/TextBoundaries.h"
 
 // Reference-frame pixels (1920×1080, y down); right and bottom are exclusive.
 struct PixelRect {
@@ -32,6 +36,7 @@ struct RowMeasure {
     int inkLeft = 0;  // the whole phrase's ink, for centring
     int inkRight = 0;
     std::vector<PixelRect> entryInk;  // one per entry of the row, in order
+    int lines = 1;                    // a wrapped phrase takes a slot per line
 };
 
 struct LayoutStyle {
@@ -51,13 +56,24 @@ struct SceneRules {
 
 struct EntryPlacement {
     PixelRect rect;  // the image's text area
-    int originX = 0;  // the row's pen origin and baseline
+    int originX = 0;  // the row's pen origin and its first line's baseline
     int baselineY = 0;
     int slot = 0;
+    int lineStep = 0;  // from one line's baseline to the next in a wrapped row; 0 for one line
 };
 
-// The slot of each row: the lowest one whose previous row has ended when this one starts.
-std::vector<int> assignSlots(const std::vector<LyricRow>& rows);
+// The first slot of each row: the lowest from which as many slots as the row has lines
+// (`lines`, one each when empty) have all seen their previous row end when this one starts.
+std::vector<int> assignSlots(const std::vector<LyricRow>& rows, const std::vector<int>& lines = {});
+
+// Where a wrapped phrase may be cut into lines: the line-break opportunities (UAX #14) at the
+// start of an entry, so each entry stays whole on one line; and inside an entry wider than
+// `widest` on its own, its own opportunities too, the cuts before and after it then mandatory so
+// it has its lines to itself. `entries` are the entries' bytes in the phrase, in order;
+// `width(begin, end)` measures a line.
+std::vector<LineBreak> allowedRowBreaks(std::string_view phrase,
+                                        const std::vector<std::pair<std::size_t, std::size_t>>& entries,
+                                        const std::function<int(std::size_t, std::size_t)>& width, int widest);
 
 std::vector<EntryPlacement> placeEntries(const LyricSheet& sheet, const std::vector<RowMeasure>& rows,
                                          const LayoutStyle& style);
