@@ -20,6 +20,7 @@
 #include "bench/BenchFigures.h"
 #include "engine/SceneDispatch.h"
 #include "platform/gl/OffscreenContext.h"
+#include "rules/ShowTimeline.h"
 #include "show/Lyrics.h"
 #include "tests/support/Browser.h"
 #include "tests/support/Process.h"
@@ -90,7 +91,7 @@ NativeShow& nativeShow()
         made.show = buildShow(kScreenWidth, kScreenHeight);
         if (made.show.demo) {
             auto* lyrics = static_cast<Lyrics*>(made.show.demo->scenes[0]);
-            made.busiest = busiestMoment(lyrics->lineStart, lyrics->lineEnd);
+            made.busiest = busiestMoment(lyrics->lineStart, lyrics->lineEnd, lyrics->lineCount, kLyricsStart, kLyricsEnd);
         }
         return made;
     }();

@@ -12,7 +12,7 @@
 #include "fuzz/FuzzTarget.h"
 #include "tools/lib/lyrics/LyricFile.h"
 #include "tools/lib/lyrics/LyricReport.h"
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

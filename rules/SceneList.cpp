@@ -2,9 +2,10 @@
 #include "rules/SceneList.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <optional>
 
 #include "rules/ConfigLine.h"
@@ -34,11 +35,16 @@ std::vector<std::string_view> fieldsOf(std::string_view line)
     return fields;
 }
 
+// A plain decimal number: strtod, since the web page's C++ library has no from_chars for
+// doubles, without the signs and hexadecimal forms strtod also takes.
 std::optional<double> secondsIn(std::string_view field)
 {
-    double value = 0.0;
-    auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size() || !std::isfinite(value))
+    if (field.empty() || field.front() == '+' || field.find_first_of("xX") != std::string_view::npos)
+        return std::nullopt;
+    std::string text(field);
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

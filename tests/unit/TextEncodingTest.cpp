@@ -7,7 +7,7 @@
 
 #include "tests/support/EncodedText.h"
 #include "tools/lib/unicode/TextEncoding.h"
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "tools/lib/glyphs/GlyphRaster.h"
 #include "tools/lib/glyphs/TextShaper.h"
 #include "tools/lib/lyrics/LyricFile.h"
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <unicode/uchar.h>
 
 #include "tools/lib/unicode/TextBoundaries.h"
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

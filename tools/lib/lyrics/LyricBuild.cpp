@@ -23,7 +23,7 @@
 #include "tools/lib/lyrics/LyricReport.h"
 #include "tools/lib/lyrics/RowText.h"
 #include "tools/lib/lyrics/TextTiming.h"
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

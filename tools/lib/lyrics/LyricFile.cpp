@@ -12,7 +12,7 @@
 
 #include "tools/lib/unicode/TextBoundaries.h"
 #include "tools/lib/unicode/TextEncoding.h"
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <unicode/uscript.h>
 #include <unicode/utext.h>
 
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <iconv.h>
 #include <uchardet/uchardet.h>
 
-#include "tools/lib/unicode/Utf8.h"
+#include "tools/lib/base/Utf8.h"
 
 namespace {
 
