@@ -61,7 +61,7 @@ TEST(ToolManners, AToolRunOutsideAShowFolderSaysWhatItExpectedAndHowToGiveAnothe
          "sovane05-lyrics: data: no data/ folder here: run this in a show folder, or give --output FOLDER\n"},
         {{SOVANE05_LYRICS_TOOL},
          "sovane05-lyrics: authoring/lyrics.txt: cannot read the lyric file: No such file or directory; give --input "
-         "FILE\n"},
+         "FILE\nsovane05-lyrics: authoring/lyrics.txt: 1 error: nothing made\n"},
     };
     for (const Case& c : cases) {
         TempDir folder;

@@ -11,6 +11,7 @@
 
 #include "platform/system/ChildProcess.h"
 #include "platform/system/OutputFile.h"
+#include "rules/InputFile.h"
 #include "tools/lib/audio/Mp3Encoder.h"
 #include "tools/lib/audio/StereoBuffer.h"
 #include "tools/lib/gl/MusicFile.h"
@@ -81,7 +82,8 @@ std::optional<std::string> probeFormat(const fs::path& song, const fs::path& scr
 
 // ffmpeg's samples of the song, the part `cut` takes, through LAME into `target`; false, with
 // the reason in `failure` (empty after a stop), when that fails.
-bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path& scratch, const MusicCut& cut,
+bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path& shownTarget, const fs::path& scratch,
+                    const MusicCut& cut,
                     double& songSeconds, const std::function<bool()>& stopRequested, std::string& failure)
 {
     const fs::path samples = scratch / "song.f32";
@@ -123,18 +125,40 @@ bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path
     if (!mp3)
         return false;
     if (std::optional<std::string> error = writeFileAtomically(target, *mp3)) {
-        failure = target.string() + ": " + *error;
+        failure = shownTarget.string() + ": " + *error;
         return false;
     }
     return true;
 }
 
+// The song as it is, checked at every write and synced, as the show's music.
+std::string copySong(const fs::path& song, const fs::path& target, const fs::path& shownTarget)
+{
+    OpenedInput source = openInputFile(song.c_str(), "rb");
+    if (source.file == nullptr)
+        return song.string() + ": cannot read the music: " + source.failure;
+    OutputFile output(target);
+    std::string failure = output.copyFrom(source.file);
+    std::fclose(source.file);
+    if (failure.empty())
+        failure = output.commit();
+    return failure.empty() ? "" : shownTarget.string() + ": " + failure;
+}
+
 }  // namespace
 
-std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& target, const fs::path& scratch,
-                                         const MusicCut& cut, const std::function<bool()>& stopRequested,
-                                         std::string& failure)
+std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& target, const fs::path& shownTarget,
+                                         const fs::path& scratch, const MusicCut& cut,
+                                         const std::function<bool()>& stopRequested, std::string& failure)
 {
+    // A folder or a FIFO is refused before ffprobe is asked about it: it would wait on a FIFO
+    // for ever.
+    OpenedInput opened = openInputFile(song.c_str(), "rb");
+    if (opened.file == nullptr) {
+        failure = song.string() + ": cannot read the music: " + opened.failure;
+        return std::nullopt;
+    }
+    std::fclose(opened.file);
     std::optional<std::string> format = probeFormat(song, scratch, failure);
     if (!format)
         return std::nullopt;
@@ -143,12 +167,9 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
 
     std::string decodeFailure;
     if (music.format == "mp3" && !cut.cuts()) {
-        std::error_code error;
-        fs::copy_file(song, target, fs::copy_options::overwrite_existing, error);
-        if (error) {
-            failure = song.string() + ": cannot copy: " + error.message();
+        failure = copySong(song, target, shownTarget);
+        if (!failure.empty())
             return std::nullopt;
-        }
         if (std::optional<DecodedMusic> decoded = decodeMusic(target.string(), decodeFailure)) {
             music.seconds = decoded->seconds();
             music.songSeconds = music.seconds;
@@ -161,7 +182,7 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
 
     // Anything else, a part of a song, or an MP3 the show's decoder refuses: ffmpeg's samples
     // through LAME.
-    if (!encodeWithLame(song, target, scratch, cut, music.songSeconds, stopRequested, failure))
+    if (!encodeWithLame(song, target, shownTarget, scratch, cut, music.songSeconds, stopRequested, failure))
         return std::nullopt;
     std::optional<DecodedMusic> decoded = decodeMusic(target.string(), decodeFailure);
     if (!decoded) {

@@ -27,9 +27,11 @@ struct ImportedMusic {
     DecodedMusic decoded;
 };
 
-// Writes `target`; `scratch` is a folder for the decoded samples. Nothing, with a message naming
-// the song in `failure`, when the song cannot be read, the cut lies outside it, or the stop is
-// requested.
+// Writes `target`, naming it `shownTarget` in messages; `scratch` is a folder for the decoded
+// samples. Nothing, with a message naming the song or the target in `failure` (empty after a
+// stop), when the song cannot be read, the target cannot be written, the cut lies outside the
+// song, or the stop is requested.
 std::optional<ImportedMusic> importMusic(const std::filesystem::path& song, const std::filesystem::path& target,
+                                         const std::filesystem::path& shownTarget,
                                          const std::filesystem::path& scratch, const MusicCut& cut,
                                          const std::function<bool()>& stopRequested, std::string& failure);

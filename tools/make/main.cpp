@@ -202,7 +202,9 @@ std::optional<LyricBuild> buildReportedLyrics(const Options& options, const std:
 std::optional<ImportedMusic> importReportedMusic(const Options& options, const ShowStaging& staging)
 {
     std::string failure;
-    std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName, staging.scratch(),
+    std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName,
+                                                     fs::path(options.output) / kShowDataFolder / kMusicFileName,
+                                                     staging.scratch(),
                                                      options.cut, stopRequested, failure);
     if (!music && !failure.empty())
         say(failure);
