@@ -164,6 +164,10 @@
     playButton.focus();
   }
 
+  // Plays counted, and the one that entered the full screen shown.
+  let plays = 0;
+  let fullScreenPlay = 0;
+
   // Escape, a full screen left, or the end of the music: the play control comes back. After the
   // end the show is wound back to its first frame.
   function stop(atEnd) {
@@ -194,6 +198,7 @@
   function play() {
     if (page.state !== 'paused')
       return;
+    plays += 1;
     page.state = 'playing';
     page.message = '';
     message.hidden = true;
@@ -288,8 +293,12 @@
     if (event.key === 'Escape')
       stop(false);
   });
+  // Leaving full screen stops only the play that entered it: a play started while the full
+  // screen of the one before was still being left goes on when that exit completes.
   document.addEventListener('fullscreenchange', () => {
-    if (!document.fullscreenElement)
+    if (document.fullscreenElement)
+      fullScreenPlay = plays;
+    else if (fullScreenPlay === plays)
       stop(false);
   });
   window.addEventListener('hashchange', () => {
