@@ -26,17 +26,6 @@ void checkMessage(const std::string& message)
         std::abort();
 }
 
-bool wellFormed(std::string_view text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = utf8SequenceLength(text, at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
-
 void checkSheet(const LyricParse& parse, const ShowFit& fit)
 {
     const LyricSheet& sheet = parse.sheet;
@@ -51,7 +40,7 @@ void checkSheet(const LyricParse& parse, const ShowFit& fit)
         if (entry.phraseBegin > entry.phraseEnd || entry.phraseEnd > phrase.size() ||
             phrase.compare(entry.phraseBegin, entry.phraseEnd - entry.phraseBegin, entry.text) != 0)
             std::abort();
-        if (!wellFormed(entry.text) || entry.text.empty())
+        if (!isUtf8(entry.text) || entry.text.empty())
             std::abort();
     }
 }
