@@ -37,13 +37,15 @@ std::vector<std::string> namesIn(const fs::path& folder)
     return names;
 }
 
-// A song of three minutes at 120 BPM as a user's song might be laid out: a kick on every beat from
-// 0.3 s, louder on the first of each bar, over a steady tone, lines of four word-stamped words every two seconds from 8.3 s, a solo
-// from 58.3 s to 80.3 s (a pause marker ends the verse), lines again to 166.3 s, an outro.
-constexpr double kSongSeconds = 180.0;
+// A song of 100 seconds at 120 BPM as a user's song might be laid out: a kick on every beat from
+// 0.3 s, louder on the first of each bar, over a steady tone; lines of four word-stamped words
+// every two seconds from 8.3 s, a solo from 58.3 s to 70.3 s (a pause marker ends the verse),
+// lines again to 88.3 s, an outro. Longer than the stock show, with more lyric entries than it
+// has slots, and short enough to be played through in real time.
+constexpr double kSongSeconds = 100.0;
 constexpr double kSoloStart = 58.3;
-constexpr double kSoloEnd = 80.3;
-constexpr double kLastLineEnd = 166.3;
+constexpr double kSoloEnd = 70.3;
+constexpr double kLastLineEnd = 88.3;
 
 std::string wholeSongLyrics()
 {
@@ -294,13 +296,13 @@ TEST(MakeTool, AWholeSongBecomesAShowFromItsFirstLineToItsLastNote)
                                     {"SDL_AUDIODRIVER"}, folder.path(), 600.0);
     ASSERT_EQ(made.exitStatus, 0) << made.err;
     // The beat as aubio hears it: the tempo, and the first accented kick within a few hundredths.
-    const std::string tempo = "song.mp3: 3:00.00 long; 120.0 BPM, first downbeat at 0:0";
+    const std::string tempo = "song.mp3: 1:40.00 long; 120.0 BPM, first downbeat at 0:0";
     size_t found = made.err.find(tempo);
     ASSERT_NE(found, std::string::npos) << made.err;
     EXPECT_NEAR(std::stod(made.err.substr(found + tempo.size())), 0.3, 0.06) << made.err;
-    EXPECT_NE(made.err.find("song.lrc: 272 entries in 68 lines\n"), std::string::npos) << made.err;
+    EXPECT_NE(made.err.find("song.lrc: 136 entries in 34 lines\n"), std::string::npos) << made.err;
     const fs::path data = folder / "show/data";
-    EXPECT_EQ(namesIn(data / "lyrics").size(), 272u);
+    EXPECT_EQ(namesIn(data / "lyrics").size(), 136u);
 
     // The intro, the solo and the outro are photo scenes, the pictures in turn; lyrics between.
     SceneList list = parseSceneList(readFile(data / "scenes.txt"));
@@ -327,7 +329,7 @@ TEST(MakeTool, AWholeSongBecomesAShowFromItsFirstLineToItsLastNote)
     // A late verse shows its lyric row and no picture; inside the solo the second picture shows,
     // inside the outro the first again.
     ProcessResult stills = runProcess({SOVANE05_RENDER_TOOL, "--data", data.string(), "--size", "480x270", "--at",
-                                       "151.95", "--at", "70", "--at", "175", "-o", (folder / "still-%d.png").string()},
+                                       "85.95", "--at", "65", "--at", "96", "-o", (folder / "still-%d.png").string()},
                                       {}, folder.path(), 300.0);
     ASSERT_EQ(stills.exitStatus, 0) << stills.err;
     Image verse = loadImage((folder / "still-0.png").string());
