@@ -20,12 +20,12 @@
 #include "bench/MadeShow.h"
 #include "engine/SceneDispatch.h"
 #include "engine/ShowClock.h"
-#include "platform/gl/OffscreenContext.h"
 #include "rules/ConfigLine.h"
 #include "rules/LyricLayers.h"
 #include "rules/ShowTimeline.h"
 #include "show/Lyrics.h"
 #include "show/MyDemo.h"
+#include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tools/lib/gl/FrameReader.h"
 #include "tools/lib/gl/RenderTarget.h"
@@ -39,12 +39,7 @@ constexpr double kTextureBudgetMiB = 96.0;
 
 const std::string& contextFailure()
 {
-    static const std::string failure = [] {
-        // Start-up is measured cold, as on a first run: Mesa's shader cache would skip compiles.
-        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        return createOffscreenContext(kWidth, kHeight).failure;
-    }();
-    return failure;
+    return sharedContextFailure(kWidth, kHeight);
 }
 
 // The made show, or why the benchmark cannot run.

@@ -18,7 +18,6 @@
 #include "bench/BenchFigures.h"
 #include "bench/FloorLayers.h"
 #include "engine/SceneDispatch.h"
-#include "platform/gl/OffscreenContext.h"
 #include "rules/ConfigLine.h"
 #include "rules/LyricLayers.h"
 #include "rules/Mesh.h"
@@ -26,6 +25,7 @@
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
 #include "show/ShowWarmUp.h"
+#include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TimingText.h"
 #include "tools/lib/gl/RenderTarget.h"
@@ -38,12 +38,7 @@ constexpr int kScreenHeight = 1080;
 
 const std::string& contextFailure()
 {
-    static const std::string failure = [] {
-        // Start-up is measured cold, as on a first run: Mesa's shader cache would skip compiles.
-        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        return createOffscreenContext(kScreenWidth, kScreenHeight).failure;
-    }();
-    return failure;
+    return sharedContextFailure(kScreenWidth, kScreenHeight);
 }
 
 double millisecondsOf(const std::function<void()>& work)

@@ -6,25 +6,21 @@
 
 #include <cstdlib>
 
-namespace {
-
-// Why the shared context could not be made, or "".
-const std::string& sharedContextFailure()
+const std::string& sharedContextFailure(int width, int height)
 {
     // Mesa skips compiling a source it has cached from an earlier run, even one compiled as
-    // another stage, and reports success; tests must see every compile.
-    static const std::string failure = [] {
+    // another stage, and reports success; tests must see every compile, and benchmarks time
+    // start-up cold, as on a first run.
+    static const std::string failure = [width, height] {
         setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-        return createOffscreenContext(GlTest::kWidth, GlTest::kHeight).failure;
+        return createOffscreenContext(width, height).failure;
     }();
     return failure;
 }
 
-}  // namespace
-
 void GlTest::SetUp()
 {
-    ASSERT_EQ(sharedContextFailure(), "") << "no OpenGL 4.1 core context";
+    ASSERT_EQ(sharedContextFailure(kWidth, kHeight), "") << "no OpenGL 4.1 core context";
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, kWidth, kHeight);

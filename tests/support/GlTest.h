@@ -34,6 +34,10 @@ protected:
     Image readFramebuffer() const;
 };
 
+// Why the process's one off-screen context could not be made, or "". The first call makes it,
+// at its size, with Mesa's shader cache off.
+const std::string& sharedContextFailure(int width, int height);
+
 // Reads the currently bound read frame buffer's rectangle, top row first, as RGBA.
 Image readPixels(int width, int height);
 
