@@ -2,6 +2,7 @@
 // holds the whole show, laid out over the whole song, and the show plays it without a word to
 // the music's end; a run that fails leaves nothing behind, and an existing folder is replaced
 // only when asked.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
 
 // An LRC file as editors and lyric sites write them: byte-order mark, CR LF, tags, [mm:ss:xx],
 // a line with two time tags, one after the song's end, accents, Cyrillic and Japanese.
@@ -110,21 +112,13 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
                                       "100", "--output", "show"});
     ASSERT_EQ(made.exitStatus, 0) << made.err;
     EXPECT_EQ(made.out, "");
-    EXPECT_NE(made.err.find("sovane05-make: song.lrc:4: warning: 1 entry left out: the first, '\xE5\xA4\x8F\xE3\x81\xAE', "
-                            "starts at 1:50.00, after the music ends at 0:03.00\n"),
-              std::string::npos)
-        << made.err;
-    EXPECT_NE(made.err.find("sovane05-make: song.lrc: 3 entries in 2 lines, 1 left out after the end, 1 warning\n"),
-              std::string::npos)
-        << made.err;
-    EXPECT_NE(made.err.find("sovane05-make: song.ogg: encoded from ogg as MP3, 0:03.00 long; 100.0 BPM, first downbeat "
-                            "at 0:00.00, as given\n"),
-              std::string::npos)
-        << made.err;
-    EXPECT_NE(made.err.find("sovane05-make: scenes.txt: 2 scenes: Lyrics 0:00.00-0:02.40, PhotoCompo 0:02.40-0:03.00 "
-                            "photo\n"),
-              std::string::npos)
-        << made.err;
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.lrc:4: warning: 1 entry left out: the first, '\xE5\xA4\x8F\xE3\x81\xAE', "
+                            "starts at 1:50.00, after the music ends at 0:03.00\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.lrc: 3 entries in 2 lines, 1 left out after the end, 1 warning\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.ogg: encoded from ogg as MP3, 0:03.00 long; 100.0 BPM, first downbeat "
+                            "at 0:00.00, as given\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: scenes.txt: 2 scenes: Lyrics 0:00.00-0:02.40, PhotoCompo 0:02.40-0:03.00 "
+                            "photo\n"));
     EXPECT_EQ(namesIn(inputs.folder.path()).size(), 5u) << "only the inputs and the show folder";
     // The show folder gets the permissions of any new folder, not its private staging folder's.
     fs::create_directory(inputs.folder / "plain");
@@ -139,8 +133,8 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
     EXPECT_EQ(namesIn(data / "lyrics").size(), 3u) << "one image per entry";
     EXPECT_EQ(readFile(data / "texttiming.txt"), "0.300 1.200\n0.700 1.200\n1.200 2.400\n");
     for (const char* stage : {"white.frag", "white.vert"})
-        EXPECT_NE(readFile(data / stage).find("const float kBeat = 60.0 / 100.0;"), std::string::npos) << stage;
-    EXPECT_NE(readFile(data / "white.vert").find("const vec2 kWarm[1] = vec2[1](vec2(2.4, 3.0));"), std::string::npos);
+        EXPECT_THAT(readFile(data / stage), HasSubstr("const float kBeat = 60.0 / 100.0;")) << stage;
+    EXPECT_THAT(readFile(data / "white.vert"), HasSubstr("const vec2 kWarm[1] = vec2[1](vec2(2.4, 3.0));"));
     ProcessResult probe = runProcess({"ffprobe", "-v", "error", "-show_entries", "format=format_name", "-of",
                                       "default=noprint_wrappers=1:nokey=1", (data / "ywsf.mp3").string()});
     EXPECT_EQ(probe.out, "mp3\n");
@@ -175,17 +169,11 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
     ProcessResult part = inputs.make({"--music", "song.ogg", "--lyrics", "song.lrc", "--bpm", "100", "--from", "0.5",
                                       "--to", "0:02.50", "--photo-at", "1.5", "--output", "part"});
     ASSERT_EQ(part.exitStatus, 0) << part.err;
-    EXPECT_NE(part.err.find("song.ogg: encoded from ogg as MP3, 0:02.00 long (0:00.50 to 0:02.50 of 0:03.00); "),
-              std::string::npos)
-        << part.err;
-    EXPECT_NE(part.err.find("song.lrc:3: warning: 1 entry left out: the last, 'Caf\xC3\xA9', starts at 0:00.30, before "
-                            "the part of the song taken begins at 0:00.50\n"),
-              std::string::npos)
-        << part.err;
+    EXPECT_THAT(part.err, HasSubstr("song.ogg: encoded from ogg as MP3, 0:02.00 long (0:00.50 to 0:02.50 of 0:03.00); "));
+    EXPECT_THAT(part.err, HasSubstr("song.lrc:3: warning: 1 entry left out: the last, 'Caf\xC3\xA9', starts at 0:00.30, before "
+                            "the part of the song taken begins at 0:00.50\n"));
     EXPECT_EQ(readFile(inputs.folder / "part/data/texttiming.txt"), "0.200 0.700\n0.700 1.900\n");
-    EXPECT_NE(part.err.find("scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"),
-              std::string::npos)
-        << part.err;
+    EXPECT_THAT(part.err, HasSubstr("scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"));
 }
 
 TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked)
@@ -254,7 +242,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
             last = result.err.substr(result.err.find('\n') + 1);
         EXPECT_EQ(last.substr(0, c.err.size()), c.err) << result.err;
         if (!c.before.empty()) {
-            EXPECT_NE(result.err.find(c.before + last), std::string::npos) << result.err;
+            EXPECT_THAT(result.err, HasSubstr(c.before + last));
         }
         std::vector<std::string> names = namesIn(inputs.folder.path());
         EXPECT_EQ(names.size(), 8u) << "the run left something behind or took something away";
@@ -300,7 +288,7 @@ TEST(MakeTool, AWholeSongBecomesAShowFromItsFirstLineToItsLastNote)
     size_t found = made.err.find(tempo);
     ASSERT_NE(found, std::string::npos) << made.err;
     EXPECT_NEAR(std::stod(made.err.substr(found + tempo.size())), 0.3, 0.06) << made.err;
-    EXPECT_NE(made.err.find("song.lrc: 136 entries in 34 lines\n"), std::string::npos) << made.err;
+    EXPECT_THAT(made.err, HasSubstr("song.lrc: 136 entries in 34 lines\n"));
     const fs::path data = folder / "show/data";
     EXPECT_EQ(namesIn(data / "lyrics").size(), 136u);
 
