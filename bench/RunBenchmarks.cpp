@@ -234,12 +234,13 @@ void PeerExport(benchmark::State& state)
         peerCpu.push_back(their.cpu);
         state.SetIterationTime(our.seconds);
     }
+    const X264Settings x264 = x264Settings(settings.quality);
     char what[600];
     std::snprintf(what, sizeof what,
-                  "`sovane05-render --video` of the first %.0f s (1920×1080, 60 fps, x264 veryfast CRF 18, AAC; %.1f s "
+                  "`sovane05-render --video` of the first %.0f s (1920×1080, 60 fps, x264 %s CRF %d, AAC; %.1f s "
                   "of CPU, %.2f× real time) against the peer: ffmpeg's `gradients` source with the lyrics as ASS "
                   "karaoke burnt in by libass, the same settings (%.1f s of CPU, %.2f× real time); medians of %zu turns",
-                  kPeerTo, median(oursCpu), kPeerTo / median(oursSeconds), median(peerCpu),
+                  kPeerTo, std::string(x264.preset).c_str(), x264.crf, median(oursCpu), kPeerTo / median(oursSeconds), median(peerCpu),
                   kPeerTo / median(peerSeconds), oursSeconds.size());
     state.SetLabel(tableRow({what, median(oursSeconds), median(peerSeconds), "s", 1.0}));
 }

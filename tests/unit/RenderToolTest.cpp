@@ -40,7 +40,9 @@ TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
         {{"--video", "v.mp4", "--at", "1"}, "--video cannot be combined"},
         {{"--video", "v.mp4", "--from", "5", "--to", "5"}, "--from must come before --to"},
         {{"--video", "v.mp4", "--size", "641x360"}, "a video needs an even width and height"},
-        {{"--at", "1", "-o", "a.png", "--fps", "30"}, "--fps is for --video only"},
+        {{"--at", "1", "-o", "a.png", "--fps", "30"}, "--fps and --quality are for --video only"},
+        {{"--at", "1", "-o", "a.png", "--quality", "best"}, "--fps and --quality are for --video only"},
+        {{"--video", "v.mp4", "--quality", "fast"}, "--quality needs draft, normal or best, not 'fast'"},
         {{"--at", "-1", "-o", "a.png"}, "--at needs a show time in seconds from 0 on"},
         {{"--every", "0", "-o", "%d.png"}, "--every needs a step in seconds above 0"},
         {{"--video", "v.mp4", "--fps", "0.5"}, "--fps needs frames per second from 1 to 240"},
@@ -63,6 +65,8 @@ TEST(RenderArguments, EachModeTakesItsOwnOptionsAndRefusesTheOthers)
     EXPECT_EQ(std::pair(stills.width, stills.height), std::pair(640, 360));
     RenderOptions video = parseRenderArguments({"--video", "v.mp4", "--to", "20"}).options;
     EXPECT_EQ(std::tuple(video.fps, video.width, video.height, video.data), std::tuple(60.0, 1920, 1080, ""));
+    EXPECT_EQ(video.quality, VideoQuality::Normal);
+    EXPECT_EQ(parseRenderArguments({"--video", "v.mp4", "--quality", "draft"}).options.quality, VideoQuality::Draft);
     EXPECT_EQ(std::pair(video.from, video.to), std::pair(std::optional<double>(), std::optional<double>(20.0)));
     EXPECT_EQ(parseRenderArguments({"--version", "--at", "x"}).standardOption, "--version");
 }

@@ -9,7 +9,7 @@ namespace {
 constexpr std::string_view kSynopsis =
     "usage: sovane05-render --at T [--at T ...] -o FILE [options]\n"
     "       sovane05-render --every DT [--from A] [--to B] -o PATTERN [options]\n"
-    "       sovane05-render --video FILE [--fps FPS] [--from A] [--to B] [options]\n"
+    "       sovane05-render --video FILE [--fps FPS] [--quality Q] [--from A] [--to B] [options]\n"
     "\n"
     "Draws the show off-screen, exactly as sovane05 draws it, at chosen show times: stills as\n"
     "PNG files (RGB, top row first, the same bytes for the same moment), or the show as an\n"
@@ -78,7 +78,7 @@ OptionAction storeShowTime(RenderOptions& options)
     };
 }
 
-std::vector<Option> renderOptionTable(RenderOptions& options, bool& fpsGiven)
+std::vector<Option> renderOptionTable(RenderOptions& options, bool& videoOptionGiven)
 {
     auto every = [&options](const OptionUse& use) {
         std::optional<double> seconds = parseNumber(use.value);
@@ -92,12 +92,20 @@ std::vector<Option> renderOptionTable(RenderOptions& options, bool& fpsGiven)
         options.output = parseOutputPattern(use.value, why);
         return options.output ? std::string() : std::string(use.spelling) + " " + why;
     };
-    auto fps = [&options, &fpsGiven](const OptionUse& use) {
+    auto fps = [&options, &videoOptionGiven](const OptionUse& use) {
         std::optional<double> value = parseNumber(use.value);
         if (!value || *value < 1.0 || *value > kHighestFps)
             return "--fps needs frames per second from 1 to 240, not " + quoted(use.value);
         options.fps = *value;
-        fpsGiven = true;
+        videoOptionGiven = true;
+        return std::string();
+    };
+    auto quality = [&options, &videoOptionGiven](const OptionUse& use) {
+        std::optional<VideoQuality> value = parseVideoQuality(use.value);
+        if (!value)
+            return "--quality needs draft, normal or best, not " + quoted(use.value);
+        options.quality = *value;
+        videoOptionGiven = true;
         return std::string();
     };
     auto size = [&options](const OptionUse& use) {
@@ -117,6 +125,9 @@ std::vector<Option> renderOptionTable(RenderOptions& options, bool& fpsGiven)
          "an MP4 video: frame k shows time A + k / FPS for every such time\nbefore B, with the music from A to B as AAC",
          storeValue(options.video)},
         {"--fps", "", "FPS", "the video's frames per second (default 60)", fps},
+        {"--quality", "", "Q",
+         "the video's encoding: draft (x264 ultrafast, CRF 23) to check the\ntiming quickly, normal (veryfast, CRF 18; the default) or best\n(slow, CRF 16)",
+         quality},
         {"--from", "", "A", "where the stills or the video start, in seconds (default 0)", storeShowTime(options)},
         {"--to", "", "B", "where they end (default the end of the music)", storeShowTime(options)},
         {"--size", "", "WxH", "the frame's size in pixels (default 1920x1080)", size},
@@ -133,14 +144,14 @@ std::vector<Option> renderOptionTable(RenderOptions& options, bool& fpsGiven)
 ParsedArguments parseRenderArguments(const std::vector<std::string_view>& arguments)
 {
     ParsedArguments parsed;
-    bool fpsGiven = false;
-    CommandLineRead read = readArguments(renderOptionTable(parsed.options, fpsGiven), arguments);
+    bool videoOptionGiven = false;
+    CommandLineRead read = readArguments(renderOptionTable(parsed.options, videoOptionGiven), arguments);
     parsed.standardOption = read.standardOption;
     parsed.usageError = read.usageError;
     if (!parsed.standardOption.empty() || !parsed.usageError.empty())
         return parsed;
-    if (fpsGiven && !parsed.options.video)
-        parsed.usageError = "--fps is for --video only";
+    if (videoOptionGiven && !parsed.options.video)
+        parsed.usageError = "--fps and --quality are for --video only";
     else
         parsed.usageError = combinationFault(parsed.options);
     return parsed;
@@ -150,8 +161,8 @@ const std::string& renderUsage()
 {
     static const std::string usage = [] {
         RenderOptions unused;
-        bool fpsGiven = false;
-        return usageText(kSynopsis, renderOptionTable(unused, fpsGiven), kNotes);
+        bool videoOptionGiven = false;
+        return usageText(kSynopsis, renderOptionTable(unused, videoOptionGiven), kNotes);
     }();
     return usage;
 }

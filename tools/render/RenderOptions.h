@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/render/OutputPattern.h"
+#include "tools/render/VideoQuality.h"
 
 // More stills or frames than this in one run is a mistake in the step, not a wish.
 constexpr int64_t kMostFrames = 1'000'000;
@@ -29,6 +30,7 @@ struct RenderOptions {
     // A video of [from, to) with the music, instead of stills.
     std::optional<std::string> video;
     double fps = 60.0;
+    VideoQuality quality = VideoQuality::Normal;
     int width = 1920;
     int height = 1080;
     std::string data;  // empty: the working folder's show, else the installed one

@@ -25,6 +25,7 @@ std::string number(double value)
 std::vector<std::string> ffmpegCommand(const VideoSettings& settings)
 {
     std::string size = std::to_string(settings.width) + "x" + std::to_string(settings.height);
+    X264Settings x264 = x264Settings(settings.quality);
     // "file:" keeps a path with a colon from being read as a protocol.
     return {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
             "-f", "rawvideo", "-pixel_format", "yuv420p", "-video_size", size, "-framerate", number(settings.fps),
@@ -33,7 +34,8 @@ std::vector<std::string> ffmpegCommand(const VideoSettings& settings)
             "-map", "0:v:0", "-map", "1:a:0",
             // atrim cuts at the exact sample; seeking with -ss would land on an MP3 frame.
             "-af", "atrim=start=" + number(settings.from) + ":end=" + number(settings.to) + ",asetpts=PTS-STARTPTS",
-            "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+            "-c:v", "libx264", "-preset", std::string(x264.preset), "-crf", std::to_string(x264.crf),
+            "-pix_fmt", "yuv420p",
             "-c:a", "aac", "-b:a", "192k",
             "-movflags", "+faststart", "-f", "mp4", "file:" + settings.output};
 }

@@ -16,11 +16,13 @@
 #include <vector>
 
 #include "platform/system/ChildProcess.h"
+#include "tools/render/VideoQuality.h"
 
 struct VideoSettings {
     int width = 0;
     int height = 0;
     double fps = 60.0;
+    VideoQuality quality = VideoQuality::Normal;
     double from = 0.0;  // the range of the music that goes with the frames, in seconds
     double to = 0.0;
     std::string music;   // the MP3

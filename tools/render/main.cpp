@@ -277,6 +277,7 @@ int draw(const RenderOptions& options, const DataFolder& folder, const std::vect
     settings.width = options.width;
     settings.height = options.height;
     settings.fps = options.fps;
+    settings.quality = options.quality;
     settings.from = from;
     settings.to = to;
     settings.music = (folder.data / kMusicFileName).string();
