@@ -20,8 +20,8 @@
 #include "engine/SceneDispatch.h"
 #include "platform/gl/OffscreenContext.h"
 #include "rules/ShowTimeline.h"
+#include "show/ShowBuild.h"
 #include "tests/support/TempDir.h"
-#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 #include "rules/ShowTimeline.h"
 #include "show/Lyrics.h"
 #include "show/MyDemo.h"
+#include "show/ShowBuild.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tools/lib/gl/FrameReader.h"
 #include "tools/lib/gl/RenderTarget.h"
-#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

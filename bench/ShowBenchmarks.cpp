@@ -24,12 +24,12 @@
 #include "show/Lyrics.h"
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
+#include "show/ShowBuild.h"
 #include "show/ShowWarmUp.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TimingText.h"
 #include "tools/lib/gl/RenderTarget.h"
-#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

@@ -22,12 +22,12 @@
 #include "platform/gl/OffscreenContext.h"
 #include "rules/ShowTimeline.h"
 #include "show/Lyrics.h"
+#include "show/ShowBuild.h"
 #include "tests/support/Browser.h"
 #include "tests/support/Process.h"
 #include "tests/support/StaticServer.h"
 #include "tests/support/TempDir.h"
 #include "tools/lib/gl/RenderTarget.h"
-#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "engine/Demo.h"
 
-class MyDemo : public cg_engine::Demo {
+class MyDemo final : public cg_engine::Demo {
 public:
     using cg_engine::Demo::Demo;
 

@@ -7,13 +7,10 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include <exception>
 #include <string>
 
 #include "engine/SceneDispatch.h"
-#include "show/MyDemo.h"
-#include "show/ShowGlState.h"
-#include "show/ShowWarmUp.h"
+#include "show/ShowBuild.h"
 
 namespace {
 
@@ -49,20 +46,13 @@ EMSCRIPTEN_KEEPALIVE int sovane05OpenContext()
 // with the reason in sovane05Failure(). The loaders' reports go to the console as in the show.
 EMSCRIPTEN_KEEPALIVE int sovane05Build(int width, int height)
 {
-    demo = new MyDemo(width, height);
-    setShowGlState();
-    try {
-        demo->initialise();
-    } catch (const std::exception& error) {
-        failure = error.what();
-        demo = nullptr;
-        return 1;
-    } catch (...) {
-        failure = "the show could not be built";
-        demo = nullptr;
+    BuiltShow built = buildShow(width, height);
+    if (!built.failure.empty()) {
+        failure = built.failure;
         return 1;
     }
-    warmUpShow(*demo);
+    // The page keeps its show for as long as it is open.
+    demo = built.demo.release();
     return 0;
 }
 
@@ -78,11 +68,10 @@ EMSCRIPTEN_KEEPALIVE void sovane05Draw(double time)
     cg_engine::renderActiveScenes(*demo, time);
 }
 
-// A still: the moment on its own, on a cleared frame.
+// A still: the moment on its own, as the renderer draws it.
 EMSCRIPTEN_KEEPALIVE void sovane05DrawStill(double time)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    cg_engine::renderActiveScenes(*demo, time);
+    drawShowMoment(*demo, time);
 }
 
 // The canvas's drawing buffer was resized: a context's viewport keeps the size it was made

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/gl/OffscreenContext.h"
+#include "show/ShowBuild.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/ShowRun.h"
-#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include "show/MyDemo.h"
 #include "show/PhotoCompo.h"
 #include "show/ScreenQuad.h"
+#include "show/ShowBuild.h"
 #include "show/ShowWarmUp.h"
 #include "tests/support/FixtureShow.h"
 #include "tests/support/GlTest.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
-#include "tools/lib/gl/ShowBuild.h"
 
 namespace {
 

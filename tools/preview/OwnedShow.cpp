@@ -8,7 +8,7 @@
 
 #include "platform/gl/GlStartup.h"
 #include "rules/SceneList.h"
-#include "tools/lib/gl/ShowBuild.h"
+#include "show/ShowBuild.h"
 #include "tools/preview/RegistryCapture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Building the show and drawing one moment of it.
-#include "tools/lib/gl/ShowBuild.h"
+#include "show/ShowBuild.h"
 
 #include <GL/glew.h>
 

@@ -1,6 +1,6 @@
-// The show built and drawn the way sovane05 builds and draws it, for programs that choose the
-// moment themselves instead of following the music: MyDemo, the show's global GL state,
-// initialise(), and one moment drawn through the per-frame dispatch.
+// The show built and drawn the way sovane05 builds and draws it, for the tools and the web page,
+// which choose the moment themselves instead of following a tick counter: MyDemo, the show's
+// global GL state, initialise(), and one moment drawn through the per-frame dispatch.
 //
 //   BuiltShow show = buildShow(1920, 1080);     // with a context current and data/ in reach
 //   if (!show.failure.empty()) ...
