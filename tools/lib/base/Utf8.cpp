@@ -2,6 +2,8 @@
 // U+10FFFF are refused, so nothing downstream meets them.
 #include "tools/lib/base/Utf8.h"
 
+#include <cstdio>
+
 std::size_t utf8SequenceLength(std::string_view text, std::size_t at)
 {
     auto byte = static_cast<unsigned char>(text[at]);
@@ -67,4 +69,11 @@ bool isUtf8(std::string_view text)
         at += length;
     }
     return true;
+}
+
+std::string codeName(char32_t codePoint)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(codePoint));
+    return code;
 }

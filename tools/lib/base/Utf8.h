@@ -25,4 +25,7 @@ bool isUtf8(std::string_view text);
 
 void appendUtf8(std::string& text, char32_t codePoint);
 
+// A code point as Unicode names it: "U+0007", "U+1F600".
+std::string codeName(char32_t codePoint);
+
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;

@@ -159,7 +159,7 @@ LineImage rasteriseLine(FontChain& fonts, const ShapedLine& line)
     return image;
 }
 
-LineImage drawLine(FontChain& fonts, std::string_view utf8, std::string_view language)
+LineImage drawLine(FontChain& fonts, std::string_view utf8)
 {
-    return rasteriseLine(fonts, shapeLine(fonts, utf8, language));
+    return rasteriseLine(fonts, shapeLine(fonts, utf8));
 }

@@ -34,4 +34,4 @@ struct LineImage {
 LineImage rasteriseLine(FontChain& fonts, const ShapedLine& line);
 
 // Shapes and rasterises in one step.
-LineImage drawLine(FontChain& fonts, std::string_view utf8, std::string_view language = {});
+LineImage drawLine(FontChain& fonts, std::string_view utf8);

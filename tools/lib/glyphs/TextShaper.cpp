@@ -197,8 +197,7 @@ std::vector<Item> itemise(const std::vector<int>& levels, const std::vector<hb_s
     return items;
 }
 
-void shapeItem(const FontChain& fonts, std::string_view utf8, const std::vector<CodePoint>& points,
-               hb_language_t language, Item& item)
+void shapeItem(const FontChain& fonts, std::string_view utf8, const std::vector<CodePoint>& points, Item& item)
 {
     std::unique_ptr<hb_buffer_t, decltype(&hb_buffer_destroy)> buffer(hb_buffer_create(), hb_buffer_destroy);
     std::size_t begin = points[item.first].begin;
@@ -206,7 +205,6 @@ void shapeItem(const FontChain& fonts, std::string_view utf8, const std::vector<
     hb_buffer_add_utf8(buffer.get(), utf8.data(), int(utf8.size()), unsigned(begin), int(end - begin));
     hb_buffer_set_direction(buffer.get(), item.level % 2 != 0 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
     hb_buffer_set_script(buffer.get(), item.script);
-    hb_buffer_set_language(buffer.get(), language);
     // Latin, Greek and Cyrillic are set without the optional ligatures (fi, fl), as the lyric
     // images always were; scripts whose fonts need theirs keep them.
     hb_feature_t features[2];
@@ -266,7 +264,7 @@ void orderVisually(std::vector<Item>& items)
 
 }  // namespace
 
-ShapedLine shapeLine(const FontChain& fonts, std::string_view utf8, std::string_view language)
+ShapedLine shapeLine(const FontChain& fonts, std::string_view utf8)
 {
     ShapedLine line;
     std::optional<std::vector<CodePoint>> points = decodeUtf8(utf8);
@@ -279,10 +277,8 @@ ShapedLine shapeLine(const FontChain& fonts, std::string_view utf8, std::string_
     std::vector<int> levels = bidiLevels(*points, line.rightToLeft);
     std::vector<std::size_t> faces = chooseFaces(fonts, utf8, *points, line);
     std::vector<Item> items = itemise(levels, scripts(*points), faces);
-    hb_language_t hbLanguage =
-        language.empty() ? HB_LANGUAGE_INVALID : hb_language_from_string(language.data(), int(language.size()));
     for (Item& item : items)
-        shapeItem(fonts, utf8, *points, hbLanguage, item);
+        shapeItem(fonts, utf8, *points, item);
     orderVisually(items);
     for (const Item& item : items) {
         for (ShapedGlyph glyph : item.glyphs) {

@@ -40,9 +40,8 @@ struct ShapedLine {
     std::string error;                          // set when the text is not UTF-8
 };
 
-// `language` is a BCP 47 tag ("ja", "zh-Hans") for the fonts whose glyphs differ by language;
-// empty leaves the choice to the font.
-ShapedLine shapeLine(const FontChain& fonts, std::string_view utf8, std::string_view language = {});
+// The line set in the chain's faces, each run in its own direction and script.
+ShapedLine shapeLine(const FontChain& fonts, std::string_view utf8);
 
 // The characters of the text that no face of the chain has, each once, without shaping it.
 std::vector<UncoveredCharacter> uncoveredCharacters(const FontChain& fonts, std::string_view utf8);

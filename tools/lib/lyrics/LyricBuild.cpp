@@ -32,13 +32,6 @@ struct Missing {
     std::vector<int> lines;
 };
 
-std::string codeName(char32_t codePoint)
-{
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", unsigned(codePoint));
-    return code;
-}
-
 std::string lineList(const std::vector<int>& lines)
 {
     std::string text = lines.size() == 1 ? "line " : "lines ";

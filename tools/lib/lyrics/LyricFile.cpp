@@ -80,13 +80,6 @@ std::optional<char32_t> controlCharacter(std::string_view text)
     return std::nullopt;
 }
 
-std::string codeName(char32_t codePoint)
-{
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", unsigned(codePoint));
-    return code;
-}
-
 struct TimeTag {
     long long start = 0;
     std::optional<long long> end;

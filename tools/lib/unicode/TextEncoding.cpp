@@ -203,13 +203,7 @@ DecodedText decodeText(std::string_view bytes, std::string_view encoding)
             convert(bytes, mark.encoding, false, text);
         return text;
     }
-    bool utf8 = true;
-    for (std::size_t at = 0; at < bytes.size() && utf8;) {
-        std::size_t length = utf8SequenceLength(bytes, at);
-        utf8 = length > 0;
-        at += length;
-    }
-    if (utf8) {
+    if (isUtf8(bytes)) {
         text.encoding = "UTF-8";
         text.utf8 = std::string(bytes);
         return text;
