@@ -697,25 +697,16 @@ void leaveOutLateEntries(LyricParse& parse, std::string_view path, const ShowFit
     sheet.leftOut = late;
 }
 
-// The most entries up at once, at the first entry's start where that many are up. Every entry
-// ends after it starts, so those up at t are the ones started by t less those ended by t.
+// The most entries up at once, at the first entry's start where that many are up.
 std::pair<int, double> mostCrowdedMoment(const std::vector<LyricEntry>& entries)
 {
-    std::vector<double> starts, ends;
-    for (const LyricEntry& entry : entries) {
-        starts.push_back(entry.start);
-        ends.push_back(entry.end);
-    }
-    std::sort(starts.begin(), starts.end());
-    std::sort(ends.begin(), ends.end());
+    std::vector<int> up = entriesUpAtStarts(entries);
     double worstTime = 0.0;
     int worst = 0;
-    for (const LyricEntry& entry : entries) {
-        auto started = std::upper_bound(starts.begin(), starts.end(), entry.start) - starts.begin();
-        auto ended = std::upper_bound(ends.begin(), ends.end(), entry.start) - ends.begin();
-        if (int(started - ended) > worst) {
-            worst = int(started - ended);
-            worstTime = entry.start;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (up[i] > worst) {
+            worst = up[i];
+            worstTime = entries[i].start;
         }
     }
     return {worst, worstTime};
@@ -795,13 +786,12 @@ void groupCrowdedRows(LyricParse& parse, std::string_view path, const ShowFit& f
 // Seconds `entry` shows inside the lyric scene, which starts at kLyricsStart.
 double secondsShown(const LyricEntry& entry, const ShowFit& fit)
 {
-    return std::min(entry.end, fit.sceneEnd) - std::max(entry.start, kLyricsStart);
+    return secondsInside(entry, kLyricsStart, fit.sceneEnd);
 }
 
-// Times come from whole milliseconds; a difference of doubles may fall a hair short.
 bool tooShort(const LyricEntry& entry, const ShowFit& fit)
 {
-    return secondsShown(entry, fit) < kShortestShowing - 1e-9;
+    return showsTooBriefly(entry, kLyricsStart, fit.sceneEnd, kShortestShowing);
 }
 
 // Leaves out the lines before the first sung one that are too short to show, as the title and
@@ -900,4 +890,35 @@ void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit)
                                (fit.holderName.empty() ? "the lyric scene" : fit.holderName) + " holds " +
                                std::to_string(sheet.entries.size()) + " entries");
     }
+}
+
+std::vector<int> entriesUpAtStarts(const std::vector<LyricEntry>& entries)
+{
+    // Every entry ends after it starts, so those up at t are the ones started by t less those
+    // ended by t.
+    std::vector<double> starts, ends;
+    for (const LyricEntry& entry : entries) {
+        starts.push_back(entry.start);
+        ends.push_back(entry.end);
+    }
+    std::sort(starts.begin(), starts.end());
+    std::sort(ends.begin(), ends.end());
+    std::vector<int> up;
+    for (const LyricEntry& entry : entries) {
+        auto started = std::upper_bound(starts.begin(), starts.end(), entry.start) - starts.begin();
+        auto ended = std::upper_bound(ends.begin(), ends.end(), entry.start) - ends.begin();
+        up.push_back(int(started - ended));
+    }
+    return up;
+}
+
+double secondsInside(const LyricEntry& entry, double sceneStart, double sceneEnd)
+{
+    return std::min(entry.end, sceneEnd) - std::max(entry.start, sceneStart);
+}
+
+bool showsTooBriefly(const LyricEntry& entry, double sceneStart, double sceneEnd, double needed)
+{
+    // Times come from whole milliseconds; a difference of doubles may fall a hair short.
+    return secondsInside(entry, sceneStart, sceneEnd) < needed - 1e-9;
 }

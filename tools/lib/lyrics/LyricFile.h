@@ -102,6 +102,15 @@ ShowFit wholeSongFit(double musicEnd, double songStart = 0.0);
 // slots an error naming the first too many.
 void fitToShow(LyricParse& parse, std::string_view path, const ShowFit& fit = {});
 
+// How many entries are up as each entry starts, itself included. The count only rises at a
+// start, so the most entries up at once is the largest of these.
+std::vector<int> entriesUpAtStarts(const std::vector<LyricEntry>& entries);
+
+// The seconds `entry` shows inside a scene active from `sceneStart` to `sceneEnd`, and whether
+// that is less than `needed`.
+double secondsInside(const LyricEntry& entry, double sceneStart, double sceneEnd);
+bool showsTooBriefly(const LyricEntry& entry, double sceneStart, double sceneEnd, double needed);
+
 // "mm:ss", "mm:ss.x", "mm:ss.xx" or "mm:ss.xxx" as milliseconds, also with a colon before the
 // fraction ("mm:ss:xx") as some editors write it; nothing when malformed.
 std::optional<long long> parseLyricTime(std::string_view text);

@@ -130,9 +130,8 @@ std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view
 {
     std::vector<std::string> errors;
     for (const LyricEntry& entry : sheet.entries) {
-        double shown = std::min(entry.end, rules.sceneEnd) - std::max(entry.start, rules.sceneStart);
-        // Times come from whole milliseconds; a difference of doubles may fall a hair short.
-        if (shown < rules.minimumSeconds - 1e-9) {
+        if (showsTooBriefly(entry, rules.sceneStart, rules.sceneEnd, rules.minimumSeconds)) {
+            double shown = secondsInside(entry, rules.sceneStart, rules.sceneEnd);
             char buffer[160];
             std::snprintf(buffer, sizeof buffer, "shows for %.3f s inside the lyric scene (%.0f–%.0f s); it needs %.1f s",
                           std::max(shown, 0.0), rules.sceneStart, rules.sceneEnd, rules.minimumSeconds);
@@ -144,21 +143,11 @@ std::vector<std::string> checkSchedule(const LyricSheet& sheet, std::string_view
         }
     }
 
-    // The count only rises at a start, so the starts are the moments to look at. Every entry
-    // ends after it starts, so those up at t are the ones started by t less those ended by t.
-    std::vector<double> starts, ends;
-    for (const LyricEntry& entry : sheet.entries) {
-        starts.push_back(entry.start);
-        ends.push_back(entry.end);
-    }
-    std::sort(starts.begin(), starts.end());
-    std::sort(ends.begin(), ends.end());
-    for (const LyricEntry& entry : sheet.entries) {
-        auto started = std::upper_bound(starts.begin(), starts.end(), entry.start) - starts.begin();
-        auto ended = std::upper_bound(ends.begin(), ends.end(), entry.start) - ends.begin();
-        long count = long(started - ended);
-        if (count > rules.maximumAtOnce) {
-            errors.push_back(where(path, entry.sourceLine) + std::to_string(count) + " entries show at once at " +
+    std::vector<int> up = entriesUpAtStarts(sheet.entries);
+    for (std::size_t i = 0; i < sheet.entries.size(); ++i) {
+        const LyricEntry& entry = sheet.entries[i];
+        if (up[i] > rules.maximumAtOnce) {
+            errors.push_back(where(path, entry.sourceLine) + std::to_string(up[i]) + " entries show at once at " +
                              formatLyricSeconds(entry.start) + " when " + shownText(entry.text) +
                              " appears; the show draws at most " + std::to_string(rules.maximumAtOnce));
             break;
