@@ -16,6 +16,7 @@
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/Trace.h"
+#include "tools/lib/gl/MusicFile.h"
 #include "tools/lib/lyrics/LyricFile.h"
 
 namespace {
@@ -184,6 +185,26 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
     EXPECT_NE(part.err.find("scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"),
               std::string::npos)
         << part.err;
+    // Each pass over the music says how far it is, in seconds of the music, in the tools' form.
+    for (const char* pass : {"sovane05-make: 3/3 seconds encoded (100%), ", "sovane05-make: 2/2 seconds measured (100%), "})
+        EXPECT_NE(part.err.find(pass), std::string::npos) << pass << "\n" << part.err;
+
+    // An MP3 the show plays at a rate of its own, in mono, is copied as it is; the show's decoder
+    // converts it, and the beat is listened for in what the show hears.
+    ProcessResult mono = runProcess({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=330:duration=3",
+                                     "-ar", "48000", "-ac", "1", "-c:a", "libmp3lame", "mono48k.mp3"},
+                                    {}, inputs.folder.path(), 60.0);
+    ASSERT_EQ(mono.exitStatus, 0) << mono.err;
+    ProcessResult copied = inputs.make({"--music", "mono48k.mp3", "--lyrics", "song.lrc", "--output", "mono"});
+    ASSERT_EQ(copied.exitStatus, 0) << copied.err;
+    EXPECT_EQ(readFile(inputs.folder / "mono/data/ywsf.mp3"), readFile(inputs.folder / "mono48k.mp3"));
+    std::string why;
+    std::optional<DecodedMusic> heard = decodeMusic((inputs.folder / "mono48k.mp3").string(), why);
+    ASSERT_TRUE(heard.has_value()) << why;
+    EXPECT_NE(copied.err.find("sovane05-make: mono48k.mp3: " + formatLyricSeconds(heard->seconds()) + " long; "),
+              std::string::npos)
+        << copied.err;
+    EXPECT_NE(copied.err.find(" seconds heard (100%), "), std::string::npos) << copied.err;
 }
 
 TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked)
