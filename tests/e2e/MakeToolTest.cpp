@@ -17,6 +17,7 @@
 #include "tests/support/ShowRun.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/Trace.h"
+#include "tools/lib/gl/MusicFile.h"
 #include "tools/lib/lyrics/LyricFile.h"
 
 namespace {
@@ -174,6 +175,24 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
                             "the part of the song taken begins at 0:00.50\n"));
     EXPECT_EQ(readFile(inputs.folder / "part/data/texttiming.txt"), "0.200 0.700\n0.700 1.900\n");
     EXPECT_THAT(part.err, HasSubstr("scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"));
+    // Each pass over the music says how far it is, in seconds of the music, in the tools' form.
+    for (const char* pass : {"sovane05-make: 3/3 seconds encoded (100%), ", "sovane05-make: 2/2 seconds measured (100%), "})
+        EXPECT_THAT(part.err, HasSubstr(pass));
+
+    // An MP3 the show plays at a rate of its own, in mono, is copied as it is; the show's decoder
+    // converts it, and the beat is listened for in what the show hears.
+    ProcessResult mono = runProcess({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=330:duration=3",
+                                     "-ar", "48000", "-ac", "1", "-c:a", "libmp3lame", "mono48k.mp3"},
+                                    {}, inputs.folder.path(), 60.0);
+    ASSERT_EQ(mono.exitStatus, 0) << mono.err;
+    ProcessResult copied = inputs.make({"--music", "mono48k.mp3", "--lyrics", "song.lrc", "--output", "mono"});
+    ASSERT_EQ(copied.exitStatus, 0) << copied.err;
+    EXPECT_EQ(readFile(inputs.folder / "mono/data/ywsf.mp3"), readFile(inputs.folder / "mono48k.mp3"));
+    std::string why;
+    std::optional<DecodedMusic> heard = decodeMusic((inputs.folder / "mono48k.mp3").string(), why);
+    ASSERT_TRUE(heard.has_value()) << why;
+    EXPECT_THAT(copied.err, HasSubstr("sovane05-make: mono48k.mp3: " + formatLyricSeconds(heard->seconds()) + " long; "));
+    EXPECT_THAT(copied.err, HasSubstr(" seconds heard (100%), "));
 }
 
 TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked)

@@ -24,6 +24,7 @@
 #include "tests/support/TestImages.h"
 #include "tests/support/TestMusic.h"
 #include "tools/lib/audio/Mp3Length.h"
+#include "tools/lib/audio/Mp3Stream.h"
 #include "tools/lib/gl/MusicFile.h"
 
 namespace {
@@ -128,7 +129,8 @@ TEST(RenderTool, TheMusicIsMeasuredAsItStreamsToTheLengthTheShowsDecoderGives)
 {
     // The render and make tools measure the music block by block through libmpg123; SDL_mixer,
     // which the show plays it with and which decodes it whole here, agrees to the sample at the
-    // show's 44.1 kHz. At other rates its resampling loses a few milliseconds at the end.
+    // show's 44.1 kHz, on every sample's value too (make finds the beat in them). At other rates
+    // its resampling loses a few milliseconds at the end.
     TempDir folder;
     ProcessResult resampled = runProcess({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=1.7",
                                           "-ar", "48000", "-ac", "1", "-c:a", "libmp3lame", "mono48k.mp3"},
@@ -142,12 +144,13 @@ TEST(RenderTool, TheMusicIsMeasuredAsItStreamsToTheLengthTheShowsDecoderGives)
     struct Case {
         std::filesystem::path music;
         double tolerance;  // seconds
+        bool sameSamples;
     };
     const Case cases[] = {
-        {std::filesystem::path(SOVANE05_SOURCE_DIR) / "data/ywsf.mp3", 0.0},
-        {folder / "stereo44k.mp3", 0.0},
-        {testMusic(2.0), 0.025},  // 24 kHz
-        {folder / "mono48k.mp3", 0.025},
+        {std::filesystem::path(SOVANE05_SOURCE_DIR) / "data/ywsf.mp3", 0.0, true},
+        {folder / "stereo44k.mp3", 0.0, true},
+        {testMusic(2.0), 0.025, false},  // 24 kHz
+        {folder / "mono48k.mp3", 0.025, false},
     };
     for (const Case& c : cases) {
         std::string why;
@@ -156,6 +159,13 @@ TEST(RenderTool, TheMusicIsMeasuredAsItStreamsToTheLengthTheShowsDecoderGives)
         std::optional<double> measured = measureMp3(c.music.string(), why);
         ASSERT_TRUE(measured.has_value()) << c.music << ": " << why;
         EXPECT_NEAR(*measured, decoded->seconds(), c.tolerance + 1e-9) << c.music;
+        std::vector<int16_t> streamed;
+        auto keep = [&streamed](const Mp3Block& block) {
+            streamed.insert(streamed.end(), block.samples.begin(), block.samples.end());
+            return true;
+        };
+        ASSERT_TRUE(decodeMp3(c.music.string(), keep, why)) << c.music << ": " << why;
+        EXPECT_EQ(streamed == decoded->samples, c.sameSamples) << c.music;
     }
     std::string why;
     EXPECT_FALSE(measureMp3((folder / "text.mp3").string(), why));

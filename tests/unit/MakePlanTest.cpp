@@ -1,20 +1,27 @@
 // sovane05-make's decisions without GL or sound: the background's copy on the song's beat and
-// cues, the beat grid from the beats a tracker heard, the whole song laid out as scenes and the
-// list that says so, the fades at a cut, the made config, and the lyric file's length against
-// the music.
+// cues, the beat grid from the beats a tracker heard, the beats and loudness heard as the music
+// streams, the whole song laid out as scenes and the list that says so, the fades at a cut as
+// the song streams, the made config, and the lyric file's length against the music.
+#include <aubio/aubio.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "rules/SceneList.h"
 #include "tests/support/TempDir.h"
 #include "tools/make/BackgroundCues.h"
+#include "tools/make/MusicLoudness.h"
 #include "tools/make/ShowPlan.h"
+#include "tools/make/SongCut.h"
 #include "tools/make/SongLayout.h"
+#include "tools/make/TempoFinder.h"
 
 namespace {
 
@@ -265,6 +272,159 @@ TEST(MakePlan, APartOfTheSongFadesWhereItIsCut)
     EXPECT_NEAR(cutGain(49, 101, false, true), 1.0, 1e-9);
     EXPECT_NEAR(cutGain(75, 101, false, true), 25 / 50.5, 1e-9);
     EXPECT_NEAR(cutGain(100, 101, false, true), 0.0, 1e-9);
+}
+
+TEST(MakePlan, APartCutAsTheSongStreamsIsThePartCutFromTheWholeSong)
+{
+    // A song of `seconds` whose every sample differs, cut from the whole of it as make once did.
+    auto song = [](double seconds) {
+        std::vector<float> stereo(std::size_t(seconds * kSongSampleRate) * 2);
+        for (std::size_t i = 0; i < stereo.size(); ++i)
+            stereo[i] = float(std::sin(double(i) * 0.01)) * (i % 2 == 0 ? 0.5f : 0.25f);
+        return stereo;
+    };
+    auto cutWhole = [](const std::vector<float>& stereo, long long first, long long to) {
+        const long long songFrames = (long long)stereo.size() / 2;
+        const long long last = std::min(songFrames, to);
+        std::vector<float> part;
+        for (long long n = 0; n < last - first; ++n) {
+            float gain = float(cutGain(n, last - first, first > 0, last < songFrames));
+            part.push_back(stereo[std::size_t(first + n) * 2] * gain);
+            part.push_back(stereo[std::size_t(first + n) * 2 + 1] * gain);
+        }
+        return part;
+    };
+    const long long kEnd = std::numeric_limits<long long>::max();
+    struct Case {
+        std::string name;
+        double seconds;
+        long long first;
+        long long to;
+        std::size_t block;  // frames ffmpeg hands on at a time
+    };
+    const Case cases[] = {
+        {"the whole song", 4.0, 0, kEnd, 4096},
+        {"a part inside the song", 5.0, 22050, 200000, 1000},
+        {"from a moment to the end", 4.0, 44100, kEnd, 65537},
+        {"to a moment past the end", 3.0, 1000, 500000, 333},
+        {"a part shorter than its fades", 2.0, 10000, 40000, 1},
+        {"a part longer than the fade out by one frame", 3.0, 0, 66151, 7000},
+        {"nothing of it", 1.0, 50000, kEnd, 4096},
+    };
+    for (const Case& c : cases) {
+        const std::vector<float> stereo = song(c.seconds);
+        SongCut part(c.first, c.to);
+        std::vector<float> streamed;
+        auto take = [&streamed](std::span<const float> frames) {
+            streamed.insert(streamed.end(), frames.begin(), frames.end());
+        };
+        for (std::size_t at = 0; at < stereo.size() / 2; at += c.block)
+            part.add(stereo.data() + 2 * at, std::min(c.block, stereo.size() / 2 - at), take);
+        part.finish(take);
+        const std::vector<float> whole = cutWhole(stereo, c.first, c.to);
+        EXPECT_EQ(part.songFrames(), (long long)stereo.size() / 2) << c.name;
+        EXPECT_EQ(part.partFrames(), (long long)whole.size() / 2) << c.name;
+        EXPECT_TRUE(streamed == whole) << c.name << ": " << streamed.size() << " samples, not " << whole.size();
+    }
+}
+
+namespace {
+
+// 44.1 kHz stereo: a burst of noise every half second, the first of each four louder, over a
+// quiet tone, with some silence at the start: music with a beat to hear.
+std::vector<int16_t> kicks(double seconds)
+{
+    std::vector<int16_t> stereo(std::size_t(seconds * kSongSampleRate) * 2);
+    uint32_t noise = 12345;
+    for (std::size_t frame = 0; frame < stereo.size() / 2; ++frame) {
+        double t = double(frame) / kSongSampleRate;
+        double sinceKick = std::fmod(t - 0.37, 0.5);
+        int beat = int(std::floor((t - 0.37) / 0.5));
+        noise = noise * 1664525u + 1013904223u;
+        double burst = t >= 0.37 ? (double(noise >> 8) / double(1 << 24) - 0.5) * std::exp(-sinceKick * 30.0) *
+                                       (beat % 4 == 0 ? 1.6 : 0.8)
+                                 : 0.0;
+        double tone = 0.05 * std::sin(2 * M_PI * 440.0 * t);
+        stereo[2 * frame] = int16_t(std::lround((burst + tone) * 30000.0));
+        stereo[2 * frame + 1] = int16_t(std::lround((burst - tone) * 30000.0));
+    }
+    return stereo;
+}
+
+// The mean square of the mono mix's 60 ms from `seconds`, from the whole music.
+double wholeLoudness(const std::vector<int16_t>& stereo, double seconds)
+{
+    const int64_t frames = int64_t(stereo.size() / 2);
+    const int64_t first = std::clamp<int64_t>(int64_t(seconds * kSongSampleRate), 0, frames);
+    const int64_t last = std::min(frames, first + kSongSampleRate * 60 / 1000);
+    double power = 0.0;
+    for (int64_t frame = first; frame < last; ++frame) {
+        double mono = (stereo[size_t(frame) * 2] + stereo[size_t(frame) * 2 + 1]) / 65536.0;
+        power += mono * mono;
+    }
+    return last > first ? power / double(last - first) : 0.0;
+}
+
+// aubio's beats in the whole music at once, as make found them before it streamed.
+HeardBeats wholeBeats(const std::vector<int16_t>& stereo)
+{
+    HeardBeats heard;
+    aubio_tempo_t* tempo = new_aubio_tempo("default", 1024, 512, kSongSampleRate);
+    fvec_t* input = new_fvec(512);
+    fvec_t* output = new_fvec(1);
+    for (std::size_t start = 0; start + 512 <= stereo.size() / 2; start += 512) {
+        for (std::size_t i = 0; i < 512; ++i)
+            input->data[i] = smpl_t((stereo[(start + i) * 2] + stereo[(start + i) * 2 + 1]) / 65536.0);
+        aubio_tempo_do(tempo, input, output);
+        if (output->data[0] != 0.0f) {
+            double beat = aubio_tempo_get_last_s(tempo);
+            if (heard.times.empty() || beat > heard.times.back()) {
+                heard.times.push_back(beat);
+                heard.strengths.push_back(wholeLoudness(stereo, beat));
+            }
+        }
+    }
+    del_fvec(output);
+    del_fvec(input);
+    del_aubio_tempo(tempo);
+    return heard;
+}
+
+}  // namespace
+
+TEST(MakePlan, BeatsAndLoudnessHeardAsTheMusicStreamsAreThoseOfTheWholeMusic)
+{
+    const std::vector<int16_t> music = kicks(40.0);
+    const HeardBeats whole = wholeBeats(music);
+    ASSERT_GT(whole.times.size(), 20u) << whole.times.size() << " beats: too few for the comparison to mean anything";
+    // The moments a beat grid asks for: out of order, before the music, past its end, and in its
+    // last 60 ms.
+    const std::vector<double> moments = {3.0, 0.37, -1.0, 39.98, 45.0, 10.123, 0.37, 0.0, 39.5};
+    for (std::size_t block : {std::size_t(1), std::size_t(511), std::size_t(4097), std::size_t(100000),
+                              music.size() / 2}) {
+        TempoFinder finder;
+        MusicLoudness loudness;
+        for (double moment : moments)
+            loudness.ask(moment);
+        for (std::size_t at = 0; at < music.size() / 2; at += block) {
+            std::span<const int16_t> part(music.data() + 2 * at, 2 * std::min(block, music.size() / 2 - at));
+            finder.add(part);
+            loudness.add(part);
+        }
+        HeardBeats streamed = finder.finish();
+        EXPECT_EQ(streamed.times, whole.times) << "blocks of " << block;
+        EXPECT_EQ(streamed.strengths, whole.strengths) << "blocks of " << block;
+        EXPECT_EQ(loudness.frames(), int64_t(music.size() / 2));
+        std::vector<double> measured = loudness.finish();
+        ASSERT_EQ(measured.size(), moments.size());
+        for (std::size_t i = 0; i < moments.size(); ++i)
+            EXPECT_EQ(measured[i], wholeLoudness(music, moments[i])) << moments[i] << " s, blocks of " << block;
+    }
+    // A moment whose samples were let go is a fault of the caller's, not a quiet 0.
+    MusicLoudness late;
+    late.add(std::span<const int16_t>(music.data(), std::size_t(2 * 300000)));
+    EXPECT_THROW(late.ask(0.5), std::logic_error);
+    EXPECT_NO_THROW(late.ask(6.5));
 }
 
 TEST(MakePlan, TheMadeConfigRegistersEveryEntryAndPicture)

@@ -1,11 +1,19 @@
-// ffprobe and ffmpeg run as child processes with their output in files of the scratch folder;
-// the encoder is the shared audio library's, the final decode the shared GL library's.
+// ffprobe runs as a child with its output in a file of the scratch folder; ffmpeg's samples come
+// through a pipe as it decodes, cut and encoded as they come; the show's decoder then streams
+// the written MP3 for its length and beat.
 #include "tools/make/MusicImport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -13,16 +21,17 @@
 #include "platform/system/OutputFile.h"
 #include "rules/InputFile.h"
 #include "tools/lib/audio/Mp3Encoder.h"
-#include "tools/lib/audio/StereoBuffer.h"
+#include "tools/lib/audio/Mp3Stream.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/lib/gl/MusicFile.h"
 #include "tools/lib/lyrics/LyricFile.h"
-#include "tools/make/ShowPlan.h"
+#include "tools/make/SongCut.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kRate = 44100.0;
+constexpr double kRate = kSongSampleRate;
 
 struct ChildResult {
     int exitStatus = -1;   // -1 when it could not run or a signal ended it
@@ -60,14 +69,44 @@ ChildResult runChild(const std::vector<std::string>& command, const fs::path& ou
     return result;
 }
 
+// One pass over the music in the tools' shared progress form, in whole seconds of it.
+class MusicProgress {
+public:
+    MusicProgress(std::string_view unit, double totalSeconds)
+        : total(std::max<int64_t>(1, std::llround(totalSeconds))),
+          progress("sovane05-make", unit, total, isatty(STDERR_FILENO) != 0), start(std::chrono::steady_clock::now())
+    {
+    }
+    ~MusicProgress() { std::fputs((done ? progress.update(total, elapsed()) : progress.close()).c_str(), stderr); }
+    MusicProgress(const MusicProgress&) = delete;
+    MusicProgress& operator=(const MusicProgress&) = delete;
+
+    // A total that was only an estimate is never reached before the pass ends.
+    void at(double seconds) { std::fputs(progress.update(std::min(int64_t(seconds), total - 1), elapsed()).c_str(), stderr); }
+    void finished() { done = true; }
+
+private:
+    double elapsed() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
+
+    int64_t total;
+    Progress progress;
+    std::chrono::steady_clock::time_point start;
+    bool done = false;
+};
+
+struct SongProbe {
+    std::string format;
+    double seconds = 0.0;  // as the container says, 0 when it does not
+};
+
 // The song's container format as ffprobe names it, when it holds sound; nothing, with the
 // reason in `failure` (empty after a stop), when not.
-std::optional<std::string> probeFormat(const fs::path& song, const fs::path& scratch, std::string& failure)
+std::optional<SongProbe> probeSong(const fs::path& song, const fs::path& scratch, std::string& failure)
 {
     const fs::path out = scratch / "child.out";
     ChildResult probe = runChild({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
-                                  "stream=codec_type:format=format_name", "-of", "default=noprint_wrappers=1",
-                                  song.string()},
+                                  "stream=codec_type:format=format_name,duration", "-of",
+                                  "default=noprint_wrappers=1", song.string()},
                                  out, scratch / "child.err");
     if (probe.stopped)
         return std::nullopt;
@@ -76,55 +115,106 @@ std::optional<std::string> probeFormat(const fs::path& song, const fs::path& scr
         failure = song.string() + ": not music that ffmpeg reads" + (probe.exitStatus != 0 ? ": " + probe.err : "");
         return std::nullopt;
     }
-    std::size_t format = found.find("format_name=");
-    return found.substr(format + 12, found.find('\n', format) - format - 12);
+    auto entry = [&found](std::string_view key) {
+        std::size_t at = found.find("\n" + std::string(key) + "=");
+        if (at == std::string::npos)
+            return std::string();
+        at += key.size() + 2;
+        return found.substr(at, found.find('\n', at) - at);
+    };
+    found.insert(0, "\n");
+    SongProbe probed{entry("format_name"), std::strtod(entry("duration").c_str(), nullptr)};
+    if (!std::isfinite(probed.seconds) || probed.seconds < 0.0)
+        probed.seconds = 0.0;
+    return probed;
+}
+
+// The reading end of a pipe, closed however the reading ends.
+struct PipeReader {
+    int descriptor = -1;
+    ~PipeReader()
+    {
+        if (descriptor >= 0)
+            close(descriptor);
+    }
+};
+
+// ffmpeg's samples of the song as 44.1 kHz stereo floats, each whole frame handed to `take` as
+// it comes; false, with the reason in `failure` (empty after a stop), when that fails.
+bool streamSong(const fs::path& song, const fs::path& scratch,
+                const std::function<void(const float*, std::size_t)>& take, std::string& failure)
+{
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        failure = song.string() + ": cannot run ffmpeg: " + std::strerror(errno);
+        return false;
+    }
+    PipeReader reader{pipeEnds[0]};
+    const fs::path err = scratch / "child.err";
+    ChildProcess decoder({.command = {"ffmpeg", "-v", "error", "-nostdin", "-i", song.string(), "-vn", "-ac", "2",
+                                      "-ar", "44100", "-f", "f32le", "pipe:1"},
+                          .input = {},
+                          .output = {.descriptor = pipeEnds[1], .file = {}},
+                          .error = {.file = err}});
+    close(pipeEnds[1]);
+    if (decoder.startError != 0) {
+        failure = song.string() + ": ffmpeg cannot decode it: cannot run ffmpeg: " + std::strerror(decoder.startError);
+        return false;
+    }
+    std::vector<char> partial;
+    std::vector<float> frames;
+    bool drained = decoder.drain(reader.descriptor, [&](std::span<const char> bytes) {
+        partial.insert(partial.end(), bytes.begin(), bytes.end());
+        std::size_t whole = partial.size() / (2 * sizeof(float));
+        frames.resize(2 * whole);
+        std::memcpy(frames.data(), partial.data(), whole * 2 * sizeof(float));
+        partial.erase(partial.begin(), partial.begin() + std::ptrdiff_t(whole * 2 * sizeof(float)));
+        take(frames.data(), whole);
+        return true;
+    });
+    ChildExit ended = decoder.wait();
+    if (ended.stopped)
+        return false;
+    if (ended.status != 0 || !drained) {
+        failure = song.string() + ": ffmpeg cannot decode it: " +
+                  (ended.status != 0 ? firstLine(readText(err)) : "its samples could not be read");
+        return false;
+    }
+    return true;
 }
 
 // ffmpeg's samples of the song, the part `cut` takes, through LAME into `target`; false, with
 // the reason in `failure` (empty after a stop), when that fails.
 bool encodeWithLame(const fs::path& song, const fs::path& target, const fs::path& shownTarget, const fs::path& scratch,
-                    const MusicCut& cut,
-                    double& songSeconds, const std::function<bool()>& stopRequested, std::string& failure)
+                    const MusicCut& cut, double probedSeconds, double& songSeconds,
+                    const std::function<bool()>& stopRequested, std::string& failure)
 {
-    const fs::path samples = scratch / "song.f32";
-    ChildResult decode = runChild({"ffmpeg", "-v", "error", "-nostdin", "-y", "-i", song.string(), "-vn", "-ac", "2",
-                                   "-ar", "44100", "-f", "f32le", samples.string()},
-                                  scratch / "child.out", scratch / "child.err");
-    if (decode.stopped || stopRequested())
-        return false;
-    if (decode.exitStatus != 0) {
-        failure = song.string() + ": ffmpeg cannot decode it: " + decode.err;
-        return false;
+    SongCut part(std::llround(cut.from * kRate),
+                 cut.to ? std::llround(*cut.to * kRate) : std::numeric_limits<long long>::max());
+    compose::Mp3Encoder encoder({});
+    auto encode = [&encoder](std::span<const float> stereo) { encoder.addInterleaved(stereo.data(), stereo.size() / 2); };
+    {
+        MusicProgress progress("seconds encoded", probedSeconds);
+        auto cutAndEncode = [&](const float* stereo, std::size_t frames) {
+            part.add(stereo, frames, encode);
+            progress.at(double(part.songFrames()) / kRate);
+        };
+        if (!streamSong(song, scratch, cutAndEncode, failure) || stopRequested())
+            return false;
+        part.finish(encode);
+        progress.finished();
     }
-    std::string bytes = readText(samples);
-    fs::remove(samples);
-    const long long songFrames = (long long)(bytes.size() / (2 * sizeof(float)));
-    songSeconds = double(songFrames) / kRate;
-    if (songFrames == 0) {
+    songSeconds = double(part.songFrames()) / kRate;
+    if (part.songFrames() == 0) {
         failure = song.string() + ": holds no sound";
         return false;
     }
-    const long long first = std::llround(cut.from * kRate);
-    const long long last = std::min(songFrames, cut.to ? std::llround(*cut.to * kRate) : songFrames);
-    if (first >= last) {
+    if (part.partFrames() == 0) {
         failure = song.string() + ": the song is " + formatLyricSeconds(songSeconds) + " long; --from " +
                   formatLyricSeconds(cut.from) + " leaves nothing of it";
         return false;
     }
-    const long long frames = last - first;
-    compose::StereoBuffer audio{std::size_t(frames)};
-    for (long long n = 0; n < frames; ++n) {
-        float gain = float(cutGain(n, frames, first > 0, last < songFrames));
-        std::size_t at = std::size_t(first + n) * 2 * sizeof(float);
-        std::memcpy(&audio.left[std::size_t(n)], bytes.data() + at, sizeof(float));
-        std::memcpy(&audio.right[std::size_t(n)], bytes.data() + at + sizeof(float), sizeof(float));
-        audio.left[std::size_t(n)] *= gain;
-        audio.right[std::size_t(n)] *= gain;
-    }
-    std::optional<std::vector<unsigned char>> mp3 = compose::encodeMp3(audio, {}, stopRequested);
-    if (!mp3)
-        return false;
-    if (std::optional<std::string> error = writeFileAtomically(target, *mp3)) {
+    if (std::optional<std::string> error = writeFileAtomically(target, encoder.finish())) {
         failure = shownTarget.string() + ": " + *error;
         return false;
     }
@@ -145,10 +235,76 @@ std::string copySong(const fs::path& song, const fs::path& target, const fs::pat
     return failure.empty() ? "" : shownTarget.string() + ": " + failure;
 }
 
+// The show's music decoded as the show decodes it, 44.1 kHz 16-bit stereo, each block handed to
+// `take` as it comes; its length in frames. An MP3 at another rate, or mono, is decoded whole by
+// SDL_mixer, whose conversion the show hears, after `restart` has forgotten any block already
+// taken. Nothing, with the reason in `failure` (empty after a stop), when it cannot be decoded.
+std::optional<int64_t> hearMusic(const fs::path& music, std::string_view unit, double expectedSeconds,
+                                 const std::function<void(std::span<const int16_t>)>& take,
+                                 const std::function<void()>& restart, const std::function<bool()>& stopRequested,
+                                 std::string& failure)
+{
+    int64_t frames = 0;
+    bool showFormat = true;
+    MusicProgress progress(unit, expectedSeconds);
+    auto takeBlock = [&](const Mp3Block& block) {
+        showFormat = block.rate == kSongSampleRate && block.channels == 2;
+        if (!showFormat)
+            return false;
+        take(block.samples);
+        frames += int64_t(block.samples.size() / 2);
+        progress.at(double(frames) / kRate);
+        return true;
+    };
+    if (decodeMp3(music.string(), takeBlock, failure, stopRequested)) {
+        progress.finished();
+        return frames;
+    }
+    if (showFormat || stopRequested())
+        return std::nullopt;
+    restart();
+    std::optional<DecodedMusic> decoded = decodeMusic(music.string(), failure);
+    if (!decoded)
+        return std::nullopt;
+    take(decoded->samples);
+    progress.finished();
+    return decoded->frames();
+}
+
+// The show's length and, when asked, the beats aubio hears in it; false with the reason in
+// `failure` (empty after a stop) when the show's decoder cannot decode it.
+bool hearImport(ImportedMusic& music, double expectedSeconds, bool hearBeats,
+                const std::function<bool()>& stopRequested, std::string& failure)
+{
+    std::optional<TempoFinder> finder;
+    auto start = [&] {
+        if (hearBeats)
+            finder.emplace();
+    };
+    start();
+    auto take = [&](std::span<const int16_t> stereo) {
+        if (finder)
+            finder->add(stereo);
+    };
+    std::optional<int64_t> frames =
+        hearMusic(music.file, hearBeats ? "seconds heard" : "seconds measured", expectedSeconds, take,
+                  [&] {
+                      finder.reset();
+                      start();
+                  },
+                  stopRequested, failure);
+    if (!frames)
+        return false;
+    music.seconds = double(*frames) / kRate;
+    if (finder)
+        music.beats = finder->finish();
+    return true;
+}
+
 }  // namespace
 
 std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& target, const fs::path& shownTarget,
-                                         const fs::path& scratch, const MusicCut& cut,
+                                         const fs::path& scratch, const MusicCut& cut, bool hearBeats,
                                          const std::function<bool()>& stopRequested, std::string& failure)
 {
     // A folder or a FIFO is refused before ffprobe is asked about it: it would wait on a FIFO
@@ -159,21 +315,22 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
         return std::nullopt;
     }
     std::fclose(opened.file);
-    std::optional<std::string> format = probeFormat(song, scratch, failure);
-    if (!format)
+    std::optional<SongProbe> probed = probeSong(song, scratch, failure);
+    if (!probed)
         return std::nullopt;
     ImportedMusic music;
-    music.format = *format;
+    music.format = probed->format;
+    music.file = target;
+    music.shownFile = shownTarget;
 
     std::string decodeFailure;
     if (music.format == "mp3" && !cut.cuts()) {
         failure = copySong(song, target, shownTarget);
         if (!failure.empty())
             return std::nullopt;
-        if (std::optional<DecodedMusic> decoded = decodeMusic(target.string(), decodeFailure)) {
-            music.seconds = decoded->seconds();
+        decodeFailure = musicOpens(target.string());
+        if (decodeFailure.empty() && hearImport(music, probed->seconds, hearBeats, stopRequested, decodeFailure)) {
             music.songSeconds = music.seconds;
-            music.decoded = std::move(*decoded);
             return music;
         }
     }
@@ -182,15 +339,43 @@ std::optional<ImportedMusic> importMusic(const fs::path& song, const fs::path& t
 
     // Anything else, a part of a song, or an MP3 the show's decoder refuses: ffmpeg's samples
     // through LAME.
-    if (!encodeWithLame(song, target, shownTarget, scratch, cut, music.songSeconds, stopRequested, failure))
+    if (!encodeWithLame(song, target, shownTarget, scratch, cut, probed->seconds, music.songSeconds, stopRequested,
+                        failure))
         return std::nullopt;
-    std::optional<DecodedMusic> decoded = decodeMusic(target.string(), decodeFailure);
-    if (!decoded) {
-        failure = song.string() + ": the show cannot play it even re-encoded: " + decodeFailure;
+    double partSeconds = (cut.to ? std::min(*cut.to, music.songSeconds) : music.songSeconds) - cut.from;
+    if (!hearImport(music, partSeconds, hearBeats, stopRequested, decodeFailure)) {
+        if (!decodeFailure.empty())
+            failure = song.string() + ": the show cannot play it even re-encoded: " + decodeFailure;
         return std::nullopt;
     }
-    music.seconds = decoded->seconds();
     music.reencoded = true;
-    music.decoded = std::move(*decoded);
     return music;
+}
+
+std::optional<BeatGrid> loudestDownbeat(const ImportedMusic& music, const BeatGrid& grid,
+                                        const std::function<bool()>& stopRequested, std::string& failure)
+{
+    // strongestDownbeat asks for the same moments in the same order each time: once to learn
+    // them, once more with the loudness measured at each.
+    std::vector<double> moments;
+    strongestDownbeat(grid, music.seconds, [&moments](double seconds) {
+        moments.push_back(seconds);
+        return 0.0;
+    });
+    std::optional<MusicLoudness> loudness;
+    auto start = [&] {
+        loudness.emplace();
+        for (double moment : moments)
+            loudness->ask(moment);
+    };
+    start();
+    auto take = [&](std::span<const int16_t> stereo) { loudness->add(stereo); };
+    if (!hearMusic(music.file, "seconds measured", music.seconds, take, start, stopRequested, failure)) {
+        if (!failure.empty())
+            failure = music.shownFile.string() + ": " + failure;
+        return std::nullopt;
+    }
+    std::vector<double> measured = loudness->finish();
+    std::size_t next = 0;
+    return strongestDownbeat(grid, music.seconds, [&](double) { return measured[next++]; });
 }

@@ -24,6 +24,9 @@ std::optional<BeatGrid> fitBeatGrid(const std::vector<double>& beats, const std:
 // the loudness just after the beats it heard is too rough to tell; the music at the grid is not.
 BeatGrid strongestDownbeat(BeatGrid grid, double seconds, const std::function<double(double)>& strengthAt);
 
+// The rate make decodes songs at and encodes the show's music at, as the show plays it.
+inline constexpr int kSongSampleRate = 44100;
+
 // The gain of sample `frame` of a part of `frames` samples cut out of a song at 44.1 kHz: a
 // short fade in when the part starts inside the song, a fade out when it ends inside it, 1
 // elsewhere, so neither cut clicks.

@@ -28,7 +28,6 @@
 #include "tools/make/ShowStaging.h"
 #include "tools/make/SongLayout.h"
 #include "tools/make/StockFiles.h"
-#include "tools/make/TempoFinder.h"
 
 namespace fs = std::filesystem;
 
@@ -204,8 +203,8 @@ std::optional<ImportedMusic> importReportedMusic(const Options& options, const S
     std::string failure;
     std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName,
                                                      fs::path(options.output) / kShowDataFolder / kMusicFileName,
-                                                     staging.scratch(),
-                                                     options.cut, stopRequested, failure);
+                                                     staging.scratch(), options.cut, !options.bpm,
+                                                     stopRequested, failure);
     if (!music && !failure.empty())
         say(failure);
     return music;
@@ -219,11 +218,17 @@ std::optional<BeatGrid> findGrid(const Options& options, const ImportedMusic& mu
         grid.beatsPerMinute = *options.bpm;
         how = "as given";
     } else {
-        HeardBeats beats = findBeats(music.decoded);
+        const HeardBeats& beats = music.beats;
         std::optional<BeatGrid> found = fitBeatGrid(beats.times, beats.strengths);
         if (found) {
-            grid = strongestDownbeat(*found, music.seconds,
-                                     [&music](double seconds) { return loudnessAfter(music.decoded, seconds); });
+            std::string failure;
+            std::optional<BeatGrid> loudest = loudestDownbeat(music, *found, stopRequested, failure);
+            if (!loudest) {
+                if (!failure.empty())
+                    say(failure);
+                return std::nullopt;
+            }
+            grid = *loudest;
             how = "found by aubio in " + std::to_string(beats.times.size()) + " beats";
         } else if (warn(options, options.music,
                         "no steady beat found: the background keeps 128 BPM from 0 s; --bpm N and --downbeat T set them")) {

@@ -14,3 +14,7 @@
 
 // Decodes the whole file; nothing, with SDL_mixer's reason in `failure`, when it cannot.
 std::optional<DecodedMusic> decodeMusic(const std::string& path, std::string& failure);
+
+// Whether SDL_mixer recognises the file by its content and opens it as music, decoding nothing
+// yet: "" when it does, else its reason.
+std::string musicOpens(const std::string& path);
