@@ -119,8 +119,8 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
                             "at 0:00.00, as given\n"),
               std::string::npos)
         << made.err;
-    EXPECT_NE(made.err.find("sovane05-make: scenes.txt: 2 scenes: Lyrics 0:00.00-0:02.40, PhotoCompo 0:02.40-0:03.00 "
-                            "photo\n"),
+    EXPECT_NE(made.err.find("sovane05-make: show/data/scenes.txt: 2 scenes: Lyrics 0:00.00-0:02.40, PhotoCompo "
+                            "0:02.40-0:03.00 photo\n"),
               std::string::npos)
         << made.err;
     EXPECT_EQ(namesIn(inputs.folder.path()).size(), 5u) << "only the inputs and the show folder";
@@ -181,7 +181,7 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
               std::string::npos)
         << part.err;
     EXPECT_EQ(readFile(inputs.folder / "part/data/texttiming.txt"), "0.200 0.700\n0.700 1.900\n");
-    EXPECT_NE(part.err.find("scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"),
+    EXPECT_NE(part.err.find("/data/scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"),
               std::string::npos)
         << part.err;
 }
@@ -239,7 +239,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
         {with({"--output", "old"}), 1, "sovane05-make: old: already exists; --force replaces its data/\n", ""},
         {with({"--output", "mine", "--force"}), 1,
          "sovane05-make: mine/data: not a show's data folder (no config.txt); not replaced\n", ""},
-        {with({"--output", "old", "--force"}), 0, "sovane05-make: made old: ", "old"},
+        {with({"--output", "old", "--force"}), 0, "sovane05-make: wrote old/data/ (", "old"},
         {with({"--bpm", "fast", "--output", "new"}), 2, "Try 'sovane05-make --help'.\n", ""},
     };
     for (const Case& c : cases) {
