@@ -113,13 +113,14 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
                                       "100", "--output", "show"});
     ASSERT_EQ(made.exitStatus, 0) << made.err;
     EXPECT_EQ(made.out, "");
-    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.lrc:4: warning: 1 entry left out: the first, '\xE5\xA4\x8F\xE3\x81\xAE', "
-                            "starts at 1:50.00, after the music ends at 0:03.00\n"));
-    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.lrc: 3 entries in 2 lines, 1 left out after the end, 1 warning\n"));
-    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.ogg: encoded from ogg as MP3, 0:03.00 long; 100.0 BPM, first downbeat "
-                            "at 0:00.00, as given\n"));
-    EXPECT_THAT(made.err, HasSubstr("sovane05-make: scenes.txt: 2 scenes: Lyrics 0:00.00-0:02.40, PhotoCompo 0:02.40-0:03.00 "
-                            "photo\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.lrc:4: warning: 1 entry left out: the first, "
+                                    "'\xE5\xA4\x8F\xE3\x81\xAE', starts at 1:50.00, after the music ends at 0:03.00\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.lrc: 3 entries in 2 lines, 1 left out after the end, 1 "
+                                    "warning\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: song.ogg: encoded from ogg as MP3, 0:03.00 long; 100.0 BPM, "
+                                    "first downbeat at 0:00.00, as given\n"));
+    EXPECT_THAT(made.err, HasSubstr("sovane05-make: show/data/scenes.txt: 2 scenes: Lyrics 0:00.00-0:02.40, "
+                                    "PhotoCompo 0:02.40-0:03.00 photo\n"));
     EXPECT_EQ(namesIn(inputs.folder.path()).size(), 5u) << "only the inputs and the show folder";
     // The show folder gets the permissions of any new folder, not its private staging folder's.
     fs::create_directory(inputs.folder / "plain");
@@ -170,11 +171,13 @@ TEST(MakeTool, MakesAShowFolderThatPlaysWithoutAReport)
     ProcessResult part = inputs.make({"--music", "song.ogg", "--lyrics", "song.lrc", "--bpm", "100", "--from", "0.5",
                                       "--to", "0:02.50", "--photo-at", "1.5", "--output", "part"});
     ASSERT_EQ(part.exitStatus, 0) << part.err;
-    EXPECT_THAT(part.err, HasSubstr("song.ogg: encoded from ogg as MP3, 0:02.00 long (0:00.50 to 0:02.50 of 0:03.00); "));
-    EXPECT_THAT(part.err, HasSubstr("song.lrc:3: warning: 1 entry left out: the last, 'Caf\xC3\xA9', starts at 0:00.30, before "
-                            "the part of the song taken begins at 0:00.50\n"));
+    EXPECT_THAT(part.err, HasSubstr("song.ogg: encoded from ogg as MP3, 0:02.00 long (0:00.50 to 0:02.50 of "
+                                    "0:03.00); "));
+    EXPECT_THAT(part.err, HasSubstr("song.lrc:3: warning: 1 entry left out: the last, 'Caf\xC3\xA9', starts at "
+                                    "0:00.30, before the part of the song taken begins at 0:00.50\n"));
     EXPECT_EQ(readFile(inputs.folder / "part/data/texttiming.txt"), "0.200 0.700\n0.700 1.900\n");
-    EXPECT_THAT(part.err, HasSubstr("scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo 0:01.00-0:02.00 photo\n"));
+    EXPECT_THAT(part.err, HasSubstr("part/data/scenes.txt: 2 scenes: Lyrics 0:00.00-0:01.00, PhotoCompo "
+                                    "0:01.00-0:02.00 photo\n"));
     // Each pass over the music says how far it is, in seconds of the music, in the tools' form.
     for (const char* pass : {"sovane05-make: 3/3 seconds encoded (100%), ", "sovane05-make: 2/2 seconds measured (100%), "})
         EXPECT_THAT(part.err, HasSubstr(pass));
@@ -248,7 +251,7 @@ TEST(MakeTool, AFailedRunLeavesNothingAndAnExistingFolderIsReplacedOnlyWhenAsked
         {with({"--output", "old"}), 1, "sovane05-make: old: already exists; --force replaces its data/\n", ""},
         {with({"--output", "mine", "--force"}), 1,
          "sovane05-make: mine/data: not a show's data folder (no config.txt); not replaced\n", ""},
-        {with({"--output", "old", "--force"}), 0, "sovane05-make: made old: ", "old"},
+        {with({"--output", "old", "--force"}), 0, "sovane05-make: wrote old/data/ (", "old"},
         {with({"--bpm", "fast", "--output", "new"}), 2, "Try 'sovane05-make --help'.\n", ""},
     };
     for (const Case& c : cases) {

@@ -9,6 +9,7 @@
 
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestMusic.h"
 
 namespace fs = std::filesystem;
 
@@ -73,5 +74,64 @@ TEST(ToolManners, AToolRunOutsideAShowFolderSaysWhatItExpectedAndHowToGiveAnothe
         for (const fs::directory_entry& entry : fs::directory_iterator(folder.path()))
             left.push_back(entry.path().filename());
         EXPECT_EQ(left, std::vector<fs::path>{"song.txt"}) << c.err;
+    }
+}
+
+TEST(ToolManners, FilesAreNamedAsTypedFromWhereTheCommandRan)
+{
+    struct Case {
+        std::vector<std::string> command;
+        int exitStatus;
+        std::vector<std::string> lines;  // each the start of a line of standard error, progress aside
+    };
+    // Run from the folder above the show's: every name starts "sub/", none is a staging folder's.
+    const Case cases[] = {
+        {{SOVANE05_MAKE_TOOL, "--music", "sub/song.mp3", "--lyrics", "sub/song.lrc", "--bpm", "120", "--output",
+          "sub/myshow"},
+         0,
+         {"sovane05-make: sub/song.mp3: ", "sovane05-make: sub/song.lrc: 1 entry in 1 line",
+          "sovane05-make: sub/myshow/data/scenes.txt: ",
+          "sovane05-make: wrote sub/myshow/data/ (",}},
+        {{SOVANE05_MAKE_TOOL, "--music", "sub/song.mp3", "--lyrics", "sub/song.lrc", "--bpm", "120", "--output",
+          "sub/myshow"},
+         1,
+         {"sovane05-make: sub/myshow: already exists; --force replaces its data/"}},
+        {{SOVANE05_LYRICS_TOOL, "--input", "sub/song.lrc", "--output", "sub/myshow/data"},
+         0,
+         {"sovane05-lyrics: sub/song.lrc: 1 entry in 1 line",
+          "sovane05-lyrics: wrote sub/myshow/data/texttiming.txt and sub/myshow/data/lyrics/ (87 images, "}},
+        {{SOVANE05_LYRICS_TOOL, "--input", "sub/song.lrc", "--output", "sub/song.lrc/data"},
+         1,
+         {"sovane05-lyrics: sub/song.lrc/data: cannot make the folder: "}},
+        {{SOVANE05_PHOTO_TOOL, "--size", "32x18", "--output", "sub/myshow/data/photo.png"},
+         0,
+         {"sovane05-photo: wrote sub/myshow/data/photo.png ("}},
+        {{SOVANE05_PHOTO_TOOL, "--input", "sub/song.lrc", "--output", "sub/photo.png"},
+         1,
+         {"sovane05-photo: sub/song.lrc: cannot read the picture: "}},
+        {{SOVANE05_COMPOSE_BINARY, "--wav", "sub/track.wav"}, 0, {"sovane05-compose: wrote sub/track.wav (57.9 s, "}},
+        {{SOVANE05_WEB_TOOL, "--data", "sub/nothing", "--output", "site"}, 1, {"sovane05-web: sub/nothing: not a folder"}},
+        {{SOVANE05_WEB_TOOL, "--data", "sub/myshow/data", "--output", "sub/myshow/data/site"},
+         1,
+         {"sovane05-web: sub/myshow/data/site: lies inside the data folder"}},
+    };
+    TempDir folder;
+    fs::create_directory(folder / "sub");
+    fs::copy_file(testMusic(3.0), folder / "sub/song.mp3");
+    writeFile(folder / "sub/song.lrc", "[00:01.00-00:02.00] hello\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fs::path(c.command.front()).filename().string() + " " + c.command.back());
+        ProcessResult result = runProcess(c.command, {"SDL_AUDIODRIVER"}, folder.path(), 300.0);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << result.err;
+        std::string err = withoutProgress(result.err);
+        std::size_t at = 0;
+        for (const std::string& line : c.lines) {
+            std::size_t found = err.find(line, at);
+            EXPECT_TRUE(found != std::string::npos && (found == 0 || err[found - 1] == '\n'))
+                << "no line starting '" << line << "' in order in:\n" << err;
+            at = found == std::string::npos ? at : found;
+        }
+        EXPECT_EQ(err.find(".sovane05-"), std::string::npos) << "a staging folder named:\n" << err;
+        EXPECT_EQ(err.find(folder.path().string()), std::string::npos) << "an absolute path named:\n" << err;
     }
 }

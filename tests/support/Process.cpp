@@ -191,3 +191,18 @@ ProcessResult runProcess(const std::vector<std::string>& command, const std::vec
     Process process(command, environment, workingFolder);
     return process.wait(timeoutSeconds);
 }
+
+std::string withoutProgress(const std::string& err)
+{
+    auto isProgress = [](const std::string& line) {
+        std::size_t slash = line.find('/');
+        return line.starts_with("sovane05-") && slash != std::string::npos && line.find("%), ", slash) != std::string::npos &&
+               line.find("/s, ") != std::string::npos && line.ends_with(" left");
+    };
+    std::string kept;
+    std::istringstream lines(err);
+    for (std::string line; std::getline(lines, line);)
+        if (!isProgress(line))
+            kept += line + "\n";
+    return kept;
+}

@@ -58,6 +58,10 @@ private:
 ProcessResult runProcess(const std::vector<std::string>& command, const std::vector<std::string>& environment = {},
                          const std::filesystem::path& workingFolder = {}, double timeoutSeconds = 30.0);
 
+// A tool's standard error without its progress lines ("tool: 9/87 images (10%), …, 0:01 left"),
+// which vary from run to run: what it reported, with each line's feed.
+std::string withoutProgress(const std::string& err);
+
 // Seconds on a monotonic clock.
 double monotonicSeconds();
 

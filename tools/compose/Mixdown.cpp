@@ -168,32 +168,42 @@ MixReport master(StereoBuffer& mix)
 
 }  // namespace
 
-std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const std::function<bool()>& stopRequested)
+std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report, const std::function<bool()>& stopRequested,
+                                    const std::function<void(int)>& stepDone)
 {
     std::function<bool()> stop = [&] { return stopRequested && stopRequested(); };
+    int steps = 0;
+    // After each stage: its count told, then whether to go on.
+    auto goOn = [&] {
+        if (stepDone)
+            stepDone(++steps);
+        return !stop();
+    };
     std::size_t frames = sampleAt(score.seconds);
     if (stop())
         return std::nullopt;
     Parts parts(frames);
     renderDrums(score, parts);
-    if (stop())
+    if (!goOn())
         return std::nullopt;
     renderChords(score, parts);
-    if (stop())
+    if (!goOn())
         return std::nullopt;
     renderVoices(score, parts);
-    if (stop())
+    if (!goOn())
         return std::nullopt;
 
     std::optional<StereoBuffer> mix = mixParts(score, parts, frames, stop);
-    if (!mix)
+    if (!mix || !goOn())
         return std::nullopt;
     filterAndFade(*mix);
-    if (stop())
+    if (!goOn())
         return std::nullopt;
     MixReport mastered = master(*mix);
     if (report != nullptr)
         *report = mastered;
+    if (stepDone)
+        stepDone(++steps);
     return mix;
 }
 

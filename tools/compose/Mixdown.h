@@ -18,9 +18,13 @@ struct MixReport {
     double deepestLimitingDecibels = 0.0;
 };
 
+// The stages of a mixdown, for a progress line.
+inline constexpr int kMixdownSteps = 6;
+
 // `stopRequested` is asked between stages; when it says yes the mix stops and nothing is
-// returned.
+// returned. `stepDone`, when given, hears the count of stages done after each.
 std::optional<StereoBuffer> mixdown(const Score& score, MixReport* report = nullptr,
-                                    const std::function<bool()>& stopRequested = {});
+                                    const std::function<bool()>& stopRequested = {},
+                                    const std::function<void(int)>& stepDone = {});
 
 }  // namespace compose

@@ -20,6 +20,7 @@
 #include "tools/lib/audio/Mp3Encoder.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
+#include "tools/lib/base/Progress.h"
 
 namespace {
 
@@ -81,11 +82,92 @@ std::optional<Options> parseOptions(int argc, char** argv)
     return options;
 }
 
+// "data/ywsf.mp3 (57.9 s, 1.2 MB)", and " and track.wav (10 MB)" when both were asked for.
+std::string wroteWhat(const Options& options, double seconds)
+{
+    char length[32];
+    std::snprintf(length, sizeof length, "%.1f s, ", seconds);
+    std::string what;
+    if (options.mp3Path)
+        what = *options.mp3Path + " (" + length + sizeInWords(bytesWritten(*options.mp3Path)) + ")";
+    if (options.wavPath)
+        what += (what.empty() ? "" : " and ") + *options.wavPath + " (" + (what.empty() ? length : "") +
+                sizeInWords(bytesWritten(*options.wavPath)) + ")";
+    return what;
+}
+
 bool printOnsets(const compose::Score& score)
 {
     for (const compose::Note& note : score.lead)
         std::printf("%.4f %s\n", note.start, compose::noteName(note.pitch).c_str());
     return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
+
+// The lines of --report, on standard output.
+void printReport(const compose::StereoBuffer& audio, const compose::MixReport& mixReport, std::size_t mp3Bytes,
+                 bool mp3, double renderSeconds, double totalSeconds)
+{
+    compose::LoudnessReport loudness = compose::measure(audio);
+    std::printf("length %.3f s\n", audio.seconds());
+    std::printf("sample peak %.2f dBFS\n", loudness.samplePeakDecibels);
+    std::printf("true peak %.2f dBFS\n", loudness.truePeakDecibels);
+    std::printf("rms %.2f dBFS\n", loudness.rmsDecibels);
+    std::printf("loudness %.2f LUFS\n", loudness.integratedLufs);
+    std::printf("make-up gain %.2f dB, deepest limiting %.2f dB\n", mixReport.makeUpGainDecibels,
+                mixReport.deepestLimitingDecibels);
+    if (mp3)
+        std::printf("mp3 %zu bytes, %.1f kb/s\n", mp3Bytes, mp3Bytes * 8.0 / audio.seconds() / 1000.0);
+    std::printf("render %.2f s, render and write %.2f s\n", renderSeconds, totalSeconds);
+}
+
+// The mixdown, then the files asked for, each written whole or not at all.
+int renderAndWrite(const Options& options, const compose::Score& score)
+{
+    const std::string& target = options.mp3Path ? *options.mp3Path : *options.wavPath;
+    auto started = std::chrono::steady_clock::now();
+    // One line over the whole run: the mixdown's stages, the MP3 in tenths, the WAV in one.
+    constexpr int kEncodingSteps = 10;
+    ProgressOnStandardError progress(kTool.name, "steps",
+                                     compose::kMixdownSteps + (options.mp3Path ? kEncodingSteps : 0) +
+                                         (options.wavPath ? 1 : 0));
+    auto failed = [&progress](const std::string& path, const std::string& what) {
+        progress.close();
+        report(path, what);
+        return 1;
+    };
+    compose::MixReport mixReport;
+    std::optional<compose::StereoBuffer> audio =
+        compose::mixdown(score, &mixReport, stopRequested, [&progress](int step) { progress.show(step); });
+    if (!audio)
+        return failed(target, "interrupted; nothing written");
+    double renderSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    std::size_t mp3Bytes = 0;
+    if (options.mp3Path) {
+        std::size_t frames = audio->frames();
+        std::optional<std::vector<unsigned char>> mp3 =
+            compose::encodeMp3(*audio, {}, stopRequested, [&progress, frames](std::size_t encoded) {
+                progress.show(compose::kMixdownSteps + int64_t(encoded * kEncodingSteps / frames));
+            });
+        if (!mp3 || stopRequested())
+            return failed(*options.mp3Path, "interrupted; nothing written");
+        if (std::optional<std::string> error = writeFileAtomically(*options.mp3Path, *mp3))
+            return failed(*options.mp3Path, *error);
+        mp3Bytes = mp3->size();
+    }
+    if (options.wavPath) {
+        if (stopRequested())
+            return failed(*options.wavPath, "interrupted; nothing written");
+        if (std::optional<std::string> error = writeFileAtomically(*options.wavPath, compose::encodeWav(*audio)))
+            return failed(*options.wavPath, *error);
+        progress.show(compose::kMixdownSteps + (options.mp3Path ? kEncodingSteps : 0) + 1);
+    }
+    std::fprintf(stderr, "sovane05-compose: wrote %s\n", wroteWhat(options, audio->seconds()).c_str());
+    double totalSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    if (options.report)
+        printReport(*audio, mixReport, mp3Bytes, options.mp3Path.has_value(), renderSeconds, totalSeconds);
+    return 0;
 }
 
 int run(const Options& options)
@@ -103,56 +185,7 @@ int run(const Options& options)
     }
     if (!options.mp3Path && !options.wavPath)
         return 0;
-
-    const std::string& target = options.mp3Path ? *options.mp3Path : *options.wavPath;
-    auto started = std::chrono::steady_clock::now();
-    compose::MixReport mixReport;
-    std::optional<compose::StereoBuffer> audio = compose::mixdown(score, &mixReport, stopRequested);
-    if (!audio) {
-        report(target, "interrupted; nothing written");
-        return 1;
-    }
-    double renderSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-
-    std::size_t mp3Bytes = 0;
-    if (options.mp3Path) {
-        std::optional<std::vector<unsigned char>> mp3 = compose::encodeMp3(*audio, {}, stopRequested);
-        if (!mp3 || stopRequested()) {
-            report(*options.mp3Path, "interrupted; nothing written");
-            return 1;
-        }
-        if (std::optional<std::string> error = writeFileAtomically(*options.mp3Path, *mp3)) {
-            report(*options.mp3Path, *error);
-            return 1;
-        }
-        mp3Bytes = mp3->size();
-    }
-    if (options.wavPath) {
-        if (stopRequested()) {
-            report(*options.wavPath, "interrupted; nothing written");
-            return 1;
-        }
-        if (std::optional<std::string> error = writeFileAtomically(*options.wavPath, compose::encodeWav(*audio))) {
-            report(*options.wavPath, *error);
-            return 1;
-        }
-    }
-    double totalSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-
-    if (options.report) {
-        compose::LoudnessReport loudness = compose::measure(*audio);
-        std::printf("length %.3f s\n", audio->seconds());
-        std::printf("sample peak %.2f dBFS\n", loudness.samplePeakDecibels);
-        std::printf("true peak %.2f dBFS\n", loudness.truePeakDecibels);
-        std::printf("rms %.2f dBFS\n", loudness.rmsDecibels);
-        std::printf("loudness %.2f LUFS\n", loudness.integratedLufs);
-        std::printf("make-up gain %.2f dB, deepest limiting %.2f dB\n", mixReport.makeUpGainDecibels,
-                    mixReport.deepestLimitingDecibels);
-        if (options.mp3Path)
-            std::printf("mp3 %zu bytes, %.1f kb/s\n", mp3Bytes, mp3Bytes * 8.0 / audio->seconds() / 1000.0);
-        std::printf("render %.2f s, render and write %.2f s\n", renderSeconds, totalSeconds);
-    }
-    return 0;
+    return renderAndWrite(options, score);
 }
 
 }  // namespace

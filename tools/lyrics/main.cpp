@@ -3,6 +3,7 @@
 // data/lyrics/000.png … 086.png), after checking that every entry can be seen and that nothing
 // shown together overlaps. Every problem of the file is reported in the one run.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/lib/lyrics/LyricBuild.h"
 
 namespace {
@@ -65,6 +67,15 @@ void say(const std::string& line)
     std::fprintf(stderr, "sovane05-lyrics: %s\n", line.c_str());
 }
 
+// "wrote data/texttiming.txt and data/lyrics/ (87 images, 1.2 MB)"
+std::string wroteLine(const std::filesystem::path& folder, int images)
+{
+    std::filesystem::path timing = folder / kTimingFileName;
+    std::filesystem::path lyrics = folder / "lyrics";
+    return "wrote " + timing.string() + " and " + (lyrics / "").string() + " (" + std::to_string(images) +
+           (images == 1 ? " image, " : " images, ") + sizeInWords(bytesWritten(timing) + bytesWritten(lyrics)) + ")";
+}
+
 int interrupted(const Options& options)
 {
     say(options.check ? options.input + ": interrupted" : options.output + ": interrupted; nothing written");
@@ -105,9 +116,15 @@ int main(int argc, char** argv)
         std::optional<std::vector<RgbaImage>> images = drawLyricImages(build, stopRequested);
         if (!images || stopRequested())
             return interrupted(options);
-        if (std::optional<std::string> failure = writeLyrics(build, *images, options.output, options.output))
+        ProgressOnStandardError progress(kTool.name, "images", writtenSlots(build));
+        std::optional<std::string> failure =
+            writeLyrics(build, *images, options.output, options.output, [&](int written) { progress.show(written); });
+        progress.close();
+        if (failure)
             return reportFailure(kTool, *failure);
     }
     say(options.input + ": " + summariseLyrics(build) + (options.check ? ": fits the show" : ""));
+    if (!options.check)
+        say(wroteLine(options.output, writtenSlots(build)));
     return 0;
 }

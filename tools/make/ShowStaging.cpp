@@ -63,17 +63,18 @@ std::optional<ShowStaging> ShowStaging::begin(const fs::path& folder, bool force
         fs::remove_all(pattern, error);
         return std::nullopt;
     }
-    return ShowStaging(absolute, pattern, scratchPattern);
+    return ShowStaging(absolute, folder, pattern, scratchPattern);
 }
 
-ShowStaging::ShowStaging(fs::path showFolder, fs::path stagingFolder, fs::path scratchPath)
-    : folder(std::move(showFolder)), staging(std::move(stagingFolder)), scratchFolder(std::move(scratchPath))
+ShowStaging::ShowStaging(fs::path showFolder, fs::path shownFolder, fs::path stagingFolder, fs::path scratchPath)
+    : folder(std::move(showFolder)), shown(std::move(shownFolder)), staging(std::move(stagingFolder)),
+      scratchFolder(std::move(scratchPath))
 {
 }
 
 ShowStaging::ShowStaging(ShowStaging&& other) noexcept
-    : folder(std::move(other.folder)), staging(std::move(other.staging)), scratchFolder(std::move(other.scratchFolder)),
-      replacedData(other.replacedData)
+    : folder(std::move(other.folder)), shown(std::move(other.shown)), staging(std::move(other.staging)),
+      scratchFolder(std::move(other.scratchFolder)), replacedData(other.replacedData)
 {
     other.staging.clear();
     other.scratchFolder.clear();
@@ -95,7 +96,7 @@ bool ShowStaging::commit(std::string& failure)
     // keeps private to its owner: the show folder gets the user's usual permissions.
     bool made = fs::create_directory(folder, error);
     if (error) {
-        failure = folder.string() + ": cannot make the folder: " + error.message();
+        failure = shown.string() + ": cannot make the folder: " + error.message();
         return false;
     }
     // An existing folder keeps everything but its data/, which is swapped for the new one.
@@ -104,13 +105,13 @@ bool ShowStaging::commit(std::string& failure)
     if (hadData) {
         fs::rename(folder / "data", old, error);
         if (error) {
-            failure = (folder / "data").string() + ": cannot move it aside: " + error.message();
+            failure = (shown / "data").string() + ": cannot move it aside: " + error.message();
             return false;
         }
     }
     fs::rename(data(), folder / "data", error);
     if (error) {
-        failure = (folder / "data").string() + ": cannot move the new data into place: " + error.message();
+        failure = (shown / "data").string() + ": cannot move the new data into place: " + error.message();
         std::error_code ignored;
         if (hadData)
             fs::rename(old, folder / "data", ignored);
@@ -136,10 +137,10 @@ bool ShowStaging::keepReplaced(const fs::path& old, std::string& failure)
         // The new data/ is in place; the old one goes back beside it under a name of its own
         // rather than with the staging folder.
         std::error_code ignored;
-        fs::path kept = folder / ("data.replaced-" + std::to_string(getpid()));
-        fs::rename(old, kept, ignored);
-        failure = backup.string() + ": cannot keep the replaced data/ here: " + error.message() +
-                  (ignored ? "" : "; it is in " + kept.string());
+        std::string keptName = "data.replaced-" + std::to_string(getpid());
+        fs::rename(old, folder / keptName, ignored);
+        failure = (shown / kBackupName).string() + ": cannot keep the replaced data/ here: " + error.message() +
+                  (ignored ? "" : "; it is in " + (shown / keptName).string());
         return false;
     }
     replacedData = true;

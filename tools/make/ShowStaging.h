@@ -42,11 +42,12 @@ public:
     static constexpr const char* kBackupName = "data.backup";
 
 private:
-    ShowStaging(std::filesystem::path showFolder, std::filesystem::path stagingFolder,
-                std::filesystem::path scratchFolder);
+    ShowStaging(std::filesystem::path showFolder, std::filesystem::path shownFolder,
+                std::filesystem::path stagingFolder, std::filesystem::path scratchFolder);
     bool keepReplaced(const std::filesystem::path& old, std::string& failure);
 
-    std::filesystem::path folder;
+    std::filesystem::path folder;         // absolute
+    std::filesystem::path shown;          // as the user typed it, for messages
     std::filesystem::path staging;        // empty once committed or moved from
     std::filesystem::path scratchFolder;  // empty once moved from
     bool replacedData = false;

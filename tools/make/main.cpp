@@ -3,6 +3,7 @@
 // programs (the background on the song's beat and cues), the scene list that lays the whole
 // song out, the timing file, one image per lyric entry, the pictures and the music. Everything
 // is built beside FOLDER and moved into place only when all of it succeeded.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/PngWrite.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/lib/lyrics/LyricBuild.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
@@ -164,14 +166,23 @@ bool warn(const Options& options, const std::string& where, const std::string& w
     return options.lyricOptions.strict;
 }
 
-// One file of the staged data/, complete and synced before the folder moves into place.
-bool writeBytes(const fs::path& path, std::string_view bytes, std::string& failure)
+// FOLDER/data as the user named FOLDER: what messages name, never the staging folder that goes.
+fs::path shownData(const Options& options)
+{
+    return fs::path(options.output) / kShowDataFolder;
+}
+
+// One file of the staged data/, complete and synced before the folder moves into place. A
+// failure names it as it would be in FOLDER/data.
+bool writeBytes(const fs::path& data, const Options& options, const std::string& name, std::string_view bytes,
+                std::string& failure)
 {
     std::error_code error;
+    fs::path path = data / name;
     fs::create_directories(path.parent_path(), error);
     if (std::optional<std::string> problem =
             writeFileAtomically(path, std::vector<unsigned char>(bytes.begin(), bytes.end()))) {
-        failure = path.string() + ": " + *problem;
+        failure = (shownData(options) / name).string() + ": " + *problem;
         return false;
     }
     return true;
@@ -202,7 +213,7 @@ std::optional<ImportedMusic> importReportedMusic(const Options& options, const S
 {
     std::string failure;
     std::optional<ImportedMusic> music = importMusic(options.music, staging.data() / kMusicFileName,
-                                                     fs::path(options.output) / kShowDataFolder / kMusicFileName,
+                                                     shownData(options) / kMusicFileName,
                                                      staging.scratch(), options.cut, !options.bpm,
                                                      stopRequested, failure);
     if (!music && !failure.empty())
@@ -242,8 +253,15 @@ std::optional<BeatGrid> findGrid(const Options& options, const ImportedMusic& mu
     return grid;
 }
 
+// The photo textures writePhotos writes: one per picture, or the stock prints.
+int pictureCount(const Options& options)
+{
+    return std::max(1, int(options.photos.size()));
+}
+
 // Each picture as its own photo texture, or the stock prints; their texture names.
-std::optional<std::vector<std::string>> writePhotos(const Options& options, const fs::path& data)
+std::optional<std::vector<std::string>> writePhotos(const Options& options, const fs::path& data,
+                                                    ProgressOnStandardError& progress)
 {
     std::vector<std::string> names;
     std::vector<std::string> sources = options.photos;
@@ -257,6 +275,7 @@ std::optional<std::vector<std::string>> writePhotos(const Options& options, cons
             std::string failure;
             std::optional<Picture> picture = readPicture(source, failure);
             if (!picture) {
+                progress.close();
                 say(failure);
                 return std::nullopt;
             }
@@ -265,10 +284,12 @@ std::optional<std::vector<std::string>> writePhotos(const Options& options, cons
         std::string name = photoTextureName(int(names.size()));
         fs::path path = data / (name + ".png");
         if (std::string failure = writePng(path, photo.width, photo.height, 4, photo.pixels.data()); !failure.empty()) {
-            say((fs::path(options.output) / kShowDataFolder / (name + ".png")).string() + ": " + failure);
+            progress.close();
+            say((shownData(options) / (name + ".png")).string() + ": " + failure);
             return std::nullopt;
         }
         names.push_back(name);
+        progress.show(int64_t(names.size()));
         if (stopRequested())
             return std::nullopt;
     }
@@ -277,7 +298,7 @@ std::optional<std::vector<std::string>> writePhotos(const Options& options, cons
 
 // The stock show's hand-written files, the config made for this show's entries and pictures,
 // and the background on the song's beat and cues.
-bool writeShowFiles(const fs::path& data, int entries, const std::vector<std::string>& photos,
+bool writeShowFiles(const fs::path& data, const Options& options, int entries, const std::vector<std::string>& photos,
                     const BackgroundCues& cues)
 {
     std::string failure;
@@ -289,13 +310,13 @@ bool writeShowFiles(const fs::path& data, int entries, const std::vector<std::st
             std::string missing;
             std::optional<std::string> made = backgroundWithCues(content, file.path, cues, missing);
             if (!made) {
-                say("data/" + std::string(file.path) + ": the stock background has no line '" + missing +
+                say((shownData(options) / file.path).string() + ": the stock background has no line '" + missing +
                     "' to set the song's cues by");
                 return false;
             }
             content = *made;
         }
-        if (!writeBytes(data / file.path, content, failure)) {
+        if (!writeBytes(data, options, std::string(file.path), content, failure)) {
             say(failure);
             return false;
         }
@@ -319,7 +340,40 @@ void sayLayout(const Options& options, const ImportedMusic& music, const BeatGri
     std::string list;
     for (const std::string& scene : describeScenes(scenes))
         list += (list.empty() ? "" : ", ") + scene;
-    say(std::string(kSceneListFileName) + ": " + std::to_string(scenes.size()) + " scenes: " + list);
+    say((shownData(options) / kSceneListFileName).string() + ": " + std::to_string(scenes.size()) + " scenes: " + list);
+}
+
+// The whole song's scenes for the pictures written; nothing when a warning under --strict stops
+// the run.
+std::optional<std::vector<ListedScene>> layOutScenes(const Options& options, const ImportedMusic& music,
+                                                     const BeatGrid& grid, const std::vector<std::string>& photos,
+                                                     const LyricBuild& lyrics)
+{
+    SongPlan plan;
+    plan.musicSeconds = music.seconds;
+    plan.grid = grid;
+    plan.photoTextures = photos;
+    for (const PhotoRequest& request : options.photoAt)
+        plan.photoAt.push_back({request.start - options.cut.from,
+                                request.end ? std::optional<double>(*request.end - options.cut.from) : std::nullopt});
+    std::vector<ListedScene> scenes = layOutSong(lyrics.sheet.rows, lyrics.sheet.entries, plan);
+    if (int hidden = entriesHidden(scenes, lyrics.sheet.entries); hidden > 0)
+        if (warn(options, options.lyrics, std::to_string(hidden) + (hidden == 1 ? " entry is" : " entries are") +
+                                              " sung only inside photo scenes and never show"))
+            return std::nullopt;
+    return scenes;
+}
+
+BackgroundCues cuesOf(const BeatGrid& grid, const ImportedMusic& music, const std::vector<ListedScene>& scenes)
+{
+    BackgroundCues cues;
+    cues.beatsPerMinute = grid.beatsPerMinute;
+    cues.firstDownbeat = grid.firstDownbeat;
+    cues.end = music.seconds;
+    for (const ListedScene& scene : scenes)
+        if (scene.kind == SceneKind::PhotoCompo)
+            cues.warmWindows.emplace_back(scene.start, scene.end);
+    return cues;
 }
 
 // Builds everything into the staging folder; false after reporting.
@@ -341,44 +395,34 @@ bool build(const Options& options, const std::string& lyricBytes, ShowStaging& s
     if (!grid || stopRequested())
         return false;
 
-    std::optional<std::vector<std::string>> photos = writePhotos(options, data);
+    // The images, the pictures' and the lyrics', are the long step after the music's.
+    ProgressOnStandardError progress(kTool.name, "images", pictureCount(options) + writtenSlots(*lyrics));
+    std::optional<std::vector<std::string>> photos = writePhotos(options, data, progress);
     if (!photos)
         return false;
-    SongPlan plan;
-    plan.musicSeconds = music->seconds;
-    plan.grid = *grid;
-    plan.photoTextures = *photos;
-    for (const PhotoRequest& request : options.photoAt)
-        plan.photoAt.push_back({request.start - options.cut.from,
-                                request.end ? std::optional<double>(*request.end - options.cut.from) : std::nullopt});
-    std::vector<ListedScene> scenes = layOutSong(lyrics->sheet.rows, lyrics->sheet.entries, plan);
-    if (int hidden = entriesHidden(scenes, lyrics->sheet.entries); hidden > 0)
-        if (warn(options, options.lyrics, std::to_string(hidden) + (hidden == 1 ? " entry is" : " entries are") +
-                                              " sung only inside photo scenes and never show"))
-            return false;
-
-    BackgroundCues cues;
-    cues.beatsPerMinute = grid->beatsPerMinute;
-    cues.firstDownbeat = grid->firstDownbeat;
-    cues.end = music->seconds;
-    for (const ListedScene& scene : scenes)
-        if (scene.kind == SceneKind::PhotoCompo)
-            cues.warmWindows.emplace_back(scene.start, scene.end);
+    progress.close();
+    std::optional<std::vector<ListedScene>> scenes = layOutScenes(options, *music, *grid, *photos, *lyrics);
+    if (!scenes)
+        return false;
     std::optional<std::vector<RgbaImage>> images = drawLyricImages(*lyrics, stopRequested);
     if (!images)
         return false;
     std::string failure;
-    if (std::optional<std::string> error = writeLyrics(*lyrics, *images, data, fs::path(options.output) / kShowDataFolder)) {
+    std::optional<std::string> error = writeLyrics(*lyrics, *images, data, shownData(options), [&](int written) {
+        progress.show(pictureCount(options) + written);
+    });
+    progress.close();
+    if (error) {
         say(*error);
         return false;
     }
-    if (stopRequested() || !writeShowFiles(data, writtenSlots(*lyrics), *photos, cues) ||
-        !writeBytes(data / kSceneListFileName, formatSceneList(scenes), failure) || stopRequested()) {
+    if (stopRequested() || !writeShowFiles(data, options, writtenSlots(*lyrics), *photos, cuesOf(*grid, *music, *scenes)) ||
+        !writeBytes(data, options, kSceneListFileName, formatSceneList(*scenes), failure) || stopRequested()) {
         if (!failure.empty())
             say(failure);
         return false;
     }
-    sayLayout(options, *music, *grid, how, *lyrics, scenes);
+    sayLayout(options, *music, *grid, how, *lyrics, *scenes);
     return true;
 }
 
@@ -419,9 +463,9 @@ int main(int argc, char** argv)
     if (!staging->commit(failure))
         return reportFailure(kTool, failure);
     if (staging->keptBackup())
-        say((fs::path(options.output) / kShowDataFolder).string() + ": replaced; the one before is kept as " +
+        say(shownData(options).string() + ": replaced; the one before is kept as " +
             (fs::path(options.output) / ShowStaging::kBackupName).string());
-    say("made " + options.output + ": play it with sovane05 " + options.output + " (from a checkout, scripts/run " +
-        options.output + ")");
+    say("wrote " + (shownData(options) / "").string() + " (" + sizeInWords(bytesWritten(shownData(options))) +
+        "): play it with sovane05 " + options.output + " (from a checkout, scripts/run " + options.output + ")");
     return 0;
 }

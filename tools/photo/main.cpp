@@ -12,6 +12,7 @@
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
 #include "tools/lib/base/PngWrite.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/lib/photo/PhotoComposition.h"
 #include "tools/lib/photo/PictureFile.h"
 #include "tools/lib/photo/PlacedPhoto.h"
@@ -84,5 +85,6 @@ int main(int argc, char** argv)
     catchStopSignals();
     if (std::string failure = writePng(output, photo.width, photo.height, 4, photo.pixels.data()); !failure.empty())
         return reportFailure(kTool, output + ": " + failure);
+    std::fprintf(stderr, "sovane05-photo: wrote %s (%s)\n", output.c_str(), sizeInWords(bytesWritten(output)).c_str());
     return 0;
 }

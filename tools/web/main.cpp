@@ -17,6 +17,7 @@
 #include "rules/ShowFiles.h"
 #include "tools/lib/base/CommandLine.h"
 #include "tools/lib/base/DataFolder.h"
+#include "tools/lib/base/Progress.h"
 #include "tools/web/SitePlan.h"
 
 namespace fs = std::filesystem;
@@ -115,7 +116,10 @@ std::string checkOutput(const fs::path& site, const std::string& siteShown, cons
     return "";
 }
 
-std::string copyInto(const fs::path& folder, const std::vector<SiteFile>& files, uintmax_t& bytes)
+// Copies `files` into `folder`. A failure names a file of the show's data folder as the user
+// typed that folder (`dataShown`), one of the page where it is installed (`dataShown` empty).
+std::string copyInto(const fs::path& folder, const std::vector<SiteFile>& files, std::string_view dataShown,
+                     uintmax_t& bytes)
 {
     for (const SiteFile& file : files) {
         if (stopRequested())
@@ -126,23 +130,20 @@ std::string copyInto(const fs::path& folder, const std::vector<SiteFile>& files,
         if (!error)
             fs::copy_file(file.from, to, error);
         if (error)
-            return file.from.string() + ": cannot copy: " + error.message();
+            return (dataShown.empty() ? file.from.string() : asTyped(file.path, dataShown)) +
+                   ": cannot copy: " + error.message();
         bytes += fs::file_size(to, error);
     }
     return "";
 }
 
-std::string writeText(const fs::path& path, std::string_view text)
+// Writes `name` into the partial site `folder`; a failure names it inside SITE as the user typed it.
+std::string writeText(const fs::path& folder, const std::string& name, std::string_view text,
+                      const std::string& siteShown)
 {
-    std::optional<std::string> failure = writeFileAtomically(path, std::vector<unsigned char>(text.begin(), text.end()));
-    return failure ? path.filename().string() + ": " + *failure : "";
-}
-
-std::string megabytes(uintmax_t bytes)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
-    return text;
+    std::optional<std::string> failure =
+        writeFileAtomically(folder / name, std::vector<unsigned char>(text.begin(), text.end()));
+    return failure ? (fs::path(siteShown) / name).string() + ": " + *failure : "";
 }
 
 // Copies everything the plan lists into a hidden folder beside SITE, then gives it SITE's name.
@@ -153,20 +154,22 @@ int writeSite(const SitePlan& plan, const fs::path& site, const std::string& sit
         return reportFailure(kTool, siteShown + ": " + partial.failure);
     uintmax_t pageBytes = 0;
     uintmax_t dataBytes = 0;
-    std::string failure = copyInto(partial.partialPath, plan.pageFiles, pageBytes);
+    std::string failure = copyInto(partial.partialPath, plan.pageFiles, "", pageBytes);
     if (failure.empty())
-        failure = copyInto(partial.partialPath, plan.dataFiles, dataBytes);
+        failure = copyInto(partial.partialPath, plan.dataFiles, dataShown, dataBytes);
     if (failure.empty())
-        failure = writeText(partial.partialPath / "show-files.json", fileListJson(plan.dataFiles, kShowMusicPath));
+        failure = writeText(partial.partialPath, "show-files.json", fileListJson(plan.dataFiles, kShowMusicPath),
+                            siteShown);
     if (failure == "interrupted" || stopRequested())
         return reportFailure(kTool, "interrupted; " + siteShown + " not written");
-    if (failure.empty())
-        failure = partial.commit();
+    if (!failure.empty())
+        return reportFailure(kTool, failure + "; " + siteShown + " not written");
+    failure = partial.commit();
     if (!failure.empty())
         return reportFailure(kTool, siteShown + ": " + failure);
     std::fprintf(stderr, "sovane05-web: wrote %s: the page and its program (%s), and the %zu files of %s (%s)\n",
-                 siteShown.c_str(), megabytes(pageBytes).c_str(), plan.dataFiles.size(), dataShown.c_str(),
-                 megabytes(dataBytes).c_str());
+                 siteShown.c_str(), sizeInWords(pageBytes).c_str(), plan.dataFiles.size(), dataShown.c_str(),
+                 sizeInWords(dataBytes).c_str());
     return 0;
 }
 

@@ -87,7 +87,8 @@ std::vector<unsigned char> Mp3Encoder::finish()
 }
 
 std::optional<std::vector<unsigned char>> encodeMp3(const StereoBuffer& audio, const Mp3Settings& settings,
-                                                    const std::function<bool()>& stopRequested)
+                                                    const std::function<bool()>& stopRequested,
+                                                    const std::function<void(std::size_t)>& encoded)
 {
     Mp3Encoder encoder(settings);
     for (std::size_t start = 0; start < audio.frames(); start += kChunk) {
@@ -95,6 +96,8 @@ std::optional<std::vector<unsigned char>> encodeMp3(const StereoBuffer& audio, c
             return std::nullopt;
         std::size_t count = std::min(kChunk, audio.frames() - start);
         encoder.add(audio.left.data() + start, audio.right.data() + start, count);
+        if (encoded)
+            encoded(start + count);
     }
     return encoder.finish();
 }

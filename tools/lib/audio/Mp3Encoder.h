@@ -48,8 +48,9 @@ private:
 };
 
 // The whole of `audio` as an MP3 file. `stopRequested` is asked between chunks; when it says
-// yes, nothing is returned.
+// yes, nothing is returned. `encoded`, when given, hears the frames encoded so far after each.
 std::optional<std::vector<unsigned char>> encodeMp3(const StereoBuffer& audio, const Mp3Settings& settings,
-                                                    const std::function<bool()>& stopRequested = {});
+                                                    const std::function<bool()>& stopRequested = {},
+                                                    const std::function<void(std::size_t)>& encoded = {});
 
 }  // namespace compose

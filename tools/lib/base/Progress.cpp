@@ -3,6 +3,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <system_error>
+
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +56,40 @@ std::string Progress::close()
     bool wasOpen = lineOpen;
     lineOpen = false;
     return wasOpen ? "\n" : "";
+}
+
+ProgressOnStandardError::ProgressOnStandardError(std::string_view toolName, std::string_view unitName, int64_t count)
+    : progress(toolName, unitName, count, isatty(STDERR_FILENO) != 0), start(std::chrono::steady_clock::now())
+{
+}
+
+void ProgressOnStandardError::show(int64_t done)
+{
+    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fputs(progress.update(done, elapsed).c_str(), stderr);
+}
+
+void ProgressOnStandardError::close()
+{
+    std::fputs(progress.close().c_str(), stderr);
+}
+
+uintmax_t bytesWritten(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error)) {
+        uintmax_t size = std::filesystem::file_size(path, error);
+        return error ? 0 : size;
+    }
+    uintmax_t bytes = 0;
+    for (std::filesystem::recursive_directory_iterator walk(path, error), end; !error && walk != end;
+         walk.increment(error)) {
+        bool regular = walk->is_regular_file(error);
+        uintmax_t size = regular && !error ? walk->file_size(error) : 0;
+        bytes += error ? 0 : size;
+        error.clear();
+    }
+    return bytes;
 }
 
 std::string sizeInWords(uintmax_t bytes)

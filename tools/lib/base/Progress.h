@@ -6,9 +6,14 @@
 //
 //   Progress progress("sovane05-render", "frames", total, isatty(2));
 //   std::fputs(progress.update(done, secondsSinceStart).c_str(), stderr);
+//
+//   ProgressOnStandardError images("sovane05-lyrics", "images", count);   // its own clock
+//   images.show(done);
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -39,6 +44,29 @@ private:
     double lastDrawn = -1.0;
     bool lineOpen = false;
 };
+
+// A Progress that keeps its own clock from its making and writes to standard error, telling a
+// terminal from a file or pipe itself.
+class ProgressOnStandardError {
+public:
+    ProgressOnStandardError(std::string_view toolName, std::string_view unitName, int64_t count);
+    ~ProgressOnStandardError() { close(); }
+    ProgressOnStandardError(const ProgressOnStandardError&) = delete;
+    ProgressOnStandardError& operator=(const ProgressOnStandardError&) = delete;
+
+    void show(int64_t done);
+    // Ends a line left open on a terminal, as its end does; call it before writing another
+    // message while it lasts.
+    void close();
+
+private:
+    Progress progress;
+    std::chrono::steady_clock::time_point start;
+};
+
+// The bytes a run wrote at `path`: a file's size, or the sum of the regular files under a
+// folder; 0 for what cannot be read.
+uintmax_t bytesWritten(const std::filesystem::path& path);
 
 // A file's size as a person reads it, in decimal units: "900 bytes", "48 kB", "3.1 MB", "22 MB".
 std::string sizeInWords(uintmax_t bytes);

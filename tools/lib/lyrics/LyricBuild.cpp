@@ -276,7 +276,8 @@ namespace {
 // The files themselves, into the existing `folder`.
 std::optional<std::string> writeLyricFiles(const LyricBuild& build, const std::vector<RgbaImage>& images,
                                            const std::filesystem::path& folder,
-                                           const std::filesystem::path& shownFolder)
+                                           const std::filesystem::path& shownFolder,
+                                           const std::function<void(int)>& written)
 {
     const int slots = writtenSlots(build);
     const std::filesystem::path shownImages = shownFolder / "lyrics";
@@ -294,6 +295,8 @@ std::optional<std::string> writeLyricFiles(const LyricBuild& build, const std::v
         failure = writePng(output.partialPath / name, image.width, image.height, 4, image.pixels.data());
         if (!failure.empty())
             return (shownImages / name).string() + ": " + failure;
+        if (written)
+            written(slot + 1);
     }
     failure = output.commit();
     if (!failure.empty())
@@ -307,13 +310,14 @@ std::optional<std::string> writeLyricFiles(const LyricBuild& build, const std::v
 }  // namespace
 
 std::optional<std::string> writeLyrics(const LyricBuild& build, const std::vector<RgbaImage>& images,
-                                       const std::filesystem::path& folder, const std::filesystem::path& shownFolder)
+                                       const std::filesystem::path& folder, const std::filesystem::path& shownFolder,
+                                       const std::function<void(int)>& written)
 {
     std::error_code error;
     bool made = std::filesystem::create_directories(folder, error);
     if (error)
         return shownFolder.string() + ": cannot make the folder: " + error.message();
-    std::optional<std::string> failure = writeLyricFiles(build, images, folder, shownFolder);
+    std::optional<std::string> failure = writeLyricFiles(build, images, folder, shownFolder, written);
     // A folder made for outputs that never came is taken away again (only when still empty).
     if (failure && made)
         std::filesystem::remove(folder, error);

@@ -60,9 +60,11 @@ std::optional<std::vector<RgbaImage>> drawLyricImages(const LyricBuild& build, c
 // (lineTextureName of the entry count). FOLDER is made when missing. The images go into a folder
 // beside FOLDER/lyrics that replaces it once all are written (other files in it are kept), the
 // timing file in one step: on any failure the old ones stay as they were. Returns what could not
-// be written, naming the file under `shownFolder` (the name the user gave FOLDER).
+// be written, naming the file under `shownFolder` (the name the user gave FOLDER). `written`, when
+// given, hears the count of images written after each one, for a progress line.
 std::optional<std::string> writeLyrics(const LyricBuild& build, const std::vector<RgbaImage>& images,
-                                       const std::filesystem::path& folder, const std::filesystem::path& shownFolder);
+                                       const std::filesystem::path& folder, const std::filesystem::path& shownFolder,
+                                       const std::function<void(int)>& written = {});
 
 // The number of timing pairs and images writeLyrics writes.
 int writtenSlots(const LyricBuild& build);
