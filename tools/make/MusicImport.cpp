@@ -21,7 +21,6 @@
 #include "platform/system/OutputFile.h"
 #include "rules/InputFile.h"
 #include "tools/lib/audio/Mp3Encoder.h"
-#include "tools/lib/audio/Mp3Stream.h"
 #include "tools/lib/base/Progress.h"
 #include "tools/lib/gl/MusicFile.h"
 #include "tools/lib/lyrics/LyricFile.h"
@@ -236,39 +235,24 @@ std::string copySong(const fs::path& song, const fs::path& target, const fs::pat
 }
 
 // The show's music decoded as the show decodes it, 44.1 kHz 16-bit stereo, each block handed to
-// `take` as it comes; its length in frames. An MP3 at another rate, or mono, is decoded whole by
-// SDL_mixer, whose conversion the show hears, after `restart` has forgotten any block already
-// taken. Nothing, with the reason in `failure` (empty after a stop), when it cannot be decoded.
+// `take` as it comes; its length in frames. Nothing, with the reason in `failure` (empty after a
+// stop), when it cannot be decoded.
 std::optional<int64_t> hearMusic(const fs::path& music, std::string_view unit, double expectedSeconds,
                                  const std::function<void(std::span<const int16_t>)>& take,
-                                 const std::function<void()>& restart, const std::function<bool()>& stopRequested,
-                                 std::string& failure)
+                                 const std::function<bool()>& stopRequested, std::string& failure)
 {
     int64_t frames = 0;
-    bool showFormat = true;
     MusicProgress progress(unit, expectedSeconds);
-    auto takeBlock = [&](const Mp3Block& block) {
-        showFormat = block.rate == kSongSampleRate && block.channels == 2;
-        if (!showFormat)
-            return false;
-        take(block.samples);
-        frames += int64_t(block.samples.size() / 2);
+    auto takeBlock = [&](std::span<const int16_t> stereo) {
+        take(stereo);
+        frames += int64_t(stereo.size() / 2);
         progress.at(double(frames) / kRate);
         return true;
     };
-    if (decodeMp3(music.string(), takeBlock, failure, stopRequested)) {
-        progress.finished();
-        return frames;
-    }
-    if (showFormat || stopRequested())
+    if (!streamMusic(music.string(), takeBlock, failure, stopRequested))
         return std::nullopt;
-    restart();
-    std::optional<DecodedMusic> decoded = decodeMusic(music.string(), failure);
-    if (!decoded)
-        return std::nullopt;
-    take(decoded->samples);
     progress.finished();
-    return decoded->frames();
+    return frames;
 }
 
 // The show's length and, when asked, the beats aubio hears in it; false with the reason in
@@ -277,21 +261,14 @@ bool hearImport(ImportedMusic& music, double expectedSeconds, bool hearBeats,
                 const std::function<bool()>& stopRequested, std::string& failure)
 {
     std::optional<TempoFinder> finder;
-    auto start = [&] {
-        if (hearBeats)
-            finder.emplace();
-    };
-    start();
+    if (hearBeats)
+        finder.emplace();
     auto take = [&](std::span<const int16_t> stereo) {
         if (finder)
             finder->add(stereo);
     };
     std::optional<int64_t> frames =
         hearMusic(music.file, hearBeats ? "seconds heard" : "seconds measured", expectedSeconds, take,
-                  [&] {
-                      finder.reset();
-                      start();
-                  },
                   stopRequested, failure);
     if (!frames)
         return false;
@@ -362,20 +339,16 @@ std::optional<BeatGrid> loudestDownbeat(const ImportedMusic& music, const BeatGr
         moments.push_back(seconds);
         return 0.0;
     });
-    std::optional<MusicLoudness> loudness;
-    auto start = [&] {
-        loudness.emplace();
-        for (double moment : moments)
-            loudness->ask(moment);
-    };
-    start();
-    auto take = [&](std::span<const int16_t> stereo) { loudness->add(stereo); };
-    if (!hearMusic(music.file, "seconds measured", music.seconds, take, start, stopRequested, failure)) {
+    MusicLoudness loudness;
+    for (double moment : moments)
+        loudness.ask(moment);
+    auto take = [&](std::span<const int16_t> stereo) { loudness.add(stereo); };
+    if (!hearMusic(music.file, "seconds measured", music.seconds, take, stopRequested, failure)) {
         if (!failure.empty())
             failure = music.shownFile.string() + ": " + failure;
         return std::nullopt;
     }
-    std::vector<double> measured = loudness->finish();
+    std::vector<double> measured = loudness.finish();
     std::size_t next = 0;
     return strongestDownbeat(grid, music.seconds, [&](double) { return measured[next++]; });
 }
