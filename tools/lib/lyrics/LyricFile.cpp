@@ -133,12 +133,28 @@ private:
     bool parseMetadataTag(std::string_view content, const std::string& shown, int number, bool& metadata);
     bool parseOffset(std::string_view value, const std::string& shown, int number);
     bool parseWords(std::string_view text, int number, long long lineStart, PendingRow& row);
+    void addCopies(const PendingRow& sung, const std::vector<TimeTag>& times, long long sungStart, int number);
 
     std::string_view path;
     std::vector<PendingRow> rows;
     std::vector<long long> starts;  // every line's start, rows and pause markers alike
     bool offsetSeen = false;
 };
+
+// Word stamps belong to the copy whose time tag comes last before the first stamp; `times` are
+// in order, and the first is taken when no stamp follows any.
+const TimeTag& stampedTag(const std::vector<TimeTag>& times, std::string_view text)
+{
+    std::optional<long long> firstStamp;
+    for (std::size_t i = 0; i + 1 < text.size() && !firstStamp; ++i)
+        if (stampAt(text, i))
+            firstStamp = parseLyricTime(text.substr(i + 1, text.find(text[i] == '<' ? '>' : ']', i) - i - 1));
+    const TimeTag* anchor = &times.front();
+    for (const TimeTag& tag : times)
+        if (firstStamp && tag.start <= *firstStamp)
+            anchor = &tag;
+    return *anchor;
+}
 
 // Reads the tags at the front of the line: time tags ([mm:ss.xx] or [mm:ss.xx-mm:ss.xx]) or
 // metadata tags ([ar:…]), leaving `position` at the text after them.
@@ -333,26 +349,22 @@ void Parser::parseLine(std::string_view line, int number)
         return;
     }
 
-    // Word stamps belong to the copy whose time tag comes last before the first stamp; the
-    // other copies of the line are moved by the distance between the tags.
     std::sort(times.begin(), times.end(), [](const TimeTag& a, const TimeTag& b) { return a.start < b.start; });
-    std::optional<long long> firstStamp;
-    for (std::size_t i = 0; i + 1 < text.size() && !firstStamp; ++i)
-        if (stampAt(text, i))
-            firstStamp = parseLyricTime(text.substr(i + 1, text.find(text[i] == '<' ? '>' : ']', i) - i - 1));
-    const TimeTag* anchor = &times.front();
-    for (const TimeTag& tag : times)
-        if (firstStamp && tag.start <= *firstStamp)
-            anchor = &tag;
+    const TimeTag& anchor = stampedTag(times, text);
     PendingRow sung;
-    sung.start = anchor->start;
+    sung.start = anchor.start;
     sung.oneOfSeveral = times.size() > 1;
-    if (!parseWords(text, number, anchor->start, sung))
-        return;
+    if (parseWords(text, number, anchor.start, sung))
+        addCopies(sung, times, anchor.start, number);
+}
 
+// One row for each time tag of the line, moved from the sung copy by the distance between the
+// tags; a tag with no words is a pause.
+void Parser::addCopies(const PendingRow& sung, const std::vector<TimeTag>& times, long long sungStart, int number)
+{
     for (const TimeTag& tag : times) {
         PendingRow row = sung;
-        long long shift = tag.start - anchor->start;
+        long long shift = tag.start - sungStart;
         for (Piece& piece : row.pieces)
             piece.start += shift;
         if (row.closingStamp)
