@@ -10,6 +10,7 @@
 
 #include "rules/ShowTimeline.h"
 #include "tools/lib/glyphs/GlyphRaster.h"
+#include "tools/lib/glyphs/TextShaper.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ int textWidth(FontChain* font, int pixels, const std::string& text)
 {
     if (font == nullptr || pixels < 6 || font->setPixelSize(pixels))
         return 0;
-    return drawLine(*font, text).advance;
+    // Shaping alone gives the advance; drawing the glyphs is left to drawText.
+    return (shapeLine(*font, text).advance + 32) >> 6;
 }
 
 void drawText(Canvas& canvas, FontChain* font, int pixels, const std::string& text, int x, int baseline, Pixel colour)
