@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <cstdio>
@@ -72,24 +71,24 @@ ChildResult runChild(const std::vector<std::string>& command, const fs::path& ou
 class MusicProgress {
 public:
     MusicProgress(std::string_view unit, double totalSeconds)
-        : total(std::max<int64_t>(1, std::llround(totalSeconds))),
-          progress("sovane05-make", unit, total, isatty(STDERR_FILENO) != 0), start(std::chrono::steady_clock::now())
+        : total(std::max<int64_t>(1, std::llround(totalSeconds))), progress("sovane05-make", unit, total)
     {
     }
-    ~MusicProgress() { std::fputs((done ? progress.update(total, elapsed()) : progress.close()).c_str(), stderr); }
+    ~MusicProgress()
+    {
+        if (done)
+            progress.show(total);
+    }
     MusicProgress(const MusicProgress&) = delete;
     MusicProgress& operator=(const MusicProgress&) = delete;
 
     // A total that was only an estimate is never reached before the pass ends.
-    void at(double seconds) { std::fputs(progress.update(std::min(int64_t(seconds), total - 1), elapsed()).c_str(), stderr); }
+    void at(double seconds) { progress.show(std::min(int64_t(seconds), total - 1)); }
     void finished() { done = true; }
 
 private:
-    double elapsed() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
-
     int64_t total;
-    Progress progress;
-    std::chrono::steady_clock::time_point start;
+    ProgressOnStandardError progress;
     bool done = false;
 };
 

@@ -71,11 +71,8 @@ std::string prepareOutputs(const std::vector<Output>& outputs, bool force)
 uintmax_t sizeOf(const std::vector<Output>& outputs)
 {
     uintmax_t bytes = 0;
-    for (const Output& output : outputs) {
-        std::error_code error;
-        uintmax_t size = fs::file_size(output.path, error);
-        bytes += error ? 0 : size;
-    }
+    for (const Output& output : outputs)
+        bytes += bytesWritten(output.path);
     return bytes;
 }
 
