@@ -1,6 +1,7 @@
 // Encoding a video with Debian's ffmpeg: each frame as GL reads it (RGBA, bottom row first) is
-// turned into planar YUV 4:2:0 here (tools/render/Yuv420.h) and goes down a pipe to an ffmpeg
-// child process, which encodes it as H.264 while the next frames are drawn, and muxes the music
+// turned into planar YUV 4:2:0 here (tools/render/Yuv420.h) and goes down a pipe, from a thread
+// of its own (tools/render/QueuedWriter.h), to an ffmpeg child process, which encodes it as
+// H.264 while the next frames are drawn, and muxes the music
 // cut to the video's range as AAC into an MP4 with its index at the front (+faststart).
 //
 //   VideoEncoder encoder(settings);
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/system/ChildProcess.h"
+#include "tools/render/QueuedWriter.h"
 #include "tools/render/VideoQuality.h"
 
 struct VideoSettings {
@@ -45,8 +47,8 @@ public:
     // Why ffmpeg could not be started, or "".
     std::string failure;
 
-    // Sends one frame, RGBA rows bottom to top. False when ffmpeg no longer takes frames, or
-    // when a signal interrupted the write.
+    // Queues one frame, RGBA rows bottom to top. False when ffmpeg no longer takes frames, or
+    // when a stop signal came while the queue was full.
     bool write(std::span<const uint8_t> pixels);
     // Ends the frames and waits for ffmpeg to write the file: "" when it did, otherwise what
     // ffmpeg said last. A stop requested meanwhile ends ffmpeg at once.
@@ -60,8 +62,8 @@ private:
 
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> planes;  // the frame being sent, as YUV 4:2:0
     std::unique_ptr<ChildProcess> ffmpeg;  // null once it ended or when it could not start
     int frames = -1;  // the pipe's writing end
+    std::unique_ptr<QueuedWriter> queue;  // the frames on their way down the pipe, as YUV 4:2:0
     int errors = -1;  // a memory file holding ffmpeg's standard error
 };
