@@ -1,20 +1,25 @@
 // sovane05-render's decisions that need no GL: which options go together, which show times a
-// run draws, how stills are named, when progress is reported, and the frames' conversion to
-// the YUV 4:2:0 that the encoder takes.
+// run draws, how stills are named, when progress is reported, the frames' conversion to the
+// YUV 4:2:0 that the encoder takes, and their queue to it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "tools/render/FrameTimes.h"
 #include "tools/render/OutputPattern.h"
+#include "tools/render/QueuedWriter.h"
 #include "tools/render/RenderOptions.h"
+#include "platform/system/StopSignal.h"
 #include "tools/lib/base/Progress.h"
 #include "tools/render/Yuv420.h"
 
@@ -209,6 +214,72 @@ TEST(Yuv420, ColoursMatchBt601LimitedRangeWithRowsTurnedUprightAndChromaAveraged
         EXPECT_NEAR(yuv[16 + block], expected(r, g, b)[1], 1.0) << "blue difference of block " << block;
         EXPECT_NEAR(yuv[20 + block], expected(r, g, b)[2], 1.0) << "red difference of block " << block;
     }
+
+    // A frame wider than the vector code's stride and no multiple of it, so both its body and
+    // the pixels left over are reached.
+    const int wide = 70;
+    std::vector<uint8_t> row(wide * 2 * 4);
+    for (size_t k = 0; k < row.size(); ++k)
+        row[k] = k % 4 == 3 ? 255 : uint8_t(k * 37 % 256);
+    std::vector<uint8_t> wideYuv(yuv420Bytes(wide, 2));
+    rgbaToYuv420(row, wide, 2, wideYuv);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < wide; ++x) {
+            const uint8_t* p = &row[((1 - y) * wide + x) * 4];
+            EXPECT_NEAR(wideYuv[y * wide + x], expected(p[0], p[1], p[2])[0], 1.0) << "luma at " << x << "," << y;
+        }
+    for (int x = 0; x < wide / 2; ++x) {
+        double r = 0, g = 0, b = 0;
+        for (int k = 0; k < 4; ++k) {
+            const uint8_t* p = &row[((k / 2) * wide + 2 * x + k % 2) * 4];
+            r += p[0] / 4.0, g += p[1] / 4.0, b += p[2] / 4.0;
+        }
+        EXPECT_NEAR(wideYuv[2 * wide + x], expected(r, g, b)[1], 1.0) << "blue difference of block " << x;
+        EXPECT_NEAR(wideYuv[2 * wide + wide / 2 + x], expected(r, g, b)[2], 1.0) << "red difference of block " << x;
+    }
+}
+
+TEST(QueuedWriter, FramesArriveWholeAndInOrderAndAClosedReaderIsAFailure)
+{
+    ignoreBrokenPipe();
+    // Frames larger than a pipe holds, read in small pieces by a slow reader, so the queue fills.
+    constexpr size_t kFrameBytes = 200'000;
+    constexpr int kFrames = 7;
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::string received;
+    std::thread reader([&] {
+        char piece[4096];
+        for (ssize_t got; (got = read(ends[0], piece, sizeof piece)) > 0;)
+            received.append(piece, size_t(got));
+    });
+    {
+        QueuedWriter queue(ends[1], kFrameBytes, 2);
+        for (int k = 0; k < kFrames; ++k) {
+            std::span<uint8_t> frame = queue.next();
+            ASSERT_EQ(frame.size(), kFrameBytes);
+            std::fill(frame.begin(), frame.end(), uint8_t('a' + k));
+            queue.send();
+        }
+        EXPECT_TRUE(queue.drain());
+    }
+    close(ends[1]);
+    reader.join();
+    close(ends[0]);
+    std::string expected;
+    for (int k = 0; k < kFrames; ++k)
+        expected.append(kFrameBytes, char('a' + k));
+    EXPECT_TRUE(received == expected) << received.size() << " bytes arrived of " << expected.size();
+
+    // The reader gone: the write fails, the queue says so and takes no more frames.
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    QueuedWriter queue(ends[1], kFrameBytes, 1);
+    queue.next();
+    queue.send();
+    EXPECT_FALSE(queue.drain());
+    EXPECT_TRUE(queue.next().empty());
+    close(ends[1]);
 }
 
 TEST(Progress, SizesReadAsAPersonReadsThem)
