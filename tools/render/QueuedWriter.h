@@ -2,7 +2,7 @@
 // the caller draws and converts the next frames while the reader takes the earlier ones at its
 // own pace: on a machine whose cores the encoder shares, neither waits for the other.
 //
-//   QueuedWriter queue(descriptor, frameBytes, 3);
+//   QueuedWriter queue(descriptor, frameBytes, 2);
 //   std::span<uint8_t> frame = queue.next();   // empty once a write failed, or on a stop
 //   fill(frame);
 //   queue.send();

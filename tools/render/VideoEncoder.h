@@ -1,8 +1,8 @@
 // Encoding a video with Debian's ffmpeg: each frame as GL reads it (RGBA, bottom row first) is
 // turned into planar YUV 4:2:0 here (tools/render/Yuv420.h) and goes down a pipe, from a thread
 // of its own (tools/render/QueuedWriter.h), to an ffmpeg child process, which encodes it as
-// H.264 while the next frames are drawn, and muxes the music
-// cut to the video's range as AAC into an MP4 with its index at the front (+faststart).
+// H.264 while the next frames are drawn, and muxes the music cut to the video's range as AAC
+// into an MP4 with its index at the front (+faststart).
 //
 //   VideoEncoder encoder(settings);
 //   if (!encoder.failure.empty()) ...
