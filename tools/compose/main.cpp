@@ -5,8 +5,10 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/system/OutputFile.h"
@@ -120,10 +122,36 @@ void printReport(const compose::StereoBuffer& audio, const compose::MixReport& m
     std::printf("render %.2f s, render and write %.2f s\n", renderSeconds, totalSeconds);
 }
 
+// Writes `bytes` as the whole file and gives it its name: "" or what went wrong.
+std::string writeWhole(OutputFile& file, std::span<const unsigned char> bytes)
+{
+    std::string failure = file.write(bytes);
+    return failure.empty() ? file.commit() : failure;
+}
+
+// Creates each file asked for, empty under its partial name, so that a folder that takes no
+// files is said before the mixdown's seconds, not after them. False, once said, when one fails.
+bool createOutputs(const Options& options, std::optional<OutputFile>& mp3File, std::optional<OutputFile>& wavFile)
+{
+    for (auto [path, file] : {std::pair{&options.mp3Path, &mp3File}, std::pair{&options.wavPath, &wavFile}}) {
+        if (!*path)
+            continue;
+        file->emplace(**path);
+        if (std::string failure = (*file)->create(); !failure.empty()) {
+            report(**path, failure);
+            return false;
+        }
+    }
+    return true;
+}
+
 // The mixdown, then the files asked for, each written whole or not at all.
 int renderAndWrite(const Options& options, const compose::Score& score)
 {
     const std::string& target = options.mp3Path ? *options.mp3Path : *options.wavPath;
+    std::optional<OutputFile> mp3File, wavFile;
+    if (!createOutputs(options, mp3File, wavFile))
+        return 1;
     auto started = std::chrono::steady_clock::now();
     // One line over the whole run: the mixdown's stages, the MP3 in tenths, the WAV in one.
     constexpr int kEncodingSteps = 10;
@@ -151,15 +179,15 @@ int renderAndWrite(const Options& options, const compose::Score& score)
             });
         if (!mp3 || stopRequested())
             return failed(*options.mp3Path, "interrupted; nothing written");
-        if (std::optional<std::string> error = writeFileAtomically(*options.mp3Path, *mp3))
-            return failed(*options.mp3Path, *error);
+        if (std::string failure = writeWhole(*mp3File, *mp3); !failure.empty())
+            return failed(*options.mp3Path, failure);
         mp3Bytes = mp3->size();
     }
     if (options.wavPath) {
         if (stopRequested())
             return failed(*options.wavPath, "interrupted; nothing written");
-        if (std::optional<std::string> error = writeFileAtomically(*options.wavPath, compose::encodeWav(*audio)))
-            return failed(*options.wavPath, *error);
+        if (std::string failure = writeWhole(*wavFile, compose::encodeWav(*audio)); !failure.empty())
+            return failed(*options.wavPath, failure);
         progress.show(compose::kMixdownSteps + (options.mp3Path ? kEncodingSteps : 0) + 1);
     }
     std::fprintf(stderr, "sovane05-compose: wrote %s\n", wroteWhat(options, audio->seconds()).c_str());
