@@ -130,12 +130,16 @@ std::string OutputFile::commit()
     return "";
 }
 
+std::string OutputFile::writeAndCommit(std::span<const unsigned char> bytes)
+{
+    std::string failure = write(bytes);
+    return failure.empty() ? commit() : failure;
+}
+
 std::optional<std::string> writeFileAtomically(const fs::path& path, const std::vector<unsigned char>& bytes)
 {
     OutputFile output(path);
-    std::string failure = output.write(bytes);
-    if (failure.empty())
-        failure = output.commit();
+    std::string failure = output.writeAndCommit(bytes);
     if (failure.empty())
         return std::nullopt;
     return failure;

@@ -36,6 +36,8 @@ public:
     // Syncs the finished partial file to the disk and gives it the target's name: "", or
     // "cannot write: <reason>" or "cannot replace: <reason>".
     std::string commit();
+    // write, then commit: the whole file in place under its name, or what went wrong.
+    std::string writeAndCommit(std::span<const unsigned char> bytes);
 
     const std::filesystem::path target;
     const std::filesystem::path partialPath;

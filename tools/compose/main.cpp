@@ -5,7 +5,6 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -122,13 +121,6 @@ void printReport(const compose::StereoBuffer& audio, const compose::MixReport& m
     std::printf("render %.2f s, render and write %.2f s\n", renderSeconds, totalSeconds);
 }
 
-// Writes `bytes` as the whole file and gives it its name: "" or what went wrong.
-std::string writeWhole(OutputFile& file, std::span<const unsigned char> bytes)
-{
-    std::string failure = file.write(bytes);
-    return failure.empty() ? file.commit() : failure;
-}
-
 // Creates each file asked for, empty under its partial name, so that a folder that takes no
 // files is said before the mixdown's seconds, not after them. False, once said, when one fails.
 bool createOutputs(const Options& options, std::optional<OutputFile>& mp3File, std::optional<OutputFile>& wavFile)
@@ -179,14 +171,14 @@ int renderAndWrite(const Options& options, const compose::Score& score)
             });
         if (!mp3 || stopRequested())
             return failed(*options.mp3Path, "interrupted; nothing written");
-        if (std::string failure = writeWhole(*mp3File, *mp3); !failure.empty())
+        if (std::string failure = mp3File->writeAndCommit(*mp3); !failure.empty())
             return failed(*options.mp3Path, failure);
         mp3Bytes = mp3->size();
     }
     if (options.wavPath) {
         if (stopRequested())
             return failed(*options.wavPath, "interrupted; nothing written");
-        if (std::string failure = writeWhole(*wavFile, compose::encodeWav(*audio)); !failure.empty())
+        if (std::string failure = wavFile->writeAndCommit(compose::encodeWav(*audio)); !failure.empty())
             return failed(*options.wavPath, failure);
         progress.show(compose::kMixdownSteps + (options.mp3Path ? kEncodingSteps : 0) + 1);
     }
